@@ -1,0 +1,35 @@
+# Small helpers so that every folder declares its targets the same way.
+
+# ux_library(name DIR folder [EXCLUDE file...] [DEPS target...]): a static library
+# from every source of one folder. A folder without sources yet gives an interface
+# library, so that dependants can already name it.
+function(ux_library name)
+  cmake_parse_arguments(ARG "" "DIR" "EXCLUDE;DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${ARG_DIR}/*.cpp)
+  foreach(ex ${ARG_EXCLUDE})
+    list(FILTER sources EXCLUDE REGEX "/${ex}$")
+  endforeach()
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# ux_test(name DIR folder DEPS target...): one GoogleTest executable from every
+# test source of one folder; nothing when the folder has none yet.
+function(ux_test name)
+  cmake_parse_arguments(ARG "" "DIR" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${ARG_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+endfunction()

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+// A clock that only moves when told to, and the window timers that run on it.
+//
+// The timers follow the window-timer rules the whole program relies on: a timer
+// ticks every Interval milliseconds while it is enabled and Interval is not 0;
+// writing a different Interval or a different Enabled restarts the period from
+// that moment; writing the value already set changes nothing, so enabling a
+// running timer keeps its phase. Tests drive time with Advance and see the ticks
+// that a real message loop would have delivered, in the same order.
+namespace platform {
+
+class TVirtualClock;
+
+class TVirtualTimer {
+ public:
+  explicit TVirtualTimer(TVirtualClock& Clock);
+  ~TVirtualTimer();
+  TVirtualTimer(const TVirtualTimer&) = delete;
+  TVirtualTimer& operator=(const TVirtualTimer&) = delete;
+
+  uint32_t Interval() const { return FInterval; }
+  void SetInterval(uint32_t Value);
+  bool Enabled() const { return FEnabled; }
+  void SetEnabled(bool Value);
+
+  // Called on every tick; the timer is the sender.
+  std::function<void(TVirtualTimer* Sender)> OnTimer;
+
+ private:
+  friend class TVirtualClock;
+  bool Running() const { return FEnabled && FInterval != 0; }
+  void Restart();
+
+  TVirtualClock& FClock;
+  uint32_t FInterval = 1000;
+  bool FEnabled = false;
+  uint64_t FDue = 0;  // meaningful only while Running()
+};
+
+class TVirtualClock {
+ public:
+  TVirtualClock() = default;
+  TVirtualClock(const TVirtualClock&) = delete;
+  TVirtualClock& operator=(const TVirtualClock&) = delete;
+
+  uint64_t Now() const { return FNow; }
+
+  // Moves time forward by Milliseconds, firing every tick that falls due on the
+  // way, earliest first; ticks due at the same moment fire in the order the
+  // timers were created. A handler may reconfigure any timer, itself included.
+  void Advance(uint64_t Milliseconds);
+
+ private:
+  friend class TVirtualTimer;
+  uint64_t FNow = 0;
+  std::vector<TVirtualTimer*> FTimers;  // creation order
+};
+
+}  // namespace platform
