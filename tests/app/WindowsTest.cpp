@@ -1,0 +1,115 @@
+#include "tests/app/KardoFixture.h"
+
+namespace kardo::testing {
+namespace {
+
+TEST_F(KardoTest, StartUpShowsConsoleAndSettingsCentredOnTheWorkArea) {
+  EXPECT_TRUE(Console().FakeWindow().Visible());
+  EXPECT_TRUE(Settings().FakeWindow().Visible());
+  EXPECT_FALSE(Display().FakeWindow().Visible());
+  // 1280 x 984 work area, 301 x 297 console.
+  EXPECT_EQ(Console().FakeWindow().Left(), 489);
+  EXPECT_EQ(Console().FakeWindow().Top(), 343);
+  EXPECT_EQ(Settings().FakeWindow().Left(), 489);
+  EXPECT_EQ(Settings().FakeWindow().Top(), 608);
+  EXPECT_EQ(Leds(), "");
+  EXPECT_EQ(Digit('H'), 0u);
+  EXPECT_EQ(Digit('L'), 0u);
+  EXPECT_EQ(Settings().CheckedRadio(), "HudRadioButton_Automat") << "marked, but no action ran";
+  EXPECT_FALSE(Timer(Console(), "Timer_LG1").Enabled());
+}
+
+TEST_F(KardoTest, LayoutSetupFitsTheInnerLayoutIntoTheFrame) {
+  struct Row {
+    TFakeForm& Form;
+    const char* Layout;
+    float Width, Height;
+  };
+  for (const Row& r : {Row{Console(), "Layout_3D_Kardo", 275, 253}, Row{Settings(), "Layout_3D_Set", 395, 294},
+                       Row{Display(), "Layout_3D_SEFA1", 308, 253}}) {
+    TFakeLayout& layout = r.Form.FakeLayout(r.Layout);
+    EXPECT_EQ(layout.Width(), r.Width) << r.Layout;
+    EXPECT_EQ(layout.Height(), r.Height) << r.Layout;
+    EXPECT_EQ(layout.PositionX, 13);
+    EXPECT_EQ(layout.PositionY, 32);
+  }
+  EXPECT_EQ(Timer(Console(), "Timer_3D_Resize_Kardo").Interval(), 100u);
+  EXPECT_FALSE(Timer(Console(), "Timer_3D_Resize_Kardo").Enabled());
+}
+
+TEST(KardoPlacement, ANarrowWorkAreaGivesALeftTruncatedTowardZero) {
+  TFakeKardoView view;
+  view.FakeScreen.Width = 200;
+  view.FakeScreen.Height = 100;
+  TKardo app(view);
+  app.Run();
+  EXPECT_EQ(view.Form("TForm_3D_Kardo").FakeWindow().Left(), -50);   // (200 - 301) div 2
+  EXPECT_EQ(view.Form("TForm_3D_Kardo").FakeWindow().Top(), -98);    // (100 - 297) div 2
+  EXPECT_EQ(view.Form("TForm_3D_Set").FakeWindow().Top(), -98 + 297 - 32);
+}
+
+TEST_F(KardoTest, DisplayAndSettingsFollowTheConsoleWhereverItWasMoved) {
+  TFakeWindow& console = Console().FakeWindow();
+  console.SetBounds(100, 50, console.Width(), console.Height());
+  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit("42");
+  EXPECT_EQ(Display().FakeWindow().Left(), 100 + 301 - 12);
+  EXPECT_EQ(Display().FakeWindow().Top(), 50);
+
+  TFakeWindow& settings = Settings().FakeWindow();
+  settings.SetBounds(900, 900, settings.Width(), settings.Height());
+  Console().FakePressable("Image_Kardo").DblClick();
+  EXPECT_EQ(settings.Left(), 900) << "a visible window only comes to the front";
+  settings.Close();
+  EXPECT_FALSE(View.Terminated);
+  Console().FakePressable("Image_Kardo").DblClick();
+  EXPECT_TRUE(settings.Visible());
+  EXPECT_EQ(settings.Left(), 100);
+  EXPECT_EQ(settings.Top(), 50 + 297 - 32);
+}
+
+TEST_F(KardoTest, ABurstOfResizesIsAnsweredByOneRescale) {
+  TFakeWindow& console = Console().FakeWindow();
+  TFakeLayout& layout = Console().FakeLayout("Layout_3D_Kardo");
+  console.SetBounds(console.Left(), console.Top(), 351, 297);
+  Advance(60);
+  console.SetBounds(console.Left(), console.Top(), 401, 297);  // the timer keeps its phase
+  Advance(39);
+  EXPECT_EQ(layout.ScaleX, 1);
+  Advance(1);
+  EXPECT_FLOAT_EQ(layout.ScaleX, (301 + 74) / 275.0f);  // grown by 100: (W0 + 74) / (W0 - 26)
+  EXPECT_EQ(layout.ScaleY, 1);
+  EXPECT_FALSE(Timer(Console(), "Timer_3D_Resize_Kardo").Enabled());
+  // The inner layout keeps its size; only its scale follows.
+  EXPECT_EQ(layout.Width(), 275);
+  // Showing again resets the scale.
+  Display().FakeWindow().SetBounds(0, 0, 434, 397);
+  Advance(100);
+  EXPECT_FLOAT_EQ(Display().FakeLayout("Layout_3D_SEFA1").ScaleY, (397 - 44) / 253.0f);
+  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit("1");
+  EXPECT_EQ(Display().FakeLayout("Layout_3D_SEFA1").ScaleY, 1);
+}
+
+TEST_F(KardoTest, MovingStartsTheResizeTimerOnlyForTheActiveWindow) {
+  TFakeWindow& settings = Settings().FakeWindow();
+  Console().FakeWindow().Activate();
+  settings.SetBounds(10, 10, settings.Width(), settings.Height());
+  EXPECT_FALSE(Timer(Settings(), "Timer_3D_Resize_Set").Enabled());
+  settings.Activate();
+  settings.SetBounds(20, 10, settings.Width(), settings.Height());
+  EXPECT_TRUE(Timer(Settings(), "Timer_3D_Resize_Set").Enabled());
+  settings.Close();
+  EXPECT_FALSE(Timer(Settings(), "Timer_3D_Resize_Set").Enabled());
+}
+
+TEST_F(KardoTest, EscEndsTheProgramOnlyOnTheConsole) {
+  Settings().FakeWindow().PressKey(27);
+  Display().FakeWindow().PressKey(27);
+  Console().FakeWindow().PressKey('x');
+  EXPECT_FALSE(View.Terminated);
+  Console().FakeWindow().PressKey(27);
+  EXPECT_TRUE(View.Terminated);
+  EXPECT_FALSE(Console().FakeWindow().Visible());
+}
+
+}  // namespace
+}  // namespace kardo::testing
