@@ -27,10 +27,12 @@ void TFakeWindow::SetBounds(int Left, int Top, int Width, int Height) {
 
 void TFakeWindow::Show() {
   if (!FVisible) {
-    FVisible = true;
+    // The show handler runs before the window appears and takes the activation,
+    // so placing itself there does not count as moving an active window.
     ++FShowCount;
-    FView.FActive = this;
     if (OnShow) OnShow(this);
+    FVisible = true;
+    FView.FActive = this;
   } else {
     FView.FActive = this;
   }
