@@ -1,0 +1,95 @@
+#include "scene2d/ClassInfo.h"
+
+#include <algorithm>
+
+#include "scene2d/Persistent.h"
+
+int TuiEnumInfo::Find(std::string_view Name) const {
+  for (size_t i = 0; i < Names.size(); ++i)
+    if (SameText(Names[i], Name)) return int(i);
+  return -1;
+}
+
+bool TuiPropertyInfo::IsStored(const TuiPersistent& Object) const {
+  if (!Stored) return false;
+  if (StoredWhen && !StoredWhen(Object)) return false;
+  if (Kind == pkObject || Kind == pkCollection) return true;
+  const TuiPropValue value = Get(Object);
+  if (!std::holds_alternative<std::monostate>(Default)) return value != Default;
+  switch (Kind) {
+    case pkFloat:
+      return std::get<double>(value) != 0;
+    case pkString:
+    case pkEvent:
+      return !std::get<std::string>(value).empty();
+    case pkBinary:
+      return !std::get<TuiBinary>(value).Bytes.empty();
+    default:
+      return true;  // an ordinal without a declared default is always written
+  }
+}
+
+TuiClassInfo::TuiClassInfo(std::string Name, const TuiClassInfo* Parent)
+    : FName(std::move(Name)), FParent(Parent) {}
+
+const TuiPropertyInfo* TuiClassInfo::FindProperty(std::string_view Name) const {
+  for (const TuiPropertyInfo& p : FProperties)
+    if (SameText(p.Name, Name)) return &p;
+  return nullptr;
+}
+
+bool TuiClassInfo::InheritsFrom(const TuiClassInfo& Other) const {
+  for (const TuiClassInfo* c = this; c; c = c->FParent)
+    if (c == &Other) return true;
+  return false;
+}
+
+TuiClassRegistry& TuiClassRegistry::Instance() {
+  static TuiClassRegistry registry;
+  return registry;
+}
+
+void TuiClassRegistry::Register(std::string_view Category,
+                                std::initializer_list<const TuiClassInfo*> Classes) {
+  for (const TuiClassInfo* c : Classes) {
+    if (Find(c->Name()) == c) continue;
+    FEntries.push_back({std::string(Category), c});
+  }
+  // Categories stay sorted by name; classes keep their order within one.
+  std::stable_sort(FEntries.begin(), FEntries.end(),
+                   [](const TEntry& A, const TEntry& B) { return A.Category < B.Category; });
+}
+
+const TuiClassInfo* TuiClassRegistry::Find(std::string_view ClassName) const {
+  for (const TEntry& e : FEntries)
+    if (SameText(e.Class->Name(), ClassName)) return e.Class;
+  return nullptr;
+}
+
+std::vector<std::string> TuiClassRegistry::Categories() const {
+  std::vector<std::string> out;
+  for (const TEntry& e : FEntries)
+    if (out.empty() || out.back() != e.Category) out.push_back(e.Category);
+  return out;
+}
+
+std::vector<const TuiClassInfo*> TuiClassRegistry::ClassesOf(std::string_view Category) const {
+  std::vector<const TuiClassInfo*> out;
+  for (const TEntry& e : FEntries)
+    if (e.Category == Category) out.push_back(e.Class);
+  return out;
+}
+
+TuiPropertyRef FindPropertyPath(TuiPersistent& Root, std::string_view Path) {
+  TuiPersistent* object = &Root;
+  for (;;) {
+    const size_t dot = Path.find('.');
+    const TuiPropertyInfo* p = object->ClassInfo().FindProperty(Path.substr(0, dot));
+    if (!p) return {};
+    if (dot == std::string_view::npos) return {object, p};
+    if (p->Kind != pkObject) return {};
+    object = std::get<TuiPersistent*>(p->Get(*object));
+    if (!object) return {};
+    Path.remove_prefix(dot + 1);
+  }
+}

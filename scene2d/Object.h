@@ -1,0 +1,169 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "scene2d/Persistent.h"
+#include "scene2d/Scene.h"
+
+class TuiObject;
+
+// Holders of a weak reference to a TuiObject: told once, when the object dies.
+class IuxFreeNotify {
+ public:
+  virtual ~IuxFreeNotify() = default;
+  virtual void FreeNotify(TuiObject* Dying) = 0;
+};
+
+// What the tree asks of an animation child and of an effect child; their
+// classes implement these.
+class IuxAnimation {
+ public:
+  virtual ~IuxAnimation() = default;
+  virtual void Start() = 0;
+  virtual void Stop() = 0;
+  virtual bool Running() const = 0;
+  // True for animations that answer triggers.
+  virtual bool HasTrigger() const = 0;
+  virtual void StartTrigger(TuiObject* Instance, std::string_view Trigger) = 0;
+};
+
+class IuxTriggerEffect {
+ public:
+  virtual ~IuxTriggerEffect() = default;
+  virtual void ApplyTrigger(TuiObject* Instance, std::string_view Trigger) = 0;
+};
+
+// A data value of the binding mechanism.
+using TuiData = std::variant<std::monostate, bool, int64_t, double, std::string>;
+
+// The root of every object in a 2D scene: a component (owner, name, stream
+// form) and a node of a parent/child tree that is independent of ownership.
+// The owner frees the object; freeing a parent frees its children; whichever
+// comes first unlinks the object from the other.
+class TuiObject : public TuiComponent, public IuxFreeNotify {
+  UX_CLASS(TuiObject, TuiComponent)
+ public:
+  explicit TuiObject(TuiComponent* Owner);
+  ~TuiObject() override;
+
+  // ---- the tree ----
+  TuiObject* Parent() const { return FParent; }
+  virtual void SetParent(TuiObject* Value);
+  int ChildrenCount() const { return int(FChildren.size()); }
+  TuiObject* Children(int Index) const;
+  const std::vector<TuiObject*>& ChildList() const { return FChildren; }
+  virtual void AddObject(TuiObject* Child);
+  virtual void RemoveObject(TuiObject* Child);
+  virtual void DeleteChildren();
+  int Index() const;
+  void SetIndex(int Value);
+  void BringToFront();
+  void SendToBack();
+  void SortChildren(const std::function<bool(TuiObject*, TuiObject*)>& Less);
+
+  IuxScene* Scene() const { return FScene; }
+  virtual void SetScene(IuxScene* Value);
+
+  // True for TuiVisualObject and its descendants; fixed at construction.
+  bool IsVisual() const { return FVisual != nullptr; }
+  TuiVisualObject* Visual() const { return FVisual; }
+
+  bool Stored() const { return FStored; }
+  // Recursive: a clone's whole subtree stays out of streams.
+  void SetStored(bool Value);
+  const std::string& ResourceName() const { return FResourceName; }
+  virtual void SetResourceName(const std::string& Value) { FResourceName = Value; }
+  const std::string& BindingName() const { return FBindingName; }
+  void SetBindingName(const std::string& Value) { FBindingName = Value; }
+
+  // ---- lookups ----
+  virtual TuiObject* FindResource(std::string_view Name);
+  TuiObject* FindBinding(std::string_view Name);
+  // The most recently constructed live, stored object with that resource name.
+  static TuiObject* FindStyleObject(std::string_view Name);
+  virtual void UpdateResource();
+
+  // ---- weak references ----
+  void AddFreeNotify(IuxFreeNotify* Holder);
+  void RemoveFreeNotify(IuxFreeNotify* Holder);
+  void FreeNotify(TuiObject* Dying) override;
+
+  // ---- data binding ----
+  virtual TuiData GetData();
+  virtual void SetData(const TuiData& Value);
+  TuiData GetBindingValue(std::string_view Name);
+  void SetBindingValue(std::string_view Name, const TuiData& Value);
+  // An object travels through a data value as "uxobj" and its number in the
+  // process-wide object list, which never reuses a number, so a text that
+  // outlives its object decodes to none instead of a dangling pointer.
+  static std::string ObjectToData(const TuiObject* Object);
+  static TuiObject* DataToObject(std::string_view Text);
+
+  // ---- animations and trigger effects ----
+  void StartAnimation(std::string_view Name);
+  void StopAnimation(std::string_view Name);
+  virtual void StartTriggerAnimation(TuiObject* Instance, std::string_view Trigger);
+  virtual void StartTriggerAnimationWait(TuiObject* Instance, std::string_view Trigger);
+  virtual void StopTriggerAnimation(TuiObject* Instance);
+  virtual void ApplyTriggerEffect(TuiObject* Instance, std::string_view Trigger);
+  // Keeps the message loop running while an operation waits for an animation;
+  // installed by the window layer. Returns false when nothing can move any more.
+  static std::function<bool()> ProcessMessages;
+
+  virtual std::string GetDesignChildClass() const { return {}; }
+
+  // ---- the stream side ----
+  // The object a stream writes this one under: the parent, or the parent's
+  // parent when the parent is a content holder.
+  TuiComponent* GetParentComponent() const;
+  // Used by the stream reader to attach a freshly read object.
+  virtual void SetParentComponent(TuiComponent* Parent);
+  // Objects whose children a stream writes as the children of their parent.
+  virtual bool IsContent() const { return false; }
+
+  static void DefineProperties(TuiClassBuilder<TuiObject>& C);
+
+ protected:
+  // Hooks for the visual side.
+  virtual void ParentChanged() {}
+  // Steps of AddObject/RemoveObject that only visual objects take.
+  virtual void ChildAdded(TuiObject*) {}
+  virtual void ChildRemoving(TuiObject*) {}
+  virtual void ChildRemoved(TuiObject*) {}
+  // Whether trigger propagation descends into this object (locked style parts).
+  virtual bool PassesTriggers() const { return false; }
+  // Set once by TuiVisualObject's constructor.
+  void SetVisualSelf(TuiVisualObject* Self) { FVisual = Self; }
+  // Tells the scene and the weak holders, leaves the parent and frees the
+  // children. The first destructor that still has the whole object at hand calls
+  // it, so that the parent and the host see a complete object leaving; later
+  // calls do nothing.
+  void DestroyLinks();
+  // A child moved among its siblings (Index, BringToFront, SendToBack).
+  virtual void ChildrenReordered(TuiObject*) {}
+  virtual bool IsControl() const { return false; }
+
+  std::string FData;
+
+ private:
+  TuiPersistent* ParentAsPersistent() const { return FParent; }
+  void SetParentFromValue(TuiPersistent* Value);
+  void Detach(TuiObject* Child);
+
+  bool FStored = true;
+  std::string FResourceName;
+  std::vector<IuxFreeNotify*> FFreeNotifies;
+  std::string FBindingName;
+  mutable int FIndexCache = -1;
+  TuiVisualObject* FVisual = nullptr;
+  std::vector<TuiObject*> FChildren;
+  TuiObject* FParent = nullptr;
+  IuxScene* FScene = nullptr;
+  size_t FListIndex = 0;  // position in the process-wide object list
+  bool FLinksDestroyed = false;
+};

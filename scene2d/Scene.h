@@ -1,0 +1,63 @@
+#pragma once
+
+#include "scene2d/Geometry.h"
+
+class TuiObject;
+class TuiVisualObject;
+class TuiComponent;
+class TuiCanvas;
+class TuiResources;
+class TuiControl;
+class TuiBitmap;
+enum TuiOperation : uint8_t;
+
+// The one interface through which a 2D tree reaches the window that shows it.
+// The 3D GUI layer implements it for the windows; tests use a small host. A
+// host is not reference counted: it outlives the trees it shows, and a tree
+// holds it as a plain, non-owning pointer.
+class IuxScene {
+ public:
+  virtual ~IuxScene() = default;
+
+  // Roots.
+  virtual void AddObject(TuiVisualObject* Object) = 0;
+  virtual void RemoveObject(TuiObject* Object) = 0;
+  // Window dragging and sizing by the mouse; true when the host holds the capture.
+  virtual bool BeginWindowMove() = 0;
+  virtual bool BeginWindowResize() = 0;
+  // Asks for a repaint of an area in scene coordinates.
+  virtual void AddUpdateRect(const TuiRect& Rect) = 0;
+  virtual void InsertObject(const char* ClassName) = 0;
+  virtual TuiControl* GetActiveControl() = 0;
+  virtual bool GetDisableUpdate() = 0;
+  virtual void SetDisableUpdate(bool Value) = 0;
+  virtual bool GetDesignTime() = 0;
+  virtual TuiCanvas* GetCanvas() = 0;
+  virtual TuiObject* GetRoot() = 0;
+  virtual TuiComponent* GetOwner() = 0;
+  virtual TuiComponent* GetComponent() = 0;
+  virtual TuiResources* GetStyle() = 0;
+  virtual void SetStyle(TuiResources* Value) = 0;
+  virtual bool GetTransparency() = 0;
+  virtual void UpdateResource() = 0;
+  virtual void Notification(TuiComponent* Component, TuiOperation Operation) = 0;
+  virtual TuiObject* GetSelected() = 0;
+  virtual TuiObject* GetDesignDropTarget() = 0;
+  virtual int GetUpdateRectsCount() = 0;
+  virtual TuiRect GetUpdateRect(int Index) = 0;
+  // Routes all mouse input to Object until released (none).
+  virtual void SetCaptured(TuiVisualObject* Object) = 0;
+  virtual TuiVisualObject* GetCaptured() = 0;
+  // Moves the keyboard focus: the old object's KillFocus, then the new one's EnterFocus.
+  virtual void SetFocused(TuiVisualObject* Object) = 0;
+  virtual TuiVisualObject* GetFocused() = 0;
+  virtual void SetDesignDblClick(TuiObject* Object) = 0;
+  virtual TuiPoint GetMousePos() = 0;
+  virtual TuiPoint LocalToScreen(const TuiPoint& Point) = 0;
+  virtual void BeginDragDrop(TuiObject* Source, TuiBitmap* DragImage) = 0;
+  virtual void SetSelected(TuiVisualObject* Object) = 0;
+  virtual bool GetAnimatedCaret() = 0;
+  // A text control gained or lost the focus; true when the host takes over text entry.
+  virtual bool BeginTextInput(TuiControl* Control) = 0;
+  virtual bool EndTextInput(TuiControl* Control) = 0;
+};
