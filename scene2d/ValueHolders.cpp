@@ -1,0 +1,116 @@
+#include "scene2d/ValueHolders.h"
+
+TuiBounds::TuiBounds(const TuiRect& Default)
+    : FLeft(Default.Left),
+      FTop(Default.Top),
+      FRight(Default.Right),
+      FBottom(Default.Bottom),
+      FDefault(Default) {}
+
+void TuiBounds::Changed() {
+  if (OnChanged) OnChanged(this);
+}
+
+void TuiBounds::SetLeft(float Value) {
+  if (Value == FLeft) return;
+  FLeft = Value;
+  Changed();
+}
+
+void TuiBounds::SetTop(float Value) {
+  if (Value == FTop) return;
+  FTop = Value;
+  Changed();
+}
+
+void TuiBounds::SetRight(float Value) {
+  if (Value == FRight) return;
+  FRight = Value;
+  Changed();
+}
+
+void TuiBounds::SetBottom(float Value) {
+  if (Value == FBottom) return;
+  FBottom = Value;
+  Changed();
+}
+
+void TuiBounds::SetRect(const TuiRect& Value) {
+  if (Value == Rect()) return;
+  FLeft = Value.Left;
+  FTop = Value.Top;
+  FRight = Value.Right;
+  FBottom = Value.Bottom;
+  Changed();
+}
+
+TuiRect TuiBounds::InnerRect(const TuiRect& Outer) const {
+  return {Outer.Left + FLeft, Outer.Top + FTop, Outer.Right - FRight, Outer.Bottom - FBottom};
+}
+
+TuiPosition::TuiPosition(const TuiPoint& Default) : FX(Default.X), FY(Default.Y), FDefault(Default) {}
+
+void TuiPosition::Changed() {
+  if (OnChanged) OnChanged(this);
+}
+
+void TuiPosition::SetX(float Value) {
+  if (Value == FX) return;
+  FX = Value;
+  Changed();
+}
+
+void TuiPosition::SetY(float Value) {
+  if (Value == FY) return;
+  FY = Value;
+  Changed();
+}
+
+void TuiPosition::SetPoint(const TuiPoint& Value) {
+  Store(Value);
+  Changed();
+}
+
+TuiTransform::TuiTransform() {
+  auto rebuild = [this](TuiPosition*) { RebuildMatrix(); };
+  FPosition->OnChanged = rebuild;
+  FScale->OnChanged = rebuild;
+  FProjective->OnChanged = rebuild;
+  FRotateCenter->OnChanged = rebuild;
+}
+
+void TuiTransform::SetRotateAngle(float Value) {
+  if (Value == FRotateAngle) return;
+  FRotateAngle = Value;
+  RebuildMatrix();
+}
+
+void TuiTransform::Assign(const TuiTransform& Source) {
+  // The angle is copied too: a copy that kept its own rotation would paint a
+  // rotated radial gradient differently from the one it was taken from.
+  FRotateAngle = Source.FRotateAngle;
+  FPosition->Store(Source.FPosition->Point());
+  FScale->Store(Source.FScale->Point());
+  FProjective->Store(Source.FProjective->Point());
+  FRotateCenter->Store(Source.FRotateCenter->Point());
+  RebuildMatrix();
+}
+
+void TuiTransform::RebuildMatrix() {
+  TuiMatrix m;
+  m.M[2][0] = FPosition->X();
+  m.M[2][1] = FPosition->Y();
+  m.M[0][0] = FScale->X();
+  m.M[1][1] = FScale->Y();
+  m.M[0][2] = FProjective->X();
+  m.M[1][2] = FProjective->Y();
+  if (FRotateAngle != 0) m = MatrixMultiply(RotationMatrix(DegToRad(FRotateAngle)), m);
+  FMatrix = m;
+  if (OnChanged) OnChanged(this);
+}
+
+void TuiVisual::SetVisualObject(TuiVisualObject* Value) {
+  if (Value == FVisualObject) return;
+  FVisualObject = Value;
+  if (OnChanged) OnChanged(this);
+}

@@ -1,0 +1,147 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "scene2d/Geometry.h"
+
+// Small value holders that objects own for their margins, positions, transforms
+// and visual references. Each tells its owner of every real change through
+// OnChanged, and remembers the value it was created with, because it is stored
+// only when it differs from that default. They are owned sub-objects, hence not
+// copyable; Assign copies the value.
+
+class TuiBounds {
+ public:
+  explicit TuiBounds(const TuiRect& Default = {});
+  TuiBounds(const TuiBounds&) = delete;
+  TuiBounds& operator=(const TuiBounds&) = delete;
+
+  float Left() const { return FLeft; }
+  void SetLeft(float Value);
+  float Top() const { return FTop; }
+  void SetTop(float Value);
+  float Right() const { return FRight; }
+  void SetRight(float Value);
+  float Bottom() const { return FBottom; }
+  void SetBottom(float Value);
+
+  TuiRect Rect() const { return {FLeft, FTop, FRight, FBottom}; }
+  // Notifies once, and only when at least one side differs.
+  void SetRect(const TuiRect& Value);
+  void Assign(const TuiBounds& Source) { SetRect(Source.Rect()); }
+
+  const TuiRect& DefaultRect() const { return FDefault; }
+  bool IsDefault() const { return Rect() == FDefault; }
+
+  // The four values as inner distances: Outer shrunk by them.
+  TuiRect InnerRect(const TuiRect& Outer) const;
+  bool IsZero() const { return FLeft == 0 && FTop == 0 && FRight == 0 && FBottom == 0; }
+
+  std::function<void(TuiBounds* Sender)> OnChanged;
+
+ private:
+  void Changed();
+
+  float FLeft;
+  float FTop;
+  float FRight;
+  float FBottom;
+  const TuiRect FDefault;
+};
+
+class TuiTransform;
+
+class TuiPosition {
+ public:
+  explicit TuiPosition(const TuiPoint& Default = {});
+  TuiPosition(const TuiPosition&) = delete;
+  TuiPosition& operator=(const TuiPosition&) = delete;
+
+  float X() const { return FX; }
+  void SetX(float Value);
+  float Y() const { return FY; }
+  void SetY(float Value);
+
+  TuiPoint Point() const { return {FX, FY}; }
+  // Unlike X and Y alone, always notifies, even for the point already held:
+  // owners rely on hearing of every whole-point set, stored points included.
+  void SetPoint(const TuiPoint& Value);
+  void Assign(const TuiPosition& Source) { SetPoint(Source.Point()); }
+
+  const TuiPoint& DefaultPoint() const { return FDefault; }
+  bool IsDefault() const { return Point() == FDefault; }
+
+  std::function<void(TuiPosition* Sender)> OnChanged;
+
+ private:
+  friend class TuiTransform;  // copies all its positions first, then tells once
+  void Store(const TuiPoint& Value) {
+    FX = Value.X;
+    FY = Value.Y;
+  }
+  void Changed();
+
+  float FX;
+  float FY;
+  const TuiPoint FDefault;
+};
+
+// Position, scale and rotation as one matrix: rotation first, then scale, then
+// translation. RotateCenter is kept for the brush that owns the transform and
+// does not enter the matrix; the projective point fills the matrix's projective
+// column and is never stored.
+class TuiTransform {
+ public:
+  TuiTransform();
+  TuiTransform(const TuiTransform&) = delete;
+  TuiTransform& operator=(const TuiTransform&) = delete;
+
+  const TuiMatrix& Matrix() const { return FMatrix; }
+
+  float RotateAngle() const { return FRotateAngle; }
+  void SetRotateAngle(float Value);
+
+  // Owned sub-objects, handed out as pointers like every published sub-object.
+  TuiPosition* Position() const { return FPosition.get(); }
+  TuiPosition* Scale() const { return FScale.get(); }
+  TuiPosition* RotateCenter() const { return FRotateCenter.get(); }
+  TuiPosition* ProjectivePoint() const { return FProjective.get(); }
+
+  // Copies the angle and all four positions, then rebuilds and notifies once.
+  void Assign(const TuiTransform& Source);
+
+  // Called after every rebuild of the matrix.
+  std::function<void(TuiTransform* Sender)> OnChanged;
+
+ private:
+  void RebuildMatrix();
+
+  TuiMatrix FMatrix;
+  float FRotateAngle = 0;
+  std::unique_ptr<TuiPosition> FPosition = std::make_unique<TuiPosition>(TuiPoint{0, 0});
+  std::unique_ptr<TuiPosition> FScale = std::make_unique<TuiPosition>(TuiPoint{1, 1});
+  std::unique_ptr<TuiPosition> FProjective = std::make_unique<TuiPosition>(TuiPoint{0, 0});
+  std::unique_ptr<TuiPosition> FRotateCenter = std::make_unique<TuiPosition>(TuiPoint{0.5f, 0.5f});
+};
+
+class TuiVisualObject;
+
+class TuiVisual {
+ public:
+  TuiVisual() = default;
+  TuiVisual(const TuiVisual&) = delete;
+  TuiVisual& operator=(const TuiVisual&) = delete;
+
+  TuiVisualObject* VisualObject() const { return FVisualObject; }
+  void SetVisualObject(TuiVisualObject* Value);
+  void Assign(const TuiVisual& Source) { SetVisualObject(Source.VisualObject()); }
+
+  std::function<void(TuiVisual* Sender)> OnChanged;
+
+ private:
+  // Not owned. Once visual objects exist, the holder registers in the object's
+  // free-notification list and the object clears this pointer when it is freed;
+  // until then whoever sets it keeps the object alive.
+  TuiVisualObject* FVisualObject = nullptr;
+};
