@@ -1,5 +1,44 @@
 #include "scene2d/ValueHolders.h"
 
+#include "scene2d/TextForms.h"
+
+UX_IMPLEMENT_CLASS(TuiBounds)
+UX_IMPLEMENT_CLASS(TuiPosition)
+
+void TuiBounds::DefineProperties(TuiClassBuilder<TuiBounds>& C) {
+  // The sides are reachable by path ("Margins.Top") but travel only inside "Rect".
+  C.Property("Left", &TuiBounds::Left, &TuiBounds::SetLeft).Stored = false;
+  C.Property("Top", &TuiBounds::Top, &TuiBounds::SetTop).Stored = false;
+  C.Property("Right", &TuiBounds::Right, &TuiBounds::SetRight).Stored = false;
+  C.Property("Bottom", &TuiBounds::Bottom, &TuiBounds::SetBottom).Stored = false;
+  C.Property("Rect", &TuiBounds::RectText, &TuiBounds::SetRectText).StoredWhen = [](const TuiPersistent& O) {
+    return !static_cast<const TuiBounds&>(O).IsDefault();
+  };
+}
+
+void TuiPosition::DefineProperties(TuiClassBuilder<TuiPosition>& C) {
+  C.Property("X", &TuiPosition::X, &TuiPosition::SetX).Stored = false;
+  C.Property("Y", &TuiPosition::Y, &TuiPosition::SetY).Stored = false;
+  C.Property("Point", &TuiPosition::PointText, &TuiPosition::SetPointText).StoredWhen =
+      [](const TuiPersistent& O) { return !static_cast<const TuiPosition&>(O).IsDefault(); };
+}
+
+std::string TuiBounds::RectText() const {
+  return RectToText(Rect());
+}
+
+void TuiBounds::SetRectText(const std::string& Value) {
+  SetRect(TextToRect(Value));
+}
+
+std::string TuiPosition::PointText() const {
+  return PointToText(Point());
+}
+
+void TuiPosition::SetPointText(const std::string& Value) {
+  SetPoint(TextToPoint(Value));
+}
+
 TuiBounds::TuiBounds(const TuiRect& Default)
     : FLeft(Default.Left),
       FTop(Default.Top),

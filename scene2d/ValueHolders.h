@@ -4,14 +4,19 @@
 #include <memory>
 
 #include "scene2d/Geometry.h"
+#include "scene2d/Persistent.h"
 
 // Small value holders that objects own for their margins, positions, transforms
 // and visual references. Each tells its owner of every real change through
 // OnChanged, and remembers the value it was created with, because it is stored
 // only when it differs from that default. They are owned sub-objects, hence not
-// copyable; Assign copies the value.
+// copyable; Assign copies the value. Bounds and positions are persistent so that
+// their owner can publish them: a stream writes the one text pseudo-property
+// ("Margins.Rect", "Position.Point") and never the single coordinates.
 
-class TuiBounds {
+class TuiBounds : public TuiPersistent {
+  UX_CLASS(TuiBounds, TuiPersistent)
+
  public:
   explicit TuiBounds(const TuiRect& Default = {});
   TuiBounds(const TuiBounds&) = delete;
@@ -38,6 +43,13 @@ class TuiBounds {
   TuiRect InnerRect(const TuiRect& Outer) const;
   bool IsZero() const { return FLeft == 0 && FTop == 0 && FRight == 0 && FBottom == 0; }
 
+  // The stored form, "(Left,Top,Right,Bottom)"; a text that does not convert
+  // sets all four to 0.
+  std::string RectText() const;
+  void SetRectText(const std::string& Value);
+
+  static void DefineProperties(TuiClassBuilder<TuiBounds>& C);
+
   std::function<void(TuiBounds* Sender)> OnChanged;
 
  private:
@@ -52,7 +64,9 @@ class TuiBounds {
 
 class TuiTransform;
 
-class TuiPosition {
+class TuiPosition : public TuiPersistent {
+  UX_CLASS(TuiPosition, TuiPersistent)
+
  public:
   explicit TuiPosition(const TuiPoint& Default = {});
   TuiPosition(const TuiPosition&) = delete;
@@ -71,6 +85,12 @@ class TuiPosition {
 
   const TuiPoint& DefaultPoint() const { return FDefault; }
   bool IsDefault() const { return Point() == FDefault; }
+
+  // The stored form, "(X,Y)"; a text that does not convert sets (0, 0).
+  std::string PointText() const;
+  void SetPointText(const std::string& Value);
+
+  static void DefineProperties(TuiClassBuilder<TuiPosition>& C);
 
   std::function<void(TuiPosition* Sender)> OnChanged;
 
