@@ -1,0 +1,324 @@
+#include "draw2d/Bitmap.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <istream>
+#include <ostream>
+
+#include "draw2d/BitmapObject.h"
+#include "draw2d/ImageFilter.h"
+#include "scene2d/Errors.h"
+
+namespace {
+
+uint32_t Alpha(uint32_t Pixel) {
+  return Pixel >> 24;
+}
+
+std::unique_ptr<TuiFilter> DefaultFilter() {
+  std::unique_ptr<TuiFilter> filter = TuiFilterRegistry::Instance().CreateDefault();
+  if (!filter) throw EuxError("No image filter is registered");
+  return filter;
+}
+
+// Pixel memory for a size; none for an empty one. Sizes are clamped at 0.
+std::unique_ptr<uint32_t[]> NewPixels(int32_t Width, int32_t Height) {
+  if (Width <= 0 || Height <= 0) return nullptr;
+  size_t count = size_t(Width) * size_t(Height);
+  return std::unique_ptr<uint32_t[]>(new uint32_t[count]());
+}
+
+// A float coordinate as a pixel index in [0, Limit]; NaN counts as 0. Clamping
+// before the conversion keeps huge values from overflowing the integer.
+int32_t ClampCoord(double Value, int32_t Limit) {
+  if (!(Value > 0)) return 0;
+  if (Value >= Limit) return Limit;
+  return int32_t(Value);
+}
+
+}  // namespace
+
+std::function<TuiBitmap::TCanvasHolder(TuiBitmap&)> TuiBitmap::CanvasFactory;
+
+UX_IMPLEMENT_CLASS(TuiBitmap)
+
+void TuiBitmap::DefineProperties(TuiClassBuilder<TuiBitmap>& C) {
+  C.Property("ResourceName", &TuiBitmap::ResourceName, &TuiBitmap::SetResourceName);
+  C.Property("PNG", &TuiBitmap::PngData, &TuiBitmap::SetPngData).StoredWhen = [](const TuiPersistent& O) {
+    return !static_cast<const TuiBitmap&>(O).IsEmpty();
+  };
+}
+
+TuiBitmap::TuiBitmap() = default;
+
+TuiBitmap::TuiBitmap(int32_t Width, int32_t Height)
+    : FPixels(NewPixels(Width, Height)), FHeight(std::max(Height, 0)), FWidth(std::max(Width, 0)) {
+  FNeedsUpdate = true;
+}
+
+TuiBitmap::TuiBitmap(std::istream& Stream) {
+  LoadFromStream(Stream);
+}
+
+TuiBitmap::~TuiBitmap() {
+  if (FResource) FResource->RemoveFreeNotify(this);
+  FCanvas.reset();
+  Fire(OnReleaseImage);
+}
+
+uint32_t* TuiBitmap::Scanline(int32_t Y) {
+  if (!FPixels || Y < 0 || Y >= FHeight) return nullptr;
+  return FPixels.get() + size_t(Y) * size_t(FWidth);
+}
+
+const uint32_t* TuiBitmap::Scanline(int32_t Y) const {
+  return const_cast<TuiBitmap*>(this)->Scanline(Y);
+}
+
+void TuiBitmap::ReplacePixels(int32_t Width, int32_t Height, std::unique_ptr<uint32_t[]> Pixels) {
+  Fire(OnBeforeResize);
+  Fire(OnReleaseImage);
+  FBackendImage = nullptr;
+  FCanvas.reset();
+  FPixels = std::move(Pixels);
+  FWidth = Width;
+  FHeight = Height;
+  FNeedsUpdate = true;
+  Fire(OnAfterResize);
+}
+
+void TuiBitmap::SetSize(int32_t Width, int32_t Height) {
+  Width = std::max(Width, 0);
+  Height = std::max(Height, 0);
+  if (Width == FWidth && Height == FHeight) return;
+  ReplacePixels(Width, Height, NewPixels(Width, Height));
+  Fire(OnChange);
+}
+
+void TuiBitmap::AdoptPixels(int32_t Width, int32_t Height, std::unique_ptr<uint32_t[]> Pixels) {
+  Width = std::max(Width, 0);
+  Height = std::max(Height, 0);
+  if (int64_t(Width) * Height == 0) Pixels.reset();
+  ReplacePixels(Width, Height, std::move(Pixels));
+  Fire(OnChange);
+}
+
+void TuiBitmap::Changed() {
+  FNeedsUpdate = true;
+  Fire(OnChange);
+}
+
+void TuiBitmap::Clear(TuiColor Color) {
+  if (FPixels) std::fill_n(FPixels.get(), size_t(FWidth) * size_t(FHeight), PremultiplyColor(Color));
+  Changed();
+}
+
+void TuiBitmap::ClearRect(const TuiRect& Rect, TuiColor Color) {
+  int32_t left = ClampCoord(std::trunc(double(Rect.Left)), FWidth);
+  int32_t top = ClampCoord(std::trunc(double(Rect.Top)), FHeight);
+  int32_t right = ClampCoord(RoundHalfEven(Rect.Right), FWidth);
+  int32_t bottom = ClampCoord(RoundHalfEven(Rect.Bottom), FHeight);
+  if (left >= right || top >= bottom) return;
+  TuiColor value = PremultiplyColor(Color);
+  for (int32_t y = top; y < bottom; ++y) std::fill(Scanline(y) + left, Scanline(y) + right, value);
+  FNeedsUpdate = true;
+}
+
+void TuiBitmap::Assign(const TuiPersistent* Source) {
+  auto* source = dynamic_cast<const TuiBitmap*>(Source);
+  if (!source) {
+    throw EuxConvertError("Cannot assign a " + (Source ? Source->ClassName() : std::string("nil")) +
+                          " to a " + ClassName());
+  }
+  if (source == this) return;
+  // Resolving may adopt a resource, which only changes the source's link.
+  if (const_cast<TuiBitmap*>(source)->ResolveBitmap()) {
+    TuiBitmapObject* resource = source->FResource;
+    if (FResource != resource) {
+      if (FResource) FResource->RemoveFreeNotify(this);
+      FResource = resource;
+      FResource->AddFreeNotify(this);
+    }
+    FResourceName = source->FResourceName;
+    Fire(OnChange);
+    return;
+  }
+  // The name stays with the copy: the resource it names may simply not be
+  // loaded yet, and the copy must find it once it is.
+  if (FResource) FResource->RemoveFreeNotify(this);
+  FResource = nullptr;
+  FResourceName = source->FResourceName;
+  size_t count = size_t(source->FWidth) * size_t(source->FHeight);
+  if (source->FWidth != FWidth || source->FHeight != FHeight) {
+    std::unique_ptr<uint32_t[]> pixels = NewPixels(source->FWidth, source->FHeight);
+    if (count) std::memcpy(pixels.get(), source->FPixels.get(), count * 4);
+    ReplacePixels(source->FWidth, source->FHeight, std::move(pixels));
+  } else if (count) {
+    std::memcpy(FPixels.get(), source->FPixels.get(), count * 4);
+  }
+  Changed();
+}
+
+// ---- loading and saving ----
+
+void TuiBitmap::FireLoaded() {
+  Fire(OnLoaded);
+}
+
+bool TuiBitmap::LoadFromStream(std::istream& Stream) {
+  if (!DefaultFilter()->LoadFromStream(Stream, *this)) return false;
+  FireLoaded();
+  return true;
+}
+
+bool TuiBitmap::LoadFromBytes(std::span<const uint8_t> Data) {
+  if (!DefaultFilter()->LoadFromBytes(Data, *this)) return false;
+  FireLoaded();
+  return true;
+}
+
+std::vector<uint8_t> TuiBitmap::SaveToBytes() const {
+  std::vector<uint8_t> data;
+  if (IsEmpty()) return data;
+  const uint32_t* p = FPixels.get();
+  bool opaque =
+      std::all_of(p, p + size_t(FWidth) * size_t(FHeight), [](uint32_t x) { return Alpha(x) == 255; });
+  bool ok = opaque ? DefaultFilter()->SaveToBytes(data, *this, "jpeg", "quality=100")
+                   : DefaultFilter()->SaveToBytes(data, *this, "png", "");
+  if (!ok) data.clear();
+  return data;
+}
+
+bool TuiBitmap::SaveToStream(std::ostream& Stream) const {
+  std::vector<uint8_t> data = SaveToBytes();
+  if (data.empty()) return false;
+  Stream.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+  return bool(Stream);
+}
+
+bool TuiBitmap::LoadFromFile(const std::string& FileName, float Angle) {
+  std::error_code error;
+  if (!std::filesystem::exists(FileName, error)) return false;
+  if (!DefaultFilter()->LoadFromFile(FileName, *this, Angle)) return false;
+  FireLoaded();
+  return true;
+}
+
+bool TuiBitmap::LoadThumbnailFromFile(const std::string& FileName, float MaxWidth, float MaxHeight,
+                                      bool UseEmbedded) {
+  std::error_code error;
+  if (!std::filesystem::exists(FileName, error)) return false;
+  if (!DefaultFilter()->LoadThumbnailFromFile(FileName, UseEmbedded, *this, MaxWidth, MaxHeight))
+    return false;
+  FireLoaded();
+  return true;
+}
+
+bool TuiBitmap::SaveToFile(const std::string& FileName, std::string_view Params) const {
+  return DefaultFilter()->SaveToFile(FileName, *this, Params);
+}
+
+TuiBinary TuiBitmap::PngData() const {
+  return TuiBinary{SaveToBytes()};
+}
+
+void TuiBitmap::SetPngData(const TuiBinary& Value) {
+  LoadFromBytes(Value.Bytes);
+}
+
+// ---- pixel operations ----
+
+void TuiBitmap::FlipVertical() {
+  for (int32_t y = 0; y < FHeight / 2; ++y)
+    std::swap_ranges(Scanline(y), Scanline(y) + FWidth, Scanline(FHeight - 1 - y));
+  Changed();
+}
+
+void TuiBitmap::InvertAlpha() {
+  uint32_t* p = FPixels.get();
+  for (size_t i = 0, n = size_t(FWidth) * size_t(FHeight); i < n; ++i) {
+    uint32_t straight = UnpremultiplyColor(p[i]);
+    p[i] = PremultiplyColor((255 - Alpha(straight)) << 24 | (straight & 0xFFFFFF));
+  }
+  Changed();
+}
+
+void TuiBitmap::SetColorKeepAlpha(TuiColor Color) {
+  // Only 255 results are possible, one per alpha.
+  uint32_t byAlpha[256];
+  for (uint32_t a = 1; a < 256; ++a) byAlpha[a] = PremultiplyColor(OpacityColor(Color, float(a) / 255));
+  uint32_t* p = FPixels.get();
+  for (size_t i = 0, n = size_t(FWidth) * size_t(FHeight); i < n; ++i)
+    if (Alpha(p[i])) p[i] = byAlpha[Alpha(p[i])];
+  Changed();
+}
+
+std::vector<uint8_t> TuiBitmap::CreateMask() const {
+  std::vector<uint8_t> mask(size_t(FWidth) * size_t(FHeight));
+  for (size_t i = 0; i < mask.size(); ++i) mask[i] = uint8_t(Alpha(FPixels[i]));
+  return mask;
+}
+
+void TuiBitmap::ApplyMask(std::span<const uint8_t> Mask, int32_t OffsetX, int32_t OffsetY) {
+  for (int32_t y = 0; y < FHeight; ++y) {
+    int64_t my = int64_t(y) - OffsetY;
+    if (my < 0 || my >= FHeight) continue;
+    uint32_t* row = Scanline(y);
+    for (int32_t x = 0; x < FWidth; ++x) {
+      int64_t mx = int64_t(x) - OffsetX;
+      if (mx < 0 || mx >= FWidth) continue;
+      size_t index = size_t(my) * size_t(FWidth) + size_t(mx);
+      if (index >= Mask.size() || Mask[index] == 0) continue;
+      row[x] = PremultiplyColor(OpacityColor(UnpremultiplyColor(row[x]), float(255 - Mask[index]) / 255));
+    }
+  }
+  Changed();
+}
+
+// ---- resources ----
+
+void TuiBitmap::SetResource(TuiBitmapObject* Value) {
+  if (Value == FResource) return;
+  if (FResource) FResource->RemoveFreeNotify(this);
+  FResource = Value;
+  if (FResource) {
+    FResource->AddFreeNotify(this);
+    FResourceName = FResource->ResourceName();
+  } else {
+    FResourceName.clear();
+  }
+  Fire(OnChange);
+}
+
+void TuiBitmap::SetResourceName(const std::string& Value) {
+  if (Value == FResourceName) return;
+  FResourceName = Value;
+  if (FResource && !SameText(FResource->ResourceName(), Value)) {
+    FResource->RemoveFreeNotify(this);
+    FResource = nullptr;
+  }
+  Fire(OnChange);
+}
+
+TuiBitmap* TuiBitmap::ResolveBitmap() {
+  if (FResource) return FResource->Bitmap();
+  if (FResourceName.empty()) return nullptr;
+  auto* found = dynamic_cast<TuiBitmapObject*>(TuiObject::FindStyleObject(FResourceName));
+  // A bitmap never stands in for itself: that would make it paint nothing.
+  if (!found || found->Bitmap() == this) return nullptr;
+  SetResource(found);
+  return FResource ? FResource->Bitmap() : nullptr;
+}
+
+void TuiBitmap::FreeNotify(TuiObject* Dying) {
+  if (Dying == FResource) FResource = nullptr;
+}
+
+// ---- canvas ----
+
+TuiCanvas* TuiBitmap::Canvas() {
+  if (!FCanvas && CanvasFactory) FCanvas = CanvasFactory(*this);
+  return FCanvas.get();
+}

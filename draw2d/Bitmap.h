@@ -1,0 +1,173 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "scene2d/Colors.h"
+#include "scene2d/Geometry.h"
+#include "scene2d/Object.h"
+#include "scene2d/Persistent.h"
+
+class TuiCanvas;
+class TuiBitmapObject;
+
+// The library's raster image: Width x Height words of premultiplied ARGB
+// (0xAARRGGBB, bytes B, G, R, A in memory; no channel above its alpha), rows
+// top to bottom with no gap between them. Canvas buffers and textures share the
+// layout, so pixels move between them with plain row copies.
+//
+// A bitmap may name a bitmap resource of a style sheet instead of using its own
+// pixels (ResourceName, resolved by ResolveBitmap). It streams its pixels as the
+// binary pseudo-property "PNG": a PNG file when any pixel is translucent, else a
+// JPEG file of quality 100; reading takes PNG or JPEG by the data's signature.
+class TuiBitmap : public TuiPersistent, private IuxFreeNotify {
+  UX_CLASS(TuiBitmap, TuiPersistent)
+ public:
+  using TNotify = std::function<void(TuiBitmap* Sender)>;
+  // The canvas is made by whichever canvas backend is linked in; the bitmap
+  // only keeps it, so it holds it with the backend's own deleter.
+  using TCanvasHolder = std::unique_ptr<TuiCanvas, void (*)(TuiCanvas*)>;
+
+  // An empty bitmap (0 x 0), as brushes and image shapes start.
+  TuiBitmap();
+  // Pixels allocated and cleared to 0; negative sizes count as 0.
+  TuiBitmap(int32_t Width, int32_t Height);
+  // Decoded from the rest of Stream; empty when that is no readable image.
+  explicit TuiBitmap(std::istream& Stream);
+  ~TuiBitmap() override;
+
+  int32_t Width() const { return FWidth; }
+  int32_t Height() const { return FHeight; }
+  bool IsEmpty() const { return int64_t(FWidth) * FHeight == 0; }
+  // None while the bitmap is empty.
+  uint32_t* Bits() { return FPixels.get(); }
+  const uint32_t* Bits() const { return FPixels.get(); }
+  // The first word of row Y, or none outside the bitmap.
+  uint32_t* Scanline(int32_t Y);
+  const uint32_t* Scanline(int32_t Y) const;
+
+  // Nothing when unchanged; otherwise re-creates the pixel memory cleared to 0
+  // (before-resize, release-image, after-resize) and fires OnChange. The new
+  // memory is allocated first, so a failed allocation leaves the bitmap whole.
+  void SetSize(int32_t Width, int32_t Height);
+  // Installs pixels decoded elsewhere (Width * Height premultiplied words) the
+  // way SetSize installs fresh memory, even at the same size, since the
+  // backend's image wraps the old address; then fires OnChange. Filters use it so
+  // that a failed decode never touches the bitmap.
+  void AdoptPixels(int32_t Width, int32_t Height, std::unique_ptr<uint32_t[]> Pixels);
+  // Every pixel the premultiplied Color; OnChange.
+  void Clear(TuiColor Color);
+  // Left and Top truncated, Right and Bottom rounded (half to even), clipped to
+  // the bitmap; no OnChange, only the needs-update flag.
+  void ClearRect(const TuiRect& Rect, TuiColor Color);
+  // Code that wrote into Bits() directly reports it here: needs update, OnChange.
+  void Changed();
+
+  // From another TuiBitmap: a source that resolves to a bitmap resource lends
+  // its resource link (pixels untouched); otherwise the size, the pixels and the
+  // source's ResourceName are copied and any resource link is dropped; OnChange
+  // once. Anything else raises
+  // "Cannot assign a <source class> to a TuiBitmap" (EuxConvertError).
+  void Assign(const TuiPersistent* Source);
+
+  // Loading and saving go through a new instance of the default image filter
+  // (draw2d/ImageFilter.h). A load that fails leaves the bitmap as it was.
+  bool LoadFromStream(std::istream& Stream);
+  bool LoadFromBytes(std::span<const uint8_t> Data);
+  // PNG when any pixel is translucent, else JPEG with "quality=100".
+  bool SaveToStream(std::ostream& Stream) const;
+  std::vector<uint8_t> SaveToBytes() const;
+  // Angle in degrees, clockwise; multiples of 90 turn the pixels exactly, other
+  // angles resample into the rotated picture's bounding box. Returns false and
+  // does nothing when the file does not exist; a file that exists but cannot be
+  // opened raises EuxError.
+  bool LoadFromFile(const std::string& FileName, float Angle = 0);
+  bool LoadThumbnailFromFile(const std::string& FileName, float MaxWidth, float MaxHeight,
+                             bool UseEmbedded = true);
+  // The format follows the file's extension; Params as "quality=90".
+  bool SaveToFile(const std::string& FileName, std::string_view Params = {}) const;
+
+  // The streamed "PNG" pseudo-property. Reading bytes that do not decode keeps
+  // the picture: a damaged image must not stop a layout from loading.
+  TuiBinary PngData() const;
+  void SetPngData(const TuiBinary& Value);
+
+  // ---- pixel operations of the effects ----
+  // Swaps row y with row Height - 1 - y; OnChange.
+  void FlipVertical();
+  // Un-premultiply, alpha a -> 255 - a, premultiply; OnChange.
+  void InvertAlpha();
+  // Every pixel with alpha a > 0 becomes Color at opacity a / 255, premultiplied;
+  // OnChange.
+  void SetColorKeepAlpha(TuiColor Color);
+  // Each pixel's alpha, Width * Height bytes, rows top to bottom.
+  std::vector<uint8_t> CreateMask() const;
+  // Fades pixel (x, y) by the mask byte m at (x - OffsetX, y - OffsetY) of a
+  // Width-wide mask: opacity (255 - m) / 255. Pixels whose mask position falls
+  // outside the bitmap or beyond the end of Mask are left alone; OnChange.
+  void ApplyMask(std::span<const uint8_t> Mask, int32_t OffsetX, int32_t OffsetY);
+
+  // ---- style resources ----
+  // Weak: cleared when the object dies, ResourceName then kept so that the next
+  // resolution finds a replacement by name.
+  TuiBitmapObject* Resource() const { return FResource; }
+  // Copies the object's ResourceName (or clears it); OnChange.
+  void SetResource(TuiBitmapObject* Value);
+  const std::string& ResourceName() const { return FResourceName; }
+  // A name the linked resource does not carry drops the link, so that the next
+  // resolution looks the new name up; OnChange.
+  void SetResourceName(const std::string& Value);
+  // The linked resource's bitmap; else, when ResourceName is set, the bitmap of
+  // the most recent live streamed TuiBitmapObject of that resource name, which
+  // is adopted as Resource; else none (the caller then uses this bitmap).
+  TuiBitmap* ResolveBitmap();
+
+  // ---- the canvas backend's side ----
+  // The canvas drawing into this bitmap, made on first request by
+  // CanvasFactory and freed on resize and destruction; none while no canvas
+  // backend has installed a factory.
+  TuiCanvas* Canvas();
+  static std::function<TCanvasHolder(TuiBitmap& Bitmap)> CanvasFactory;
+  // The backend's image object wrapping the pixel memory; the backend creates
+  // and frees it and is told through OnReleaseImage before the memory goes.
+  void* BackendImage() const { return FBackendImage; }
+  void SetBackendImage(void* Value) { FBackendImage = Value; }
+  // Set by every pixel change; the backend clears it once its image is current.
+  bool NeedsUpdate() const { return FNeedsUpdate; }
+  void SetNeedsUpdate(bool Value) { FNeedsUpdate = Value; }
+
+  // After the picture changed.
+  TNotify OnChange;
+  // Before the pixel memory is replaced or freed (installed by the backend).
+  TNotify OnReleaseImage;
+  // After a successful load from a stream, bytes or a file (following OnChange).
+  TNotify OnLoaded;
+  TNotify OnBeforeResize;
+  TNotify OnAfterResize;
+
+  static void DefineProperties(TuiClassBuilder<TuiBitmap>& C);
+
+ private:
+  void FreeNotify(TuiObject* Dying) override;
+  // Runs the notifications around replacing the pixel memory with Pixels.
+  void ReplacePixels(int32_t Width, int32_t Height, std::unique_ptr<uint32_t[]> Pixels);
+  void Fire(const TNotify& Event) {
+    if (Event) Event(this);
+  }
+  void FireLoaded();
+
+  std::unique_ptr<uint32_t[]> FPixels;
+  void* FBackendImage = nullptr;
+  int32_t FHeight = 0;
+  int32_t FWidth = 0;
+  bool FNeedsUpdate = false;
+  TuiBitmapObject* FResource = nullptr;
+  std::string FResourceName;
+  TCanvasHolder FCanvas{nullptr, nullptr};
+};

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TuiBitmap;
+
+// An image filter decodes image files into bitmaps and encodes bitmaps into
+// image files. Bitmaps never talk to a codec library themselves: they create
+// the default filter for every load and save, so that another platform or a
+// test can put another filter in its place.
+//
+// Decoding results in premultiplied pixels over transparent black. Anything
+// that does not decode (unknown signature, damaged or truncated data, zero
+// area, a size beyond the filter's limits) leaves the bitmap untouched and
+// returns false; no filter raises an error for bad image data.
+class TuiFilter {
+ public:
+  // Streams and files holding more encoded data than this are refused unread;
+  // no picture within the decoders' limits needs that much.
+  static constexpr size_t MaxInputBytes = size_t(512) << 20;
+
+  virtual ~TuiFilter() = default;
+
+  // File masks separated by ";" ("*.png;*.jpg"); empty when the filter reads none.
+  virtual std::string GetFileTypes() const { return {}; }
+  // The size an image file declares, from its header alone; false when the file
+  // holds no image this filter knows.
+  virtual bool GetImageSize(const std::string& FileName, int32_t& Width, int32_t& Height);
+  // Angle in degrees, clockwise (see TuiBitmap::LoadFromFile).
+  virtual bool LoadFromFile(const std::string& FileName, TuiBitmap& Bitmap, float Angle) = 0;
+  // Scales the image down (never up) to fit MaxWidth x MaxHeight, keeping its
+  // aspect; a box without area keeps the full size.
+  virtual bool LoadThumbnailFromFile(const std::string& FileName, bool UseEmbedded, TuiBitmap& Bitmap,
+                                     float MaxWidth, float MaxHeight) = 0;
+  // The format follows the file name's extension (see FormatFromFileName).
+  // Nothing is written, not even an empty file, when that format has no encoder.
+  virtual bool SaveToFile(const std::string& FileName, const TuiBitmap& Bitmap, std::string_view Params) = 0;
+
+  virtual bool LoadFromBytes(std::span<const uint8_t> Data, TuiBitmap& Bitmap) = 0;
+  // Format by name (see FormatFromName); Params as "quality=90".
+  virtual bool SaveToBytes(std::vector<uint8_t>& Data, const TuiBitmap& Bitmap, std::string_view Format,
+                           std::string_view Params) = 0;
+  // Decode the rest of the stream, from where it stands.
+  virtual bool LoadFromStream(std::istream& Stream, TuiBitmap& Bitmap);
+  virtual bool SaveToStream(std::ostream& Stream, const TuiBitmap& Bitmap, std::string_view Format,
+                            std::string_view Params);
+};
+
+// The encoders a format name or file extension chooses.
+enum TuiImageFormat : uint8_t { ifPng, ifJpeg, ifBmp, ifTiff, ifGif };
+// Case-insensitive: "jpeg" and "jpg" JPEG, "png" PNG, "bmp", "tif" and "tiff",
+// "gif"; any other name PNG.
+TuiImageFormat FormatFromName(std::string_view Name);
+// The extension after the last "." of the file name, by the same table.
+TuiImageFormat FormatFromFileName(std::string_view FileName);
+// The "quality" of a parameter text of name=value pairs separated by blanks
+// (names case-insensitive), within 0..100; none when absent or not a number.
+std::optional<int> QualityParam(std::string_view Params);
+
+// Reads the rest of a stream, or none when it holds more than MaxBytes.
+std::optional<std::vector<uint8_t>> ReadStreamBytes(std::istream& Stream, size_t MaxBytes);
+
+// The filters the program knows by class name. "TuiFilterPngJpeg" is always
+// there and is the default until another default is chosen.
+class TuiFilterRegistry {
+ public:
+  using TFactory = std::function<std::unique_ptr<TuiFilter>()>;
+
+  static TuiFilterRegistry& Instance();
+  // Registering a name again replaces its factory.
+  void Register(std::string_view ClassName, TFactory Factory);
+  std::vector<std::string> ClassNames() const;
+  // A new filter of that class (case-insensitive), or none.
+  std::unique_ptr<TuiFilter> Create(std::string_view ClassName) const;
+  // False, default unchanged, for a name that is not registered.
+  bool SetDefaultClass(std::string_view ClassName);
+  const std::string& DefaultClass() const { return FDefault; }
+  std::unique_ptr<TuiFilter> CreateDefault() const { return Create(FDefault); }
+
+ private:
+  TuiFilterRegistry();
+  struct TEntry {
+    std::string Name;
+    TFactory Factory;
+  };
+  std::vector<TEntry> FEntries;
+  std::string FDefault;
+};

@@ -1,0 +1,534 @@
+#include "draw2d/ImageFilterPngJpeg.h"
+
+// clang-format off
+#include <cstdio>  // jpeglib.h needs FILE and size_t declared first
+#include <jpeglib.h>
+#include <jerror.h>
+// clang-format on
+#include <png.h>
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <cmath>
+#include <csetjmp>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <new>
+
+#include "draw2d/Bitmap.h"
+#include "scene2d/Errors.h"
+#include "scene2d/Geometry.h"
+
+namespace {
+
+constexpr bool LittleEndian = std::endian::native == std::endian::little;
+
+// A decoded picture on its way into a bitmap: premultiplied words, rows top down.
+struct TImage {
+  int32_t Width = 0;
+  int32_t Height = 0;
+  std::unique_ptr<uint32_t[]> Pixels;
+};
+
+bool WithinLimits(int64_t Width, int64_t Height) {
+  return Width > 0 && Height > 0 && Width <= TuiFilterPngJpeg::MaxSide &&
+         Height <= TuiFilterPngJpeg::MaxSide && Width * Height <= TuiFilterPngJpeg::MaxPixels;
+}
+
+// Uninitialised on purpose: the decoder fills every word, and a refused
+// picture should cost no more than the allocation.
+std::unique_ptr<uint32_t[]> AllocatePixels(int64_t Width, int64_t Height) {
+  return std::unique_ptr<uint32_t[]>(new (std::nothrow) uint32_t[size_t(Width) * size_t(Height)]);
+}
+
+uint32_t PremultiplyPixel(uint32_t P) {
+  uint32_t a = P >> 24;
+  if (a == 255) return P;
+  if (a == 0) return 0;
+  uint32_t r = (P >> 16 & 0xFF) * a / 255;
+  uint32_t g = (P >> 8 & 0xFF) * a / 255;
+  uint32_t b = (P & 0xFF) * a / 255;
+  return a << 24 | r << 16 | g << 8 | b;
+}
+
+// Rounds up, unlike the general un-premultiply: for any channel c <= a the
+// straight value s = ceil(c * 255 / a) premultiplies back to exactly c, so a
+// saved PNG reloads into the very same words.
+uint32_t UnpremultiplyForSaving(uint32_t P) {
+  uint32_t a = P >> 24;
+  if (a == 255) return P;
+  if (a == 0) return 0;
+  auto up = [a](uint32_t c) { return std::min<uint32_t>(255, (c * 255 + a - 1) / a); };
+  return a << 24 | up(P >> 16 & 0xFF) << 16 | up(P >> 8 & 0xFF) << 8 | up(P & 0xFF);
+}
+
+bool IsPng(std::span<const uint8_t> Data) {
+  static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  return Data.size() >= 8 && std::memcmp(Data.data(), signature, 8) == 0;
+}
+
+bool IsJpeg(std::span<const uint8_t> Data) {
+  return Data.size() >= 3 && Data[0] == 0xFF && Data[1] == 0xD8 && Data[2] == 0xFF;
+}
+
+// ---- PNG ----
+//
+// libpng's simplified interface keeps its own longjmp inside the library and
+// reports failure as a return value, so no C++ frame is ever jumped over.
+
+constexpr uint32_t PngPixelFormat = LittleEndian ? PNG_FORMAT_BGRA : PNG_FORMAT_ARGB;
+
+struct TPngReader {
+  png_image Image{};
+  TPngReader() { Image.version = PNG_IMAGE_VERSION; }
+  ~TPngReader() { png_image_free(&Image); }
+};
+
+bool PngHeader(std::span<const uint8_t> Data, TPngReader& Reader) {
+  return png_image_begin_read_from_memory(&Reader.Image, Data.data(), Data.size()) != 0;
+}
+
+bool DecodePng(std::span<const uint8_t> Data, TImage& Out) {
+  TPngReader reader;
+  if (!PngHeader(Data, reader)) return false;
+  int64_t width = reader.Image.width;
+  int64_t height = reader.Image.height;
+  if (!WithinLimits(width, height)) return false;
+  // Deflate expands at most about 1032 : 1, and every row holds at least a
+  // filter byte and one bit per pixel; a header promising more than the data
+  // can hold is a truncated or forged file, refused before its pixels are taken.
+  int64_t leastRaw = height * (1 + (width + 7) / 8);
+  if (leastRaw > int64_t(Data.size()) * 1032 + 4096) return false;
+  reader.Image.format = PngPixelFormat;
+  std::unique_ptr<uint32_t[]> pixels = AllocatePixels(width, height);
+  if (!pixels) return false;
+  if (!png_image_finish_read(&reader.Image, nullptr, pixels.get(), 0, nullptr)) return false;
+  for (size_t i = 0, n = size_t(width * height); i < n; ++i) pixels[i] = PremultiplyPixel(pixels[i]);
+  Out = {int32_t(width), int32_t(height), std::move(pixels)};
+  return true;
+}
+
+bool EncodePng(const TuiBitmap& Bitmap, std::vector<uint8_t>& Out) {
+  size_t count = size_t(Bitmap.Width()) * size_t(Bitmap.Height());
+  std::unique_ptr<uint32_t[]> straight(new (std::nothrow) uint32_t[count]);
+  if (!straight) return false;
+  const uint32_t* src = Bitmap.Bits();
+  for (size_t i = 0; i < count; ++i) straight[i] = UnpremultiplyForSaving(src[i]);
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = uint32_t(Bitmap.Width());
+  image.height = uint32_t(Bitmap.Height());
+  image.format = PngPixelFormat;
+  // A first guess that fits most pictures; libpng names the size it needs when
+  // the guess is short.
+  std::vector<uint8_t> data(count + 1024);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    png_alloc_size_t size = data.size();
+    if (png_image_write_to_memory(&image, data.data(), &size, 0, straight.get(), 0, nullptr)) {
+      data.resize(size);
+      Out = std::move(data);
+      return true;
+    }
+    if (size <= data.size()) return false;
+    data.resize(size);
+    image.warning_or_error = 0;
+  }
+  return false;
+}
+
+// ---- JPEG ----
+//
+// libjpeg reports fatal errors by calling error_exit, whose default ends the
+// process; ours longjmps back instead. Every setjmp sits in a function that
+// only touches plain C data (the decoder state and caller-owned buffers), so the
+// jump never skips a C++ destructor; the C++ callers own those buffers and tear
+// the library state down afterwards.
+
+struct TJpegError {
+  jpeg_error_mgr Base;
+  std::jmp_buf Jump;
+};
+
+[[noreturn]] void JpegFail(j_common_ptr Info) {
+  std::longjmp(reinterpret_cast<TJpegError*>(Info->err)->Jump, 1);
+}
+
+// Warnings that leave the decoded picture whole. Every other warning means the
+// library guessed at damaged or missing data.
+bool HarmlessWarning(int Code) {
+  return Code == JWRN_ADOBE_XFORM || Code == JWRN_JFIF_MAJOR || Code == JWRN_BOGUS_ICC ||
+         Code == JWRN_EXTRANEOUS_DATA;
+}
+
+void JpegMessage(j_common_ptr Info, int Level) {
+  if (Level < 0 && !HarmlessWarning(Info->err->msg_code)) JpegFail(Info);
+}
+
+// The library writes no log.
+void JpegOutput(j_common_ptr) {}
+
+// A progressive file can repeat scans without end, each one a pass over the
+// whole picture.
+void JpegProgress(j_common_ptr Info) {
+  if (Info->is_decompressor &&
+      reinterpret_cast<j_decompress_ptr>(Info)->input_scan_number > TuiFilterPngJpeg::MaxJpegScans)
+    JpegFail(Info);
+}
+
+void InitJpegError(TJpegError& Error) {
+  jpeg_std_error(&Error.Base);
+  Error.Base.error_exit = JpegFail;
+  Error.Base.emit_message = JpegMessage;
+  Error.Base.output_message = JpegOutput;
+}
+
+struct TJpegDecoder {
+  jpeg_decompress_struct Info;
+  TJpegError Error;
+  jpeg_progress_mgr Progress;
+  bool Created;
+};
+
+// Pure C data only from here to JpegPixels.
+bool JpegHeader(TJpegDecoder& D, const uint8_t* Data, size_t Size, unsigned ScaleDenom) {
+  if (setjmp(D.Error.Jump)) return false;
+  jpeg_create_decompress(&D.Info);
+  D.Created = true;
+  D.Info.mem->max_memory_to_use = TuiFilterPngJpeg::MaxJpegMemory;
+  D.Progress.progress_monitor = JpegProgress;
+  D.Info.progress = &D.Progress;
+  jpeg_mem_src(&D.Info, Data, static_cast<unsigned long>(Size));
+  jpeg_read_header(&D.Info, TRUE);
+  if (D.Info.jpeg_color_space == JCS_CMYK || D.Info.jpeg_color_space == JCS_YCCK)
+    D.Info.out_color_space = JCS_CMYK;
+  else
+    D.Info.out_color_space = LittleEndian ? JCS_EXT_BGRA : JCS_EXT_ARGB;
+  D.Info.scale_num = 1;
+  D.Info.scale_denom = ScaleDenom;
+  jpeg_calc_output_dimensions(&D.Info);
+  return true;
+}
+
+bool JpegPixels(TJpegDecoder& D, uint32_t* Pixels) {
+  if (setjmp(D.Error.Jump)) return false;
+  jpeg_start_decompress(&D.Info);
+  // Every row is written as four bytes a pixel straight into Pixels; any other
+  // layout would overrun it.
+  if (D.Info.output_components != 4) return false;
+  while (D.Info.output_scanline < D.Info.output_height) {
+    JSAMPROW row = reinterpret_cast<JSAMPROW>(Pixels + size_t(D.Info.output_scanline) * D.Info.output_width);
+    jpeg_read_scanlines(&D.Info, &row, 1);
+  }
+  jpeg_finish_decompress(&D.Info);
+  return true;
+}
+
+// Owns the library state on the C++ side.
+struct TJpegDecoderHolder {
+  TJpegDecoder D{};
+  TJpegDecoderHolder() { InitJpegError(D.Error), D.Info.err = &D.Error.Base; }
+  ~TJpegDecoderHolder() {
+    if (D.Created) jpeg_destroy_decompress(&D.Info);
+  }
+};
+
+// Ink to light: Adobe's files store the four inks inverted (255 = no ink).
+void CmykToRgb(uint32_t* Pixels, size_t Count, bool Inverted) {
+  auto* bytes = reinterpret_cast<uint8_t*>(Pixels);
+  for (size_t i = 0; i < Count; ++i) {
+    uint8_t* p = bytes + i * 4;
+    uint32_t c = p[0], m = p[1], y = p[2], k = p[3];
+    if (!Inverted) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
+    Pixels[i] = 0xFF000000u | (c * k / 255) << 16 | (m * k / 255) << 8 | (y * k / 255);
+  }
+}
+
+bool DecodeJpeg(std::span<const uint8_t> Data, TImage& Out, unsigned ScaleDenom = 1) {
+  TJpegDecoderHolder holder;
+  TJpegDecoder& d = holder.D;
+  if (!JpegHeader(d, Data.data(), Data.size(), ScaleDenom)) return false;
+  int64_t width = d.Info.output_width;
+  int64_t height = d.Info.output_height;
+  if (!WithinLimits(width, height)) return false;
+  std::unique_ptr<uint32_t[]> pixels = AllocatePixels(width, height);
+  if (!pixels || !JpegPixels(d, pixels.get())) return false;
+  if (d.Info.out_color_space == JCS_CMYK)
+    CmykToRgb(pixels.get(), size_t(width * height), d.Info.saw_Adobe_marker);
+  Out = {int32_t(width), int32_t(height), std::move(pixels)};
+  return true;
+}
+
+bool JpegSize(std::span<const uint8_t> Data, int32_t& Width, int32_t& Height) {
+  TJpegDecoderHolder holder;
+  if (!JpegHeader(holder.D, Data.data(), Data.size(), 1)) return false;
+  Width = int32_t(holder.D.Info.image_width);
+  Height = int32_t(holder.D.Info.image_height);
+  return true;
+}
+
+struct TJpegEncoder {
+  jpeg_compress_struct Info;
+  TJpegError Error;
+  unsigned char* Buffer;
+  unsigned long Size;
+  bool Created;
+};
+
+bool JpegEncode(TJpegEncoder& E, const uint32_t* Pixels, uint32_t Width, uint32_t Height, int Quality) {
+  if (setjmp(E.Error.Jump)) return false;
+  jpeg_create_compress(&E.Info);
+  E.Created = true;
+  jpeg_mem_dest(&E.Info, &E.Buffer, &E.Size);
+  E.Info.image_width = Width;
+  E.Info.image_height = Height;
+  E.Info.input_components = 4;
+  E.Info.in_color_space = LittleEndian ? JCS_EXT_BGRA : JCS_EXT_ARGB;
+  jpeg_set_defaults(&E.Info);
+  jpeg_set_quality(&E.Info, Quality, TRUE);
+  // Full-resolution colour at high quality: halving the chroma would cost far
+  // more than what the quantiser keeps.
+  if (Quality >= 90)
+    for (int i = 0; i < E.Info.num_components; ++i)
+      E.Info.comp_info[i].h_samp_factor = E.Info.comp_info[i].v_samp_factor = 1;
+  jpeg_start_compress(&E.Info, TRUE);
+  while (E.Info.next_scanline < Height) {
+    auto row =
+        reinterpret_cast<JSAMPROW>(const_cast<uint32_t*>(Pixels + size_t(E.Info.next_scanline) * Width));
+    jpeg_write_scanlines(&E.Info, &row, 1);
+  }
+  jpeg_finish_compress(&E.Info);
+  return true;
+}
+
+struct TJpegEncoderHolder {
+  TJpegEncoder E{};
+  TJpegEncoderHolder() { InitJpegError(E.Error), E.Info.err = &E.Error.Base; }
+  ~TJpegEncoderHolder() {
+    if (E.Created) jpeg_destroy_compress(&E.Info);
+    std::free(E.Buffer);
+  }
+};
+
+bool EncodeJpeg(const TuiBitmap& Bitmap, int Quality, std::vector<uint8_t>& Out) {
+  TJpegEncoderHolder holder;
+  if (!JpegEncode(holder.E, Bitmap.Bits(), uint32_t(Bitmap.Width()), uint32_t(Bitmap.Height()), Quality))
+    return false;
+  Out.assign(holder.E.Buffer, holder.E.Buffer + holder.E.Size);
+  return true;
+}
+
+// ---- shared steps ----
+
+bool Decode(std::span<const uint8_t> Data, TImage& Out, unsigned JpegScaleDenom = 1) {
+  if (IsPng(Data)) return DecodePng(Data, Out);
+  if (IsJpeg(Data)) return DecodeJpeg(Data, Out, JpegScaleDenom);
+  return false;
+}
+
+// A file's bytes; none when it cannot be read whole. A file that exists but
+// does not open is the caller's error, as with any file stream.
+std::optional<std::vector<uint8_t>> ReadFile(const std::string& FileName) {
+  std::ifstream file(FileName, std::ios::binary);
+  if (!file) throw EuxError("Cannot open file \"" + FileName + "\". " + std::strerror(errno));
+  return ReadStreamBytes(file, TuiFilterPngJpeg::MaxInputBytes);
+}
+
+// Turns by a multiple of 90 degrees, clockwise on the y-down screen.
+TImage RotateQuarter(const TImage& Src, int Quarters) {
+  int64_t w = Src.Width, h = Src.Height;
+  bool swap = Quarters % 2 == 1;
+  TImage out{int32_t(swap ? h : w), int32_t(swap ? w : h), AllocatePixels(w, h)};
+  if (!out.Pixels) return out;
+  for (int64_t y = 0; y < h; ++y)
+    for (int64_t x = 0; x < w; ++x) {
+      int64_t dx = x, dy = y;
+      if (Quarters == 1) dx = h - 1 - y, dy = x;
+      if (Quarters == 2) dx = w - 1 - x, dy = h - 1 - y;
+      if (Quarters == 3) dx = y, dy = w - 1 - x;
+      out.Pixels[size_t(dy * out.Width + dx)] = Src.Pixels[size_t(y * w + x)];
+    }
+  return out;
+}
+
+// Bilinear sample at a pixel-centre coordinate; outside the picture is
+// transparent, so the edges fade out as they do under any smooth rasteriser.
+uint32_t Sample(const TImage& Src, double X, double Y) {
+  X -= 0.5, Y -= 0.5;
+  double fx = std::floor(X), fy = std::floor(Y);
+  int64_t x0 = int64_t(fx), y0 = int64_t(fy);
+  double tx = X - fx, ty = Y - fy;
+  double acc[4] = {0, 0, 0, 0};
+  for (int j = 0; j < 2; ++j)
+    for (int i = 0; i < 2; ++i) {
+      int64_t x = x0 + i, y = y0 + j;
+      if (x < 0 || y < 0 || x >= Src.Width || y >= Src.Height) continue;
+      double weight = (i ? tx : 1 - tx) * (j ? ty : 1 - ty);
+      uint32_t p = Src.Pixels[size_t(y * Src.Width + x)];
+      for (int c = 0; c < 4; ++c) acc[c] += weight * double(p >> (c * 8) & 0xFF);
+    }
+  uint32_t result = 0;
+  for (int c = 0; c < 4; ++c) result |= uint32_t(std::min(255.0, std::floor(acc[c] + 0.5))) << (c * 8);
+  return result;
+}
+
+// The picture turned clockwise by Degrees about its centre, in the rounded
+// bounding box of its turned corners.
+bool RotateFree(const TImage& Src, double Degrees, TImage& Out) {
+  double rad = Degrees * 3.14159265358979323846 / 180;
+  double c = std::cos(rad), s = std::sin(rad);
+  double w = RoundHalfEven(std::abs(Src.Width * c) + std::abs(Src.Height * s));
+  double h = RoundHalfEven(std::abs(Src.Width * s) + std::abs(Src.Height * c));
+  if (!WithinLimits(int64_t(w), int64_t(h))) return false;
+  TImage out{int32_t(w), int32_t(h), AllocatePixels(int64_t(w), int64_t(h))};
+  if (!out.Pixels) return false;
+  for (int32_t y = 0; y < out.Height; ++y)
+    for (int32_t x = 0; x < out.Width; ++x) {
+      double dx = x + 0.5 - w / 2, dy = y + 0.5 - h / 2;
+      out.Pixels[size_t(y) * size_t(out.Width) + size_t(x)] =
+          Sample(Src, dx * c + dy * s + Src.Width / 2.0, -dx * s + dy * c + Src.Height / 2.0);
+    }
+  Out = std::move(out);
+  return true;
+}
+
+// Averages whole source pixels into each target pixel; Width and Height are at
+// most the source's.
+TImage Reduce(const TImage& Src, int32_t Width, int32_t Height) {
+  TImage out{Width, Height, AllocatePixels(Width, Height)};
+  if (!out.Pixels) return out;
+  for (int64_t y = 0; y < Height; ++y) {
+    int64_t y0 = y * Src.Height / Height, y1 = std::max(y0 + 1, (y + 1) * Src.Height / Height);
+    for (int64_t x = 0; x < Width; ++x) {
+      int64_t x0 = x * Src.Width / Width, x1 = std::max(x0 + 1, (x + 1) * Src.Width / Width);
+      uint64_t acc[4] = {0, 0, 0, 0};
+      for (int64_t sy = y0; sy < y1; ++sy)
+        for (int64_t sx = x0; sx < x1; ++sx) {
+          uint32_t p = Src.Pixels[size_t(sy * Src.Width + sx)];
+          for (int c = 0; c < 4; ++c) acc[c] += p >> (c * 8) & 0xFF;
+        }
+      uint64_t n = uint64_t((y1 - y0) * (x1 - x0));
+      uint32_t result = 0;
+      for (int c = 0; c < 4; ++c) result |= uint32_t((acc[c] + n / 2) / n) << (c * 8);
+      out.Pixels[size_t(y * Width + x)] = result;
+    }
+  }
+  return out;
+}
+
+void Install(TImage& Image, TuiBitmap& Bitmap) {
+  Bitmap.AdoptPixels(Image.Width, Image.Height, std::move(Image.Pixels));
+}
+
+}  // namespace
+
+std::string TuiFilterPngJpeg::GetFileTypes() const {
+  return "*.jpg;*.jpeg;*.png";
+}
+
+bool TuiFilterPngJpeg::GetImageSize(const std::string& FileName, int32_t& Width, int32_t& Height) {
+  std::optional<std::vector<uint8_t>> data = ReadFile(FileName);
+  if (!data) return false;
+  if (IsJpeg(*data)) return JpegSize(*data, Width, Height);
+  if (!IsPng(*data)) return false;
+  TPngReader reader;
+  if (!PngHeader(*data, reader)) return false;
+  Width = int32_t(std::min<uint32_t>(reader.Image.width, INT32_MAX));
+  Height = int32_t(std::min<uint32_t>(reader.Image.height, INT32_MAX));
+  return true;
+}
+
+bool TuiFilterPngJpeg::LoadFromBytes(std::span<const uint8_t> Data, TuiBitmap& Bitmap) {
+  TImage image;
+  if (!Decode(Data, image)) return false;
+  Install(image, Bitmap);
+  return true;
+}
+
+bool TuiFilterPngJpeg::LoadFromFile(const std::string& FileName, TuiBitmap& Bitmap, float Angle) {
+  std::optional<std::vector<uint8_t>> data = ReadFile(FileName);
+  TImage image;
+  if (!data || !Decode(*data, image)) return false;
+  double angle = std::isfinite(Angle) ? std::fmod(double(Angle), 360.0) : 0;
+  if (angle < 0) angle += 360;
+  if (angle != 0) {
+    if (std::fmod(angle, 90) == 0) {
+      image = RotateQuarter(image, int(angle / 90));
+      if (!image.Pixels) return false;
+    } else {
+      TImage turned;
+      if (!RotateFree(image, angle, turned)) return false;
+      image = std::move(turned);
+    }
+  }
+  Install(image, Bitmap);
+  return true;
+}
+
+bool TuiFilterPngJpeg::LoadThumbnailFromFile(const std::string& FileName, bool UseEmbedded, TuiBitmap& Bitmap,
+                                             float MaxWidth, float MaxHeight) {
+  std::optional<std::vector<uint8_t>> data = ReadFile(FileName);
+  if (!data) return false;
+  int32_t width = 0, height = 0;
+  if (IsJpeg(*data)) {
+    if (!JpegSize(*data, width, height)) return false;
+  } else {
+    TPngReader reader;
+    if (!IsPng(*data) || !PngHeader(*data, reader)) return false;
+    width = int32_t(std::min<uint32_t>(reader.Image.width, INT32_MAX));
+    height = int32_t(std::min<uint32_t>(reader.Image.height, INT32_MAX));
+  }
+  TuiRect fitted{0, 0, float(width), float(height)};
+  double scale = FitRect(fitted, TuiRect{0, 0, MaxWidth, MaxHeight});
+  if (scale == 0) scale = 0.001;
+  scale = std::max(scale, 1.0);
+  // A very thin picture must not round a side away to nothing.
+  int32_t targetWidth, targetHeight;
+  if (UseEmbedded) {
+    targetWidth = int32_t(RoundHalfEven(width / scale));
+    targetHeight = int32_t(RoundHalfEven(height / scale));
+  } else {
+    targetWidth = int32_t(fitted.Width());
+    targetHeight = int32_t(fitted.Height());
+  }
+  targetWidth = std::max(targetWidth, 1);
+  targetHeight = std::max(targetHeight, 1);
+  // libjpeg can decode at 1/2, 1/4 or 1/8 size for the cost of that size; the
+  // rest of the reduction is averaging.
+  unsigned denom = 1;
+  while (denom < 8 && denom * 2 <= scale) denom *= 2;
+  TImage image;
+  if (!Decode(*data, image, denom)) return false;
+  if (targetWidth < image.Width || targetHeight < image.Height) {
+    image = Reduce(image, std::min(targetWidth, image.Width), std::min(targetHeight, image.Height));
+    if (!image.Pixels) return false;
+  }
+  Install(image, Bitmap);
+  return true;
+}
+
+bool TuiFilterPngJpeg::SaveToBytes(std::vector<uint8_t>& Data, const TuiBitmap& Bitmap,
+                                   std::string_view Format, std::string_view Params) {
+  if (Bitmap.IsEmpty()) return false;
+  switch (FormatFromName(Format)) {
+    case ifPng:
+      return EncodePng(Bitmap, Data);
+    case ifJpeg:
+      return EncodeJpeg(Bitmap, QualityParam(Params).value_or(DefaultJpegQuality), Data);
+    default:
+      return false;
+  }
+}
+
+bool TuiFilterPngJpeg::SaveToFile(const std::string& FileName, const TuiBitmap& Bitmap,
+                                  std::string_view Params) {
+  TuiImageFormat format = FormatFromFileName(FileName);
+  if (format != ifPng && format != ifJpeg) return false;
+  std::vector<uint8_t> data;
+  if (!SaveToBytes(data, Bitmap, format == ifJpeg ? "jpeg" : "png", Params)) return false;
+  std::ofstream file(FileName, std::ios::binary | std::ios::trunc);
+  if (!file) throw EuxError("Cannot create file \"" + FileName + "\". " + std::strerror(errno));
+  file.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+  return bool(file);
+}
