@@ -1,0 +1,15 @@
+#include "draw2d/PathObject.h"
+
+UX_IMPLEMENT_CLASS(TuiPathObject)
+
+TuiPathObject::TuiPathObject(TuiComponent* Owner) : TuiObject(Owner) {}
+
+TuiPathObject::~TuiPathObject() {
+  // Holders of the link are told while the path they point into still exists.
+  DestroyLinks();
+}
+
+void TuiPathObject::SetName(const std::string& Value) {
+  TuiObject::SetName(Value);
+  if (ResourceName().empty()) SetResourceName(Value);
+}
