@@ -1,0 +1,474 @@
+#include "scene2d/VisualObject.h"
+
+#include <algorithm>
+#include <cmath>
+
+UX_IMPLEMENT_CLASS(TuiVisualObject)
+
+namespace {
+
+// No class is an effect yet; the effect class answers here once it exists, so
+// that adding or removing an enabled effect child updates HasEffects.
+bool IsEnabledEffect(TuiObject*) {
+  return false;
+}
+
+TuiMatrix Translation(float X, float Y) {
+  TuiMatrix m;
+  m.M[2][0] = X;
+  m.M[2][1] = Y;
+  return m;
+}
+
+}  // namespace
+
+void TuiVisualObject::DefineProperties(TuiClassBuilder<TuiVisualObject>& C) {
+  using V = TuiVisualObject;
+  constexpr void (V::*noSetter)(bool) = nullptr;
+  C.Property("IsMouseOver", &V::IsMouseOver, noSetter).Stored = false;
+  C.Property("IsDragOver", &V::IsDragOver, noSetter).Stored = false;
+  C.Property("IsFocused", &V::IsFocused, noSetter).Stored = false;
+  C.Property("IsVisible", &V::IsVisible, noSetter).Stored = false;
+  C.Property("Align", &V::Align, &V::SetAlign, vaNone);
+  C.Property("Cursor", &V::Cursor, &V::SetCursor, 0);
+  C.Property("DragMode", &V::DragMode, &V::SetDragMode, uxDragManual);
+  C.Property("DragDisableHighlight", &V::DragDisableHighlight, &V::SetDragDisableHighlight, false);
+  C.Property("Enabled", &V::Enabled, &V::SetEnabled, true);
+  C.Object("Position", &V::Position);
+  C.Property("RotateAngle", &V::RotateAngle, &V::SetRotateAngle, 0.0f);
+  C.Object("RotateCenter", &V::RotateCenter);
+  C.Property("Locked", &V::Locked, &V::SetLocked, false);
+  C.Property("Width", &V::Width, &V::SetWidth, 50.0f);
+  C.Property("Height", &V::Height, &V::SetHeight, 50.0f);
+  C.Object("Margins", &V::Margins);
+  C.Object("Padding", &V::Padding);
+  C.Property("Opacity", &V::Opacity, &V::SetOpacity, 1.0f);
+  C.Property("ClipChildren", &V::ClipChildren, &V::SetClipChildren, false);
+  C.Property("ClipParent", &V::ClipParent, &V::SetClipParent, false);
+  C.Property("HitTest", &V::HitTest, &V::SetHitTest, true);
+  C.Property("Hint", &V::Hint, &V::SetHint);
+  C.Property("ShowHint", &V::ShowHint, &V::SetShowHint, false);
+  C.Property("CanClipped", &V::CanClipped, &V::SetCanClipped, true);
+  C.Object("Scale", &V::Scale);
+  C.Property("Visible", &V::Visible, &V::SetVisible, true);
+  C.Property("DesignHide", &V::DesignHide, &V::SetDesignHide, false);
+}
+
+TuiVisualObject::TuiVisualObject(TuiComponent* Owner)
+    : TuiObject(Owner),
+      FMargins(std::make_unique<TuiBounds>()),
+      FPadding(std::make_unique<TuiBounds>()),
+      FPosition(std::make_unique<TuiPosition>(TuiPoint{0, 0})),
+      FScale(std::make_unique<TuiPosition>(TuiPoint{1, 1})),
+      FRotateCenter(std::make_unique<TuiPosition>(TuiPoint{0.5f, 0.5f})) {
+  SetVisualSelf(this);
+  FMargins->OnChanged = [this](TuiBounds*) { Realign(); };
+  FPadding->OnChanged = [this](TuiBounds*) {
+    if (TuiVisualObject* p = VisualParent(); p && !IsLoading()) p->Realign();
+  };
+  auto geometry = [this](TuiPosition*) { GeometryHolderChanged(); };
+  FPosition->OnChanged = geometry;
+  FScale->OnChanged = geometry;
+  FRotateCenter->OnChanged = geometry;
+}
+
+TuiVisualObject::~TuiVisualObject() {
+  // The parent and the host must see a whole visual object leave, before the
+  // holders below go.
+  DestroyLinks();
+}
+
+template <class F>
+void TuiVisualObject::ForVisualSubtree(F&& Action) {
+  Action(this);
+  // Visual objects under a non-visual node are reached too: their caches
+  // depend on nothing above that node, but marking them is harmless.
+  std::function<void(TuiObject*)> walk = [&](TuiObject* O) {
+    for (TuiObject* c : O->ChildList()) {
+      if (TuiVisualObject* v = c->Visual()) Action(v);
+      walk(c);
+    }
+  };
+  walk(this);
+}
+
+// ---- place and size ----
+
+void TuiVisualObject::GeometryHolderChanged() {
+  if (FPlacing || IsLoading()) return;
+  UpdateLocalMatrix();
+}
+
+void TuiVisualObject::StoreWidth(float Value) {
+  if (IsDesigning() && Value < 0) {
+    FWidth = -Value;
+    FScale->SetX(-FScale->X());
+  } else {
+    FWidth = Value;
+  }
+}
+
+void TuiVisualObject::StoreHeight(float Value) {
+  if (IsDesigning() && Value < 0) {
+    FHeight = -Value;
+    FScale->SetY(-FScale->Y());
+  } else {
+    FHeight = Value;
+  }
+}
+
+void TuiVisualObject::RealignAfterResize() {
+  if (TuiVisualObject* p = VisualParent(); p && FAlign != vaNone) p->Realign();
+  // Also without children: Realign then records the size, so that anchored
+  // children added later move only by what changes after they arrive.
+  Realign();
+}
+
+void TuiVisualObject::SetWidth(float Value) {
+  if (Value == FWidth) return;
+  Repaint();
+  StoreWidth(Value);
+  SizeChanged(true, false);
+  if (IsLoading()) return;
+  // The pivot follows the size.
+  if (FRotateAngle != 0) UpdateLocalMatrix();
+  EffectsChanged();
+  InvalidateUpdateRects();
+  RealignAfterResize();
+}
+
+void TuiVisualObject::SetHeight(float Value) {
+  if (Value == FHeight) return;
+  Repaint();
+  StoreHeight(Value);
+  SizeChanged(false, true);
+  if (IsLoading()) return;
+  if (FRotateAngle != 0) UpdateLocalMatrix();
+  EffectsChanged();
+  InvalidateUpdateRects();
+  RealignAfterResize();
+}
+
+void TuiVisualObject::SetBounds(float X, float Y, float AWidth, float AHeight) {
+  Repaint();
+  const bool heightChanged = AHeight != FHeight;
+  const bool widthChanged = AWidth != FWidth;
+  if (heightChanged) StoreHeight(AHeight);
+  if (widthChanged) StoreWidth(AWidth);
+  if (widthChanged || heightChanged) SizeChanged(widthChanged, heightChanged);
+  const bool moved = X != FPosition->X() || Y != FPosition->Y();
+  if (moved) {
+    FPlacing = true;
+    FPosition->SetPoint({X, Y});
+    FPlacing = false;
+  }
+  if (IsLoading()) return;
+  if (moved || ((widthChanged || heightChanged) && FRotateAngle != 0)) UpdateLocalMatrix();
+  if (widthChanged || heightChanged) RealignAfterResize();
+  InvalidateUpdateRects();
+  Repaint();
+}
+
+void TuiVisualObject::SetBoundsRect(const TuiRect& R) {
+  // The size is in unscaled units; a zero scale leaves it as given.
+  const float sx = FScale->X() != 0 ? std::fabs(FScale->X()) : 1;
+  const float sy = FScale->Y() != 0 ? std::fabs(FScale->Y()) : 1;
+  SetBounds(R.Left, R.Top, R.Width() / sx, R.Height() / sy);
+}
+
+TuiRect TuiVisualObject::GetParentedRect() const {
+  const float x = FPosition->X(), y = FPosition->Y();
+  return {x, y, x + FWidth, y + FHeight};
+}
+
+void TuiVisualObject::SetRotateAngle(float Value) {
+  Value = NormalizeAngle(Value);
+  if (Value == FRotateAngle) return;
+  FRotateAngle = Value;
+  if (!IsLoading()) UpdateLocalMatrix();
+}
+
+void TuiVisualObject::SetAlign(TuiAlign Value) {
+  if (Value == FAlign) return;
+  FAlign = Value;
+  TuiVisualObject* p = VisualParent();
+  if (!p) return;
+  if (Value != vaNone) p->FHasAlignedChildren = true;
+  if (!IsLoading()) p->Realign();
+}
+
+void TuiVisualObject::SetVisible(bool Value) {
+  if (Value == FVisible) return;
+  if (!Value) Repaint();
+  FVisible = Value;
+  if (IsLoading()) return;
+  if (TuiVisualObject* p = VisualParent(); p && FAlign != vaNone) p->Realign();
+  if (Value) {
+    InvalidateUpdateRects();
+    Repaint();
+    StartTriggerAnimation(this, "IsVisible");
+  } else if (Scene() && Scene()->GetFocused() == this) {
+    Scene()->SetFocused(nullptr);
+  }
+}
+
+// ---- matrices ----
+
+void TuiVisualObject::UpdateLocalMatrix() {
+  Repaint();
+  TuiMatrix m;
+  m.M[2][0] = FPosition->X();
+  m.M[2][1] = FPosition->Y();
+  m.M[0][0] = FScale->X();
+  m.M[1][1] = FScale->Y();
+  if (FRotateAngle != 0) {
+    const float cx = FRotateCenter->X() * FWidth;
+    const float cy = FRotateCenter->Y() * FHeight;
+    const TuiMatrix turn = MatrixMultiply(
+        MatrixMultiply(Translation(-cx, -cy), RotationMatrix(DegToRad(FRotateAngle))), Translation(cx, cy));
+    m = MatrixMultiply(turn, m);
+  }
+  FLocalMatrix = m;
+  MatrixChanged();
+  InvalidateUpdateRects();
+  EffectsChanged();
+  Repaint();
+}
+
+TuiMatrix TuiVisualObject::GetAbsoluteMatrix() {
+  if (!FAbsoluteMatrixStale) return FAbsoluteMatrix;
+  if (TuiVisualObject* p = VisualParent())
+    FAbsoluteMatrix =
+        MatrixMultiply(MatrixMultiply(FLocalMatrix, p->GetChildrenMatrix()), p->GetAbsoluteMatrix());
+  else
+    FAbsoluteMatrix = FLocalMatrix;
+  FAbsoluteMatrixStale = false;
+  // A fresh matrix means the object may now cover a new area.
+  if (Scene() && !Scene()->GetDisableUpdate() && !FPaintingTo && FUpdateCount == 0) Repaint();
+  return FAbsoluteMatrix;
+}
+
+void TuiVisualObject::MatrixChanged() {
+  ForVisualSubtree([](TuiVisualObject* V) { V->FAbsoluteMatrixStale = true; });
+}
+
+TuiRect TuiVisualObject::GetAbsoluteRect() {
+  return TransformBounds(GetLocalRect(), GetAbsoluteMatrix());
+}
+
+TuiPoint TuiVisualObject::GetAbsoluteScale() const {
+  TuiPoint s = FScale->Point();
+  for (TuiObject* o = Parent(); o; o = o->Parent())
+    if (TuiVisualObject* v = o->Visual()) {
+      s.X *= v->FScale->X();
+      s.Y *= v->FScale->Y();
+    }
+  return s;
+}
+
+TuiPoint TuiVisualObject::AbsoluteToLocal(const TuiPoint& P) {
+  return TransformPoint(P, InvertMatrix(GetAbsoluteMatrix()));
+}
+
+TuiPoint TuiVisualObject::LocalToAbsolute(const TuiPoint& P) {
+  return TransformPoint(P, GetAbsoluteMatrix());
+}
+
+TuiVector TuiVisualObject::AbsoluteToLocalVector(TuiVector V) {
+  V.W = 0;
+  return TransformVector(V, InvertMatrix(GetAbsoluteMatrix()));
+}
+
+TuiVector TuiVisualObject::LocalToAbsoluteVector(TuiVector V) {
+  V.W = 0;
+  return TransformVector(V, GetAbsoluteMatrix());
+}
+
+// ---- look and state ----
+
+void TuiVisualObject::SetOpacity(float Value) {
+  Value = std::clamp(Value, 0.0f, 1.0f);
+  if (Value == FOpacity) return;
+  FOpacity = Value;
+  OpacityChanged();
+  Repaint();
+}
+
+void TuiVisualObject::OpacityChanged() {
+  ForVisualSubtree([](TuiVisualObject* V) { V->FAbsoluteOpacityStale = true; });
+}
+
+float TuiVisualObject::GetAbsoluteOpacity() {
+  if (!FAbsoluteOpacityStale) return FAbsoluteOpacity;
+  float value = FOpacity;
+  if (TuiVisualObject* p = VisualParent()) value *= p->GetAbsoluteOpacity();
+  if (!GetAbsoluteEnabled()) {
+    // The window's own frame (the first root and its direct children) keeps
+    // full strength; without a host the top of the tree stands for that root.
+    TuiObject* root = Scene() ? Scene()->GetRoot() : nullptr;
+    if (!root) {
+      root = this;
+      while (root->Parent()) root = root->Parent();
+    }
+    if (this != root && Parent() != root) value *= 0.8f;
+  }
+  FAbsoluteOpacity = value;
+  FAbsoluteOpacityStale = false;
+  return value;
+}
+
+void TuiVisualObject::SetEnabled(bool Value) {
+  if (Value == FEnabled) return;
+  FEnabled = Value;
+  EnabledChanged();
+  OpacityChanged();
+  Repaint();
+}
+
+void TuiVisualObject::EnabledChanged() {
+  ForVisualSubtree([](TuiVisualObject* V) { V->FAbsoluteEnabledStale = true; });
+}
+
+bool TuiVisualObject::GetAbsoluteEnabled() {
+  if (FAbsoluteEnabledStale) {
+    TuiVisualObject* p = VisualParent();
+    FAbsoluteEnabled = p && !p->GetAbsoluteEnabled() ? false : FEnabled;
+    FAbsoluteEnabledStale = false;
+  }
+  if (!FAbsoluteEnabled && Scene() && Scene()->GetFocused() == this) Scene()->SetFocused(nullptr);
+  return FAbsoluteEnabled;
+}
+
+bool TuiVisualObject::GetAbsoluteVisible() const {
+  if (!FVisible) return false;
+  for (TuiObject* o = Parent(); o; o = o->Parent())
+    if (TuiVisualObject* v = o->Visual(); v && !v->FVisible) return false;
+  return true;
+}
+
+void TuiVisualObject::SetClipChildren(bool Value) {
+  if (Value == FClipChildren) return;
+  FClipChildren = Value;
+  Repaint();
+}
+
+void TuiVisualObject::SetPopupMenu(TuiComponent* Value) {
+  if (Value == FPopupMenu) return;
+  if (FPopupMenu) RemoveFreeNotification(FPopupMenu);
+  FPopupMenu = Value;
+  if (FPopupMenu) FreeNotification(FPopupMenu);
+}
+
+void TuiVisualObject::Notification(TuiComponent* Component, TuiOperation Operation) {
+  Inherited::Notification(Component, Operation);
+  if (Operation == opRemove && Component == FPopupMenu) FPopupMenu = nullptr;
+}
+
+void TuiVisualObject::SetScene(IuxScene* Value) {
+  // Whether this object counts as the host's frame depends on the host.
+  if (Value != Scene()) FAbsoluteOpacityStale = true;
+  Inherited::SetScene(Value);
+}
+
+// ---- update counter and loading ----
+
+void TuiVisualObject::SetUpdateCountTree(int Value) {
+  ForVisualSubtree([Value](TuiVisualObject* V) { V->FUpdateCount = Value; });
+}
+
+void TuiVisualObject::BeginUpdate() {
+  ForVisualSubtree([](TuiVisualObject* V) { ++V->FUpdateCount; });
+}
+
+void TuiVisualObject::EndUpdate() {
+  // Top down: a parent places its children while they still wait, and each
+  // child then realigns once, at its final size.
+  if (FUpdateCount > 0 && --FUpdateCount == 0) Realign();
+  std::function<void(TuiObject*)> walk = [&](TuiObject* O) {
+    for (TuiObject* c : O->ChildList()) {
+      if (TuiVisualObject* v = c->Visual(); v && v->FUpdateCount > 0 && --v->FUpdateCount == 0) v->Realign();
+      walk(c);
+    }
+  };
+  walk(this);
+}
+
+void TuiVisualObject::Loaded() {
+  Inherited::Loaded();
+  SetLoading(false);
+  FLastAligned = AlignSize();
+  UpdateLocalMatrix();
+  OpacityChanged();
+  EnabledChanged();
+  if (ChildrenCount() > 0) Realign();
+  RestoreTabOrder();
+}
+
+void TuiVisualObject::Repaint() {
+  IuxScene* scene = Scene();
+  if (!scene || IsLoading() || scene->GetDisableUpdate()) return;
+  scene->AddUpdateRect(GetAbsoluteRect());
+}
+
+// ---- children ----
+
+void TuiVisualObject::ChildAdded(TuiObject* Child) {
+  TuiVisualObject* c = Child->Visual();
+  if (!c) {
+    if (IsEnabledEffect(Child)) {
+      FHasEffects = true;
+      EffectsChanged();
+      Repaint();
+    }
+    return;
+  }
+  if (c->FAlign != vaNone) FHasAlignedChildren = true;
+  c->SetUpdateCountTree(FUpdateCount);
+  c->OpacityChanged();
+  c->EnabledChanged();
+  c->MatrixChanged();
+  c->InvalidateUpdateRects();
+  if (FHasEffects) {
+    EffectsChanged();
+    Repaint();
+  }
+  if (c->FAlign != vaNone)
+    Realign();
+  else
+    c->Repaint();
+  AddToTabList(c);
+}
+
+void TuiVisualObject::ChildRemoving(TuiObject* Child) {
+  TuiVisualObject* c = Child->Visual();
+  if (!c) return;
+  RemoveFromTabList(c);
+  c->SetUpdateCountTree(0);
+  c->Repaint();
+}
+
+void TuiVisualObject::ChildRemoved(TuiObject* Child) {
+  RecomputeChildFlags();
+  if (TuiVisualObject* c = Child->Visual()) {
+    // It is a root now, or about to join another parent.
+    c->OpacityChanged();
+    c->EnabledChanged();
+    c->MatrixChanged();
+  }
+}
+
+void TuiVisualObject::RecomputeChildFlags() {
+  FHasAlignedChildren = false;
+  FHasEffects = false;
+  for (TuiObject* c : ChildList()) {
+    if (TuiVisualObject* v = c->Visual(); v && v->FAlign != vaNone) FHasAlignedChildren = true;
+    if (IsEnabledEffect(c)) FHasEffects = true;
+  }
+}
+
+void TuiVisualObject::ChildrenReordered(TuiObject* Child) {
+  TuiVisualObject* c = Child->Visual();
+  if (!c) return;
+  c->Repaint();
+  if (!c->IsLoading()) Realign();
+}

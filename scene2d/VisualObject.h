@@ -1,0 +1,340 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "scene2d/Object.h"
+#include "scene2d/ValueHolders.h"
+
+// How a parent places a child; see TuiVisualObject::Realign.
+enum TuiAlign : uint8_t {
+  vaNone,
+  vaTopLeft,
+  vaTopRight,
+  vaBottomLeft,
+  vaBottomRight,
+  vaTop,
+  vaLeft,
+  vaRight,
+  vaBottom,
+  vaMostTop,
+  vaMostBottom,
+  vaMostLeft,
+  vaMostRight,
+  vaClient,
+  vaContents,
+  vaCenter,
+  vaVertCenter,
+  vaHorzCenter,
+  vaHorizontal,
+  vaVertical,
+  vaScale,
+  vaFit,
+  vaFitLeft,
+  vaFitRight,
+};
+UX_ENUM(TuiAlign, "vaNone", "vaTopLeft", "vaTopRight", "vaBottomLeft", "vaBottomRight", "vaTop", "vaLeft",
+        "vaRight", "vaBottom", "vaMostTop", "vaMostBottom", "vaMostLeft", "vaMostRight", "vaClient",
+        "vaContents", "vaCenter", "vaVertCenter", "vaHorzCenter", "vaHorizontal", "vaVertical", "vaScale",
+        "vaFit", "vaFitLeft", "vaFitRight")
+
+enum TuiDragMode : uint8_t { uxDragManual, uxDragAutomatic };
+UX_ENUM(TuiDragMode, "uxDragManual", "uxDragAutomatic")
+
+enum TuiMouseButton : uint8_t { uxMouseLeft, uxMouseRight, uxMouseMiddle };
+
+// Modifier keys and mouse buttons held during an input event, as bits.
+enum TuiShiftFlag : uint16_t {
+  uxShift = 1,
+  uxAlt = 2,
+  uxCtrl = 4,
+  uxLeftButton = 8,
+  uxRightButton = 16,
+  uxMiddleButton = 32,
+  uxDouble = 64,
+};
+using TuiShiftState = uint16_t;
+
+// What a drag carries: the dragged object when the drag started inside a
+// scene, and the platform's data otherwise.
+struct TuiDragObject {
+  TuiObject* Source = nullptr;
+  std::string Data;
+};
+
+using TuiNotifyEvent = std::function<void(TuiObject* Sender)>;
+using TuiMouseEvent =
+    std::function<void(TuiObject* Sender, TuiMouseButton Button, TuiShiftState Shift, float X, float Y)>;
+using TuiMouseMoveEvent =
+    std::function<void(TuiObject* Sender, TuiShiftState Shift, float X, float Y, float DeltaX, float DeltaY)>;
+using TuiMouseWheelEvent = std::function<void(TuiObject* Sender, TuiShiftState Shift, int WheelDelta,
+                                              const TuiPoint& MousePos, bool& Handled)>;
+using TuiKeyEvent =
+    std::function<void(TuiObject* Sender, uint16_t& Key, char32_t& KeyChar, TuiShiftState Shift)>;
+using TuiPaintEvent = std::function<void(TuiObject* Sender, TuiCanvas* Canvas, const TuiRect& ARect)>;
+using TuiDragEvent = std::function<void(TuiObject* Sender, const TuiDragObject& Data, const TuiPoint& Point)>;
+using TuiDragOverEvent =
+    std::function<void(TuiObject* Sender, const TuiDragObject& Data, const TuiPoint& Point, bool& Accept)>;
+using TuiCanFocusEvent = std::function<void(TuiObject* Sender, bool& ACanFocused)>;
+
+// A 2D object with a place, a size and a look. Its local matrix comes from
+// Position, Scale, RotateAngle and RotateCenter; absolute matrix, opacity and
+// enabled state chain down the visual tree and are cached, each with a stale
+// flag that a change sets over the affected subtree. A parent places its
+// aligned children by their Align kind, their Padding and its own Margins.
+//
+// While the object is loading its setters only store; Loaded() does the
+// deferred work. Painting, hit testing and input fill in the hooks marked below.
+class TuiVisualObject : public TuiObject {
+  UX_CLASS(TuiVisualObject, TuiObject)
+
+ public:
+  explicit TuiVisualObject(TuiComponent* Owner);
+  ~TuiVisualObject() override;
+
+  // ---- place and size ----
+  TuiPosition* Position() const { return FPosition.get(); }
+  TuiPosition* Scale() const { return FScale.get(); }
+  // The rotation pivot as a fraction of Width and Height.
+  TuiPosition* RotateCenter() const { return FRotateCenter.get(); }
+  // Inner distances inside which this object places its aligned children.
+  TuiBounds* Margins() const { return FMargins.get(); }
+  // Outer distances this object keeps from the slot its parent gives it.
+  TuiBounds* Padding() const { return FPadding.get(); }
+
+  float Width() const { return FWidth; }
+  virtual void SetWidth(float Value);
+  float Height() const { return FHeight; }
+  virtual void SetHeight(float Value);
+  // Degrees, kept in [-180, 360); positive turns clockwise on the screen.
+  float RotateAngle() const { return FRotateAngle; }
+  void SetRotateAngle(float Value);
+  TuiAlign Align() const { return FAlign; }
+  virtual void SetAlign(TuiAlign Value);
+  bool Visible() const { return FVisible; }
+  virtual void SetVisible(bool Value);
+
+  virtual void SetBounds(float X, float Y, float AWidth, float AHeight);
+  // Places and sizes the object so that it covers R of its parent.
+  virtual void SetBoundsRect(const TuiRect& R);
+
+  virtual TuiRect GetLocalRect() const { return {0, 0, FWidth, FHeight}; }
+  virtual TuiRect GetClipRect() const { return GetLocalRect(); }
+  virtual TuiRect GetBoundsRect() const { return GetLocalRect(); }
+  virtual TuiRect GetParentedRect() const;
+
+  // ---- matrices ----
+  const TuiMatrix& LocalMatrix() const { return FLocalMatrix; }
+  // Rebuilds the local matrix: rotation about the pivot in unscaled local
+  // units, then scale, then Position.
+  void UpdateLocalMatrix();
+  // local * parent's children matrix * parent's absolute matrix; a root's is
+  // its local matrix, the host adds its own placement.
+  virtual TuiMatrix GetAbsoluteMatrix();
+  // The extra transform between this object and its children.
+  virtual TuiMatrix GetChildrenMatrix() const { return IdentityMatrix(); }
+  virtual void MatrixChanged();
+  // The local rectangle's bounding box in scene coordinates.
+  virtual TuiRect GetAbsoluteRect();
+  virtual TuiPoint GetAbsoluteScale() const;
+
+  TuiPoint AbsoluteToLocal(const TuiPoint& P);
+  TuiPoint LocalToAbsolute(const TuiPoint& P);
+  // Directions: the translation is left out.
+  TuiVector AbsoluteToLocalVector(TuiVector V);
+  TuiVector LocalToAbsoluteVector(TuiVector V);
+
+  // ---- look and state ----
+  float Opacity() const { return FOpacity; }
+  // Clamped to [0, 1].
+  void SetOpacity(float Value);
+  // Opacity times the parent's; a disabled object below the first root's
+  // direct children fades by 0.8 more at every disabled level.
+  virtual float GetAbsoluteOpacity();
+  virtual void OpacityChanged();
+  bool Enabled() const { return FEnabled; }
+  void SetEnabled(bool Value);
+  // False under a disabled parent. A disabled object loses the host's focus.
+  virtual bool GetAbsoluteEnabled();
+  virtual bool GetAbsoluteVisible() const;
+
+  bool Locked() const { return FLocked; }
+  void SetLocked(bool Value) { FLocked = Value; }
+  bool HitTest() const { return FHitTest; }
+  void SetHitTest(bool Value) { FHitTest = Value; }
+  bool ClipChildren() const { return FClipChildren; }
+  void SetClipChildren(bool Value);
+  bool ClipParent() const { return FClipParent; }
+  void SetClipParent(bool Value) { FClipParent = Value; }
+  bool CanClipped() const { return FCanClipped; }
+  void SetCanClipped(bool Value) { FCanClipped = Value; }
+  bool CanFocused() const { return FCanFocused; }
+  void SetCanFocused(bool Value) { FCanFocused = Value; }
+  int32_t Cursor() const { return FCursor; }
+  void SetCursor(int32_t Value) { FCursor = Value; }
+  TuiDragMode DragMode() const { return FDragMode; }
+  void SetDragMode(TuiDragMode Value) { FDragMode = Value; }
+  bool DragDisableHighlight() const { return FDragDisableHighlight; }
+  void SetDragDisableHighlight(bool Value) { FDragDisableHighlight = Value; }
+  const std::string& Hint() const { return FHint; }
+  void SetHint(const std::string& Value) { FHint = Value; }
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool Value) { FShowHint = Value; }
+  bool DesignHide() const { return FDesignHide; }
+  void SetDesignHide(bool Value) { FDesignHide = Value; }
+  // A menu component this object does not own; cleared when the menu dies.
+  TuiComponent* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(TuiComponent* Value);
+
+  bool IsMouseOver() const { return FIsMouseOver; }
+  bool IsDragOver() const { return FIsDragOver; }
+  bool IsFocused() const { return FIsFocused; }
+  bool IsVisible() const { return FVisible; }
+  bool HasEffects() const { return FHasEffects; }
+
+  // ---- alignment ----
+  // Places the aligned children. Does nothing while the object is being
+  // destroyed, smaller than 2 units either way, already realigning or in an
+  // update; while loading it only remembers the size.
+  virtual void Realign();
+  // Suspend and resume realignment of this object and its visual subtree.
+  void BeginUpdate();
+  void EndUpdate();
+  int UpdateCount() const { return FUpdateCount; }
+
+  // ---- painting ----
+  // Asks the host to repaint the area the object covers, unless there is no
+  // host, the host's painting is suspended or the object is loading.
+  virtual void Repaint();
+  // Marks the update rectangles of this object and its subtree stale; the
+  // painting code keeps them.
+  virtual void InvalidateUpdateRects() {}
+
+  // Load completion: ends the loading state, takes the loaded size as the last
+  // aligned one, rebuilds the matrix and realigns.
+  void Loaded() override;
+  void Notification(TuiComponent* Component, TuiOperation Operation) override;
+  void SetScene(IuxScene* Value) override;
+
+  // ---- events ----
+  TuiMouseEvent OnMouseDown;
+  TuiMouseEvent OnMouseUp;
+  TuiMouseMoveEvent OnMouseMove;
+  TuiMouseWheelEvent OnMouseWheel;
+  TuiNotifyEvent OnClick;
+  TuiNotifyEvent OnDblClick;
+  TuiCanFocusEvent OnCanFocused;
+  TuiNotifyEvent OnEnterFocus;
+  TuiNotifyEvent OnKillFocus;
+  TuiNotifyEvent OnMouseEnter;
+  TuiNotifyEvent OnMouseLeave;
+  TuiPaintEvent OnBeforePaint;
+  TuiPaintEvent OnPaint;
+  TuiDragEvent OnDragEnter;
+  TuiDragEvent OnDragDrop;
+  TuiNotifyEvent OnDragLeave;
+  TuiDragOverEvent OnDragOver;
+  TuiNotifyEvent OnDragEnd;
+  TuiKeyEvent OnKeyDown;
+  TuiKeyEvent OnKeyUp;
+  TuiNotifyEvent OnApplyResource;
+
+  static void DefineProperties(TuiClassBuilder<TuiVisualObject>& C);
+
+ protected:
+  void ChildAdded(TuiObject* Child) override;
+  void ChildRemoving(TuiObject* Child) override;
+  void ChildRemoved(TuiObject* Child) override;
+  void ChildrenReordered(TuiObject* Child) override;
+  // Style parts (locked, not hit) pass triggers on to their children.
+  bool PassesTriggers() const override { return FLocked && !FHitTest; }
+
+  // The look or the place of this object changed: cached effect pictures of
+  // it and of its ancestors are stale. The effects code keeps those caches.
+  virtual void EffectsChanged() {}
+  // The tab list of focusable children, kept by the control code.
+  virtual void AddToTabList(TuiVisualObject*) {}
+  virtual void RemoveFromTabList(TuiVisualObject*) {}
+  virtual void RestoreTabOrder() {}
+  // Called whenever a new size is stored, by setters and by alignment.
+  virtual void SizeChanged(bool /*WidthChanged*/, bool /*HeightChanged*/) {}
+  // The extent of the space the children are placed in, in their units.
+  virtual TuiPoint AlignSize() const { return {FWidth, FHeight}; }
+
+  TuiVisualObject* VisualParent() const { return Parent() ? Parent()->Visual() : nullptr; }
+
+  // Input state, kept by the input code.
+  bool FIsMouseOver = false;
+  bool FIsDragOver = false;
+  bool FIsFocused = false;
+  // True while the subtree is painted into a canvas other than the host's.
+  bool FPaintingTo = false;
+
+ private:
+  // Alignment engine (Align.cpp).
+  void AlignPass(TuiAlign Kind, TuiRect& Area, const TuiPoint& Size);
+  void PlaceChild(TuiVisualObject* Child, TuiAlign Kind, TuiRect& Area, const TuiPoint& Size);
+  void FitChild(TuiVisualObject* Child, TuiAlign Kind, const TuiPoint& Size);
+  // Stores a place and size given by the parent's alignment, then rebuilds the
+  // matrix; the child realigns when its size changed or Always.
+  void Place(const TuiPoint& Pos, float AWidth, float AHeight, bool Always);
+  void MoveBy(float DeltaX, float DeltaY);
+
+  // A resize realigns the parent when aligned, and this object.
+  void RealignAfterResize();
+  // Store a size; in a designer a negative one flips the scale instead.
+  void StoreWidth(float Value);
+  void StoreHeight(float Value);
+  void GeometryHolderChanged();
+  void EnabledChanged();
+  void SetUpdateCountTree(int Value);
+  void RecomputeChildFlags();
+  template <class F>
+  void ForVisualSubtree(F&& Action);
+
+  std::unique_ptr<TuiBounds> FMargins;
+  std::unique_ptr<TuiBounds> FPadding;
+  TuiAlign FAlign = vaNone;
+  float FRotateAngle = 0;
+  std::unique_ptr<TuiPosition> FPosition;
+  std::unique_ptr<TuiPosition> FScale;
+  std::unique_ptr<TuiPosition> FRotateCenter;
+  float FWidth = 50;
+  float FHeight = 50;
+  // The alignment size at the end of the last realignment or load; anchored
+  // and scaled children move by the difference to it.
+  TuiPoint FLastAligned{50, 50};
+  bool FVisible = true;
+  TuiMatrix FLocalMatrix;
+  TuiMatrix FAbsoluteMatrix;
+  bool FAbsoluteMatrixStale = true;
+  float FOpacity = 1;
+  float FAbsoluteOpacity = 1;
+  bool FAbsoluteOpacityStale = true;
+  bool FEnabled = true;
+  bool FAbsoluteEnabled = true;
+  bool FAbsoluteEnabledStale = true;
+  int FUpdateCount = 0;
+  bool FRealigning = false;
+  bool FHasAlignedChildren = false;
+  bool FHasEffects = false;
+  bool FLocked = false;
+  bool FDesignHide = false;
+  // Set while alignment writes Position, whose change must not rebuild the
+  // matrix before the new size is in.
+  bool FPlacing = false;
+
+  bool FHitTest = true;
+  bool FClipChildren = false;
+  bool FClipParent = false;
+  bool FCanClipped = true;
+  bool FCanFocused = false;
+  int32_t FCursor = 0;
+  TuiDragMode FDragMode = uxDragManual;
+  bool FDragDisableHighlight = false;
+  std::string FHint;
+  bool FShowHint = false;
+  TuiComponent* FPopupMenu = nullptr;
+};
