@@ -1,0 +1,314 @@
+#include "draw2d/Bitmap.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "BitmapFixtures.h"
+#include "draw2d/BitmapObject.h"
+#include "scene2d/Errors.h"
+
+using fixtures::MakeBitmap;
+using fixtures::NotifyLog;
+using fixtures::PixelsOf;
+using ::testing::Each;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+TEST(Bitmap, EmptyBitmapHasNoMemoryAndWritesNoPicture) {
+  for (auto [w, h] : {std::pair{0, 0}, {5, 0}, {0, 5}, {-3, 4}}) {
+    TuiBitmap b(w, h);
+    EXPECT_TRUE(b.IsEmpty());
+    EXPECT_EQ(b.Bits(), nullptr);
+    EXPECT_EQ(b.Scanline(0), nullptr);
+    EXPECT_FALSE(b.ClassInfo().FindProperty("PNG")->IsStored(b)) << w << "x" << h;
+    EXPECT_TRUE(b.SaveToBytes().empty());
+  }
+  TuiBitmap b(2, 3);
+  EXPECT_TRUE(b.ClassInfo().FindProperty("PNG")->IsStored(b));
+  EXPECT_THAT(PixelsOf(b), Each(0u));
+  EXPECT_EQ(b.Scanline(2), b.Bits() + 4);
+  EXPECT_EQ(b.Scanline(3), nullptr);
+}
+
+TEST(Bitmap, SetSizeNotifiesOnlyForANewSizeAndClearsThePixels) {
+  TuiBitmap b(2, 2);
+  b.Clear(0xFFFFFFFF);
+  NotifyLog log(b);
+  b.SetNeedsUpdate(false);
+  b.SetSize(2, 2);
+  EXPECT_THAT(log.Events, IsEmpty());
+  EXPECT_FALSE(b.NeedsUpdate());
+
+  b.SetBackendImage(&log);
+  b.SetSize(3, 1);
+  EXPECT_THAT(log.Events, ElementsAre("before", "release", "after", "change"));
+  EXPECT_EQ(b.BackendImage(), nullptr);
+  EXPECT_TRUE(b.NeedsUpdate());
+  EXPECT_EQ(b.Width(), 3);
+  EXPECT_THAT(PixelsOf(b), ElementsAre(0u, 0u, 0u));
+
+  log.Events.clear();
+  b.SetSize(0, 0);
+  EXPECT_THAT(log.Events, ElementsAre("before", "release", "after", "change"));
+  EXPECT_EQ(b.Bits(), nullptr);
+}
+
+TEST(Bitmap, DestructionReleasesTheBackendImage) {
+  std::vector<std::string> events;
+  {
+    TuiBitmap b(1, 1);
+    b.OnReleaseImage = [&](TuiBitmap*) { events.push_back("release"); };
+  }
+  EXPECT_THAT(events, ElementsAre("release"));
+}
+
+TEST(Bitmap, ClearStoresThePremultipliedColour) {
+  struct Case {
+    TuiColor Color;
+    uint32_t Stored;
+  };
+  for (Case c :
+       {Case{0x80FF0000, 0x80800000}, {0x00FFFFFF, 0}, {0xFF123456, 0xFF123456}, {0x40FFFFFF, 0x40404040}}) {
+    TuiBitmap b(3, 2);
+    NotifyLog log(b);
+    b.Clear(c.Color);
+    EXPECT_THAT(PixelsOf(b), Each(c.Stored)) << std::hex << c.Color;
+    EXPECT_THAT(log.Events, ElementsAre("change"));
+  }
+}
+
+TEST(Bitmap, ClearRectFillsOnlyTheClippedWholePixels) {
+  struct Case {
+    TuiRect Rect;
+    std::vector<int> Filled;  // row-major indices of a 4 x 3 bitmap
+  };
+  const Case cases[] = {
+      // Left and top truncated, right and bottom rounded half to even.
+      {{0.9f, 0.9f, 2.5f, 1.5f}, {0, 1, 4, 5}},
+      {{1, 0, 3.5f, 0.6f}, {1, 2, 3}},
+      // Partly outside: only the inside part.
+      {{-2.7f, 1.2f, 1.6f, 10}, {4, 5, 8, 9}},
+      {{3, -5, 100, 100}, {3, 7, 11}},
+      // Wholly outside, inverted or degenerate: nothing.
+      {{5, 0, 9, 3}, {}},
+      {{3, 2, 1, 1}, {}},
+      {{1, 1, 1.4f, 3}, {}},
+      {{-1e30f, -1e30f, 1e30f, 1e30f}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}},
+  };
+  for (const Case& c : cases) {
+    TuiBitmap b(4, 3);
+    b.SetNeedsUpdate(false);
+    NotifyLog log(b);
+    b.ClearRect(c.Rect, 0x80FF0000);
+    std::vector<int> filled;
+    for (int i = 0; i < 12; ++i) {
+      if (b.Bits()[i] == 0x80800000)
+        filled.push_back(i);
+      else
+        EXPECT_EQ(b.Bits()[i], 0u);
+    }
+    EXPECT_EQ(filled, c.Filled) << c.Rect.Left << "," << c.Rect.Top << "," << c.Rect.Right << ","
+                                << c.Rect.Bottom;
+    EXPECT_THAT(log.Events, IsEmpty());
+    EXPECT_EQ(b.NeedsUpdate(), !c.Filled.empty());
+  }
+}
+
+TEST(BitmapPixels, FlipVerticalSwapsRowsAndKeepsAnOddMiddleRow) {
+  for (int h : {1, 2, 3, 4, 5}) {
+    auto b = MakeBitmap(2, h, [](int32_t x, int32_t y) { return uint32_t(y * 10 + x); });
+    b->SetNeedsUpdate(false);
+    NotifyLog log(*b);
+    b->FlipVertical();
+    for (int y = 0; y < h; ++y)
+      EXPECT_THAT(std::vector<uint32_t>(b->Scanline(y), b->Scanline(y) + 2),
+                  ElementsAre(uint32_t((h - 1 - y) * 10), uint32_t((h - 1 - y) * 10 + 1)))
+          << "height " << h << " row " << y;
+    EXPECT_THAT(log.Events, ElementsAre("change"));
+    EXPECT_TRUE(b->NeedsUpdate());
+  }
+}
+
+TEST(BitmapPixels, InvertAlpha) {
+  auto b = MakeBitmap(4, 1, [](int32_t x, int32_t) {
+    const uint32_t in[] = {0xFFFF0000, 0, 0x80800000, 0x40102030};
+    return in[x];
+  });
+  NotifyLog log(*b);
+  b->InvertAlpha();
+  // 0x40102030 un-premultiplies (truncating) to 0x403F7FBF; alpha 0xBF then scales it back down.
+  EXPECT_THAT(PixelsOf(*b), ElementsAre(0u, 0xFF000000u, 0x7F7F0000u, 0xBF2F5F8Fu));
+  EXPECT_THAT(log.Events, ElementsAre("change"));
+}
+
+TEST(BitmapPixels, SetColorKeepAlphaRecoloursVisiblePixels) {
+  auto b = MakeBitmap(4, 1, [](int32_t x, int32_t) {
+    const uint32_t in[] = {0, 0x80800000, 0xFF0000FF, 0x01010101};
+    return in[x];
+  });
+  b->SetColorKeepAlpha(0xFF00FF00);
+  EXPECT_THAT(PixelsOf(*b), ElementsAre(0u, 0x80008000u, 0xFF00FF00u, 0x01000100u));
+  // The colour's own alpha scales with the pixel's.
+  b->SetColorKeepAlpha(0x80FFFFFF);
+  EXPECT_THAT(PixelsOf(*b), ElementsAre(0u, 0x40404040u, 0x80808080u, 0u));
+}
+
+TEST(BitmapPixels, CreateMaskAndApplyMaskWithOffset) {
+  auto b =
+      MakeBitmap(3, 2, [](int32_t x, int32_t y) { return y == 0 ? 0xFFFFFFFFu : uint32_t(x * 0x40) << 24; });
+  EXPECT_THAT(b->CreateMask(), ElementsAre(255, 255, 255, 0, 0x40, 0x80));
+
+  auto target = MakeBitmap(3, 2, [](int32_t, int32_t) { return 0xFFFFFFFFu; });
+  NotifyLog log(*target);
+  // Pixel (x, y) reads the mask at (x - 1, y): column 0 reads outside.
+  const uint8_t mask[] = {255, 0, 128, 7, 7, 7};
+  target->ApplyMask(mask, 1, 0);
+  EXPECT_THAT(PixelsOf(*target),
+              ElementsAre(0xFFFFFFFFu, 0u, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xF8F8F8F8u, 0xF8F8F8F8u));
+  EXPECT_THAT(log.Events, ElementsAre("change"));
+
+  // A mask shorter than the bitmap leaves the uncovered pixels alone.
+  auto partial = MakeBitmap(3, 2, [](int32_t, int32_t) { return 0xFFFFFFFFu; });
+  const uint8_t shortMask[] = {128, 128};
+  partial->ApplyMask(shortMask, 0, 0);
+  EXPECT_THAT(PixelsOf(*partial),
+              ElementsAre(0x7F7F7F7Fu, 0x7F7F7F7Fu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu));
+}
+
+TEST(BitmapAssign, CopiesSizeAndPixelsWithOneChange) {
+  auto source = MakeBitmap(2, 2, [](int32_t x, int32_t y) { return uint32_t(0x10000000 * (x + 2 * y + 1)); });
+  source->SetResourceName("later");
+  TuiBitmap b(5, 5);
+  NotifyLog log(b);
+  b.Assign(source.get());
+  EXPECT_EQ(b.Width(), 2);
+  EXPECT_EQ(PixelsOf(b), PixelsOf(*source));
+  EXPECT_EQ(b.ResourceName(), "later");
+  EXPECT_THAT(log.Events, ElementsAre("before", "release", "after", "change"));
+
+  log.Events.clear();
+  source->Clear(0xFF00FF00);
+  b.Assign(source.get());
+  EXPECT_THAT(PixelsOf(b), Each(0xFF00FF00u));
+  EXPECT_THAT(log.Events, ElementsAre("change"));
+}
+
+TEST(BitmapAssign, RejectsOtherClassesAndKeepsThePicture) {
+  TuiBitmapObject other(nullptr);
+  TuiBitmap b(1, 1);
+  b.Clear(0xFF010203);
+  try {
+    b.Assign(&other);
+    FAIL();
+  } catch (const EuxConvertError& e) {
+    EXPECT_STREQ(e.what(), "Cannot assign a TuiBitmapObject to a TuiBitmap");
+  }
+  EXPECT_THAT(PixelsOf(b), ElementsAre(0xFF010203u));
+}
+
+TEST(BitmapResource, ResolvesByNameAdoptsAndForgetsADeadResource) {
+  auto first = std::make_unique<TuiBitmapObject>(nullptr);
+  first->SetName("Icon");
+  EXPECT_EQ(first->ResourceName(), "Icon");
+  EXPECT_EQ(first->Bitmap()->Width(), 1);
+
+  TuiBitmap b;
+  NotifyLog log(b);
+  EXPECT_EQ(b.ResolveBitmap(), nullptr);
+  b.SetResourceName("icon");
+  EXPECT_THAT(log.Events, ElementsAre("change"));
+  log.Events.clear();
+  EXPECT_EQ(b.ResolveBitmap(), first->Bitmap());
+  EXPECT_EQ(b.Resource(), first.get());
+  EXPECT_EQ(b.ResourceName(), "Icon");
+  EXPECT_THAT(log.Events, ElementsAre("change"));
+  log.Events.clear();
+  EXPECT_EQ(b.ResolveBitmap(), first->Bitmap());
+  EXPECT_THAT(log.Events, IsEmpty());
+
+  // The most recent live object of that name wins once the link is gone.
+  auto second = std::make_unique<TuiBitmapObject>(nullptr);
+  second->SetResourceName("ICON");
+  first.reset();
+  EXPECT_EQ(b.Resource(), nullptr);
+  EXPECT_EQ(b.ResourceName(), "Icon");
+  EXPECT_EQ(b.ResolveBitmap(), second->Bitmap());
+
+  // A name the resource does not carry drops the link.
+  b.SetResourceName("other");
+  EXPECT_EQ(b.Resource(), nullptr);
+  EXPECT_EQ(b.ResolveBitmap(), nullptr);
+
+  b.SetResource(second.get());
+  EXPECT_EQ(b.ResourceName(), "ICON");
+  b.SetResource(nullptr);
+  EXPECT_EQ(b.ResourceName(), "");
+}
+
+TEST(BitmapResource, OnlyBitmapObjectsServeAndUnstoredOnesAreSkipped) {
+  TuiObject plain(nullptr);
+  plain.SetResourceName("pic");
+  TuiBitmap b;
+  b.SetResourceName("pic");
+  EXPECT_EQ(b.ResolveBitmap(), nullptr);
+
+  TuiBitmapObject hidden(nullptr);
+  hidden.SetResourceName("pic2");
+  hidden.SetStored(false);
+  b.SetResourceName("pic2");
+  EXPECT_EQ(b.ResolveBitmap(), nullptr);
+}
+
+TEST(BitmapResource, AssignFromAResolvingBitmapSharesTheLinkNotThePixels) {
+  TuiBitmapObject resource(nullptr);
+  resource.SetResourceName("shared");
+  TuiBitmap source(4, 4);
+  source.SetResourceName("shared");
+  TuiBitmap b(2, 2);
+  b.Clear(0xFF0000FF);
+  NotifyLog log(b);
+  b.Assign(&source);
+  EXPECT_EQ(b.Resource(), &resource);
+  EXPECT_EQ(b.ResourceName(), "shared");
+  EXPECT_EQ(b.Width(), 2);
+  EXPECT_THAT(PixelsOf(b), Each(0xFF0000FFu));
+  EXPECT_THAT(log.Events, ElementsAre("change"));
+}
+
+TEST(BitmapObject, StreamsItsBitmapThroughTheBitmapPath) {
+  TuiBitmapObject o(nullptr);
+  o.SetResourceName("kept");
+  o.SetName("renamed");
+  EXPECT_EQ(o.ResourceName(), "kept");
+
+  auto picture = MakeBitmap(3, 2, [](int32_t x, int32_t) { return x ? 0xFFFFFFFFu : 0x80000000u; });
+  o.SetProperty("Bitmap.PNG", TuiBinary{picture->SaveToBytes()});
+  EXPECT_EQ(PixelsOf(*o.Bitmap()), PixelsOf(*picture));
+}
+
+TEST(BitmapCanvas, MadeOnceByTheBackendAndFreedWithTheMemory) {
+  EXPECT_EQ(TuiBitmap(1, 1).Canvas(), nullptr);
+
+  static int made = 0, freed = 0;
+  static char token;
+  TuiBitmap::CanvasFactory = [](TuiBitmap&) {
+    ++made;
+    return TuiBitmap::TCanvasHolder(reinterpret_cast<TuiCanvas*>(&token), [](TuiCanvas*) { ++freed; });
+  };
+  {
+    TuiBitmap b(2, 2);
+    TuiCanvas* canvas = b.Canvas();
+    EXPECT_EQ(b.Canvas(), canvas);
+    EXPECT_EQ(made, 1);
+    b.SetSize(3, 3);
+    EXPECT_EQ(freed, 1);
+    b.Canvas();
+    EXPECT_EQ(made, 2);
+  }
+  EXPECT_EQ(freed, 2);
+  TuiBitmap::CanvasFactory = nullptr;
+}
+
+}  // namespace
