@@ -70,15 +70,18 @@ struct TuiEnumInfo {
   int Find(std::string_view Name) const;
 };
 
-// Declares the value names of an enumeration: UX_ENUM(TuiAlign, "vaNone", ...).
-template <class E>
-const TuiEnumInfo& EnumInfo();
+// Declares the value names of an enumeration, next to it, in its own namespace:
+// UX_ENUM(TuiAlign, "vaNone", "vaTopLeft", ...). EnumInfo<TuiAlign>() finds
+// them by argument-dependent lookup.
 #define UX_ENUM(Type, ...)                               \
-  template <>                                            \
-  inline const TuiEnumInfo& EnumInfo<Type>() {           \
+  inline const TuiEnumInfo& uxEnumInfo(Type) {           \
     static const TuiEnumInfo info{#Type, {__VA_ARGS__}}; \
     return info;                                         \
   }
+template <class E>
+const TuiEnumInfo& EnumInfo() {
+  return uxEnumInfo(E{});
+}
 
 struct TuiPropertyInfo {
   std::string Name;

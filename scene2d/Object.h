@@ -118,6 +118,23 @@ class TuiObject : public TuiComponent, public IuxFreeNotify {
   virtual std::string GetDesignChildClass() const { return {}; }
 
   // ---- the stream side ----
+  // Reads binary stream data into this object as root: stored names are
+  // dropped and a property that cannot be read is skipped, as style loading
+  // wants. Errors outside properties (signature, classes) are raised.
+  void LoadFromStream(std::string_view Data);
+  // Binary stream data of this object and its stored descendants, written
+  // without this object's own name.
+  std::string SaveToStream() const;
+  // The same in the text form.
+  std::string ObjectToText() const;
+  // A deep copy with Owner: every stored property and stored descendant, an
+  // empty name, no parent and no scene. The caller owns it when Owner is none.
+  TuiObject* CloneObject(TuiComponent* Owner) const;
+  // A new object of the class named in binary stream data, or in its text form,
+  // loaded as LoadFromStream does; none on any error.
+  static TuiObject* CreateObjectFromStream(TuiComponent* Owner, std::string_view Data);
+  static TuiObject* CreateObjectFromText(TuiComponent* Owner, std::string_view Text);
+
   // The object a stream writes this one under: the parent, or the parent's
   // parent when the parent is a content holder.
   TuiComponent* GetParentComponent() const;

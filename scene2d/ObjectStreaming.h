@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+class TuiComponent;
+class TuiObject;
+
+// Trees of TuiObjects in component streams. The stream layer reads and writes
+// records; this binds them to live objects through the class tables: property
+// paths to published properties, class names to the class registry, and stored
+// children to the parent/child tree.
+
+struct TuiReadHooks {
+  // Called with each object read and its stored name, which it may change.
+  std::function<void(TuiComponent* Object, std::string& Name)> OnSetName;
+  // Called with each property error; setting Handled skips the value.
+  std::function<void(const std::string& Message, bool& Handled)> OnError;
+};
+
+// Reads binary stream data into the existing Root, creating its descendants
+// with Owner as their owner, then completes loading of every object read, in
+// reading order. Errors are EuxReadError with the reader's messages.
+void ReadObjectData(std::string_view Data, TuiObject& Root, TuiComponent* Owner,
+                    const TuiReadHooks& Hooks = {});
+
+// Binary stream data of Root with its stored properties and stored children.
+std::string WriteObjectData(const TuiObject& Root);
+
+// The class name of the root record in binary stream data.
+std::string PeekObjectClassName(std::string_view Data);

@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "scene2d/Collection.h"
+#include "scene2d/Errors.h"
+#include "scene2d/Object.h"
+#include "scene2d/ObjectStreaming.h"
+#include "scene2d/ValueHolders.h"
+#include "scene2d/stream/StreamConvert.h"
+
+namespace {
+
+enum TTestShape : uint8_t { tsNone, tsRound, tsSquare };
+UX_ENUM(TTestShape, "tsNone", "tsRound", "tsSquare")
+
+class TTestPoint : public TuiCollectionItem {
+  UX_CLASS(TTestPoint, TuiCollectionItem)
+ public:
+  using TuiCollectionItem::TuiCollectionItem;
+  const std::string& Color() const { return FColor; }
+  void SetColor(const std::string& V) { FColor = V; }
+  float Offset() const { return FOffset; }
+  void SetOffset(float V) { FOffset = V; }
+  static void DefineProperties(TuiClassBuilder<TTestPoint>& C) {
+    C.Property("Color", &TTestPoint::Color, &TTestPoint::SetColor);
+    C.Property("Offset", &TTestPoint::Offset, &TTestPoint::SetOffset);
+  }
+
+ private:
+  std::string FColor;
+  float FOffset = 0;
+};
+UX_IMPLEMENT_CLASS(TTestPoint)
+
+// A class with one property of each kind the windows and styles use.
+class TTestThing : public TuiObject {
+  UX_CLASS(TTestThing, TuiObject)
+ public:
+  explicit TTestThing(TuiComponent* Owner)
+      : TuiObject(Owner),
+        FPosition(std::make_unique<TuiPosition>(TuiPoint{0, 0})),
+        FPoints(std::make_unique<TuiCollection>(
+            [](TuiCollection* C) { return std::make_unique<TTestPoint>(C); })) {}
+
+  float Width() const { return FWidth; }
+  void SetWidth(float V) { FWidth = V; }
+  TTestShape Shape() const { return FShape; }
+  void SetShape(TTestShape V) { FShape = V; }
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool V) { FVisible = V; }
+  int32_t Count() const { return FCount; }
+  void SetCount(int32_t V) { FCount = V; }
+  const std::string& Text() const { return FText; }
+  void SetText(const std::string& V) { FText = V; }
+  TuiPosition* Position() const { return FPosition.get(); }
+  TuiCollection* Points() const { return FPoints.get(); }
+  const std::string& OnClick() const { return FOnClick; }
+  void SetOnClick(const std::string& V) { FOnClick = V; }
+  int LoadedCalls = 0;
+  std::string LoadedOrder;
+  void Loaded() override { LoadedOrder += Name() + ";"; }
+
+  static void DefineProperties(TuiClassBuilder<TTestThing>& C) {
+    C.Property("Width", &TTestThing::Width, &TTestThing::SetWidth, 50.0f);
+    C.Property("Shape", &TTestThing::Shape, &TTestThing::SetShape, tsNone);
+    C.Property("Visible", &TTestThing::Visible, &TTestThing::SetVisible, true);
+    C.Property("Count", &TTestThing::Count, &TTestThing::SetCount, 0);
+    C.Property("Text", &TTestThing::Text, &TTestThing::SetText);
+    C.Object("Position", &TTestThing::Position);
+    C.Collection("Points", &TTestThing::Points);
+    C.Event("OnClick", &TTestThing::OnClick, &TTestThing::SetOnClick);
+  }
+
+ private:
+  float FWidth = 50;
+  TTestShape FShape = tsNone;
+  bool FVisible = true;
+  int32_t FCount = 0;
+  std::string FText;
+  std::unique_ptr<TuiPosition> FPosition;
+  std::unique_ptr<TuiCollection> FPoints;
+  std::string FOnClick;
+};
+UX_IMPLEMENT_CLASS(TTestThing)
+
+// Hands its children up to its parent in streams.
+class TTestContent : public TTestThing {
+  UX_CLASS(TTestContent, TTestThing)
+ public:
+  using TTestThing::TTestThing;
+  bool IsContent() const override { return true; }
+};
+UX_IMPLEMENT_CLASS(TTestContent)
+
+struct Registered {
+  Registered() {
+    TuiClassRegistry::Instance().Register("Test", {&TTestThing::StaticClass(), &TTestContent::StaticClass()});
+  }
+} registered;
+
+TTestThing* AddThing(TuiObject* Parent, const std::string& Name) {
+  auto* t = new TTestThing(nullptr);
+  t->SetName(Name);
+  Parent->AddObject(t);
+  return t;
+}
+
+TEST(ObjectStreaming, WritesOnlyWhatDiffersFromDefaultsAndReadsItBack) {
+  TTestThing root(nullptr);
+  root.SetName("Root");
+  TTestThing* a = AddThing(&root, "A");
+  a->SetWidth(0.5f);
+  a->SetShape(tsSquare);
+  a->SetVisible(false);
+  a->SetCount(-300);
+  a->SetText("On");
+  a->Position()->SetPoint({14, 31});
+  a->SetOnClick("AClick");
+  auto* p = static_cast<TTestPoint*>(a->Points()->Add());
+  p->SetColor("#FFFF0000");
+  p->SetOffset(0.25f);
+  static_cast<TTestPoint*>(a->Points()->Add())->SetColor("#FF0000FF");
+  AddThing(&root, "B");
+
+  const std::string text = uxObjectBinaryToText(WriteObjectData(root));
+  EXPECT_EQ(text.find("Width = 50"), std::string::npos) << text;
+  EXPECT_NE(text.find("Position.Point = '(14,31)'"), std::string::npos) << text;
+  EXPECT_NE(text.find("Shape = tsSquare"), std::string::npos) << text;
+  EXPECT_NE(text.find("OnClick = AClick"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Position.X"), std::string::npos) << text;
+
+  TTestThing copy(nullptr);
+  ReadObjectData(WriteObjectData(root), copy, nullptr);
+  ASSERT_EQ(copy.ChildrenCount(), 2);
+  auto* ca = static_cast<TTestThing*>(copy.Children(0));
+  EXPECT_EQ(copy.Name(), "Root");
+  EXPECT_EQ(ca->Name(), "A");
+  EXPECT_EQ(ca->Width(), 0.5f);
+  EXPECT_EQ(ca->Shape(), tsSquare);
+  EXPECT_FALSE(ca->Visible());
+  EXPECT_EQ(ca->Count(), -300);
+  EXPECT_EQ(ca->Text(), "On");
+  EXPECT_EQ(ca->Position()->Point(), (TuiPoint{14, 31}));
+  EXPECT_EQ(ca->OnClick(), "AClick");
+  ASSERT_EQ(ca->Points()->Count(), 2);
+  EXPECT_EQ(static_cast<TTestPoint*>(ca->Points()->Items(0))->Offset(), 0.25f);
+  EXPECT_EQ(static_cast<TTestPoint*>(ca->Points()->Items(1))->Color(), "#FF0000FF");
+  // Reading again writes the same bytes.
+  EXPECT_EQ(WriteObjectData(copy), WriteObjectData(root));
+}
+
+TEST(ObjectStreaming, ReadsIntegralFloatsAndCompletesLoadingParentsFirst) {
+  const std::string data = uxObjectTextToBinary(
+      "object Root: TTestThing\n"
+      "  Width = 7\n"
+      "  object A: TTestThing\n"
+      "    object A1: TTestThing\n"
+      "    end\n"
+      "  end\n"
+      "  object B: TTestThing\n"
+      "  end\n"
+      "end\n");
+  TTestThing root(nullptr);
+  std::string order;
+  ReadObjectData(data, root, nullptr);
+  EXPECT_EQ(root.Width(), 7.0f);
+  EXPECT_EQ(root.LoadedOrder, "Root;");
+  auto* a = static_cast<TTestThing*>(root.Children(0));
+  EXPECT_EQ(a->LoadedOrder, "A;");
+  EXPECT_FALSE(a->IsLoading());
+  EXPECT_EQ(a->Children(0)->Name(), "A1");
+}
+
+TEST(ObjectStreaming, ReportsTheReadersMessages) {
+  struct Case {
+    const char* Text;
+    const char* Message;
+  };
+  const Case cases[] = {
+      {"object R: TTestThing\n Nope = 1\nend", "Error reading R.Nope: Property Nope does not exist"},
+      {"object R: TTestThing\n Width = 'x'\nend", "Error reading R.Width: Invalid property value"},
+      {"object R: TTestThing\n Shape = tsOval\nend", "Error reading R.Shape: Invalid property value"},
+      {"object R: TTestThing\n Width.X = 1\nend", "Error reading R.Width.X: Invalid property path"},
+      {"object R: TTestThing\n object C: TNoSuchClass\n end\nend", "Class TNoSuchClass not found"},
+  };
+  for (const Case& c : cases) {
+    TTestThing root(nullptr);
+    try {
+      ReadObjectData(uxObjectTextToBinary(c.Text), root, nullptr);
+      ADD_FAILURE() << "no error for " << c.Text;
+    } catch (const EuxReadError& e) {
+      EXPECT_EQ(std::string(e.what()), c.Message);
+    }
+    EXPECT_FALSE(root.IsLoading());
+  }
+  TTestThing root(nullptr);
+  EXPECT_THROW(ReadObjectData("TPF1", root, nullptr), EuxReadError);
+}
+
+TEST(ObjectStreaming, LoadFromStreamSkipsBadValuesAndDropsNames) {
+  TTestThing root(nullptr);
+  root.LoadFromStream(
+      uxObjectTextToBinary("object R: TTestThing\n Nope = 1\n Count = 3\n object C: TTestThing\n Width = "
+                           "'bad'\n Count = 4\n end\nend"));
+  EXPECT_EQ(root.Name(), "");
+  EXPECT_EQ(root.Count(), 3);
+  ASSERT_EQ(root.ChildrenCount(), 1);
+  EXPECT_EQ(root.Children(0)->Name(), "");
+  EXPECT_EQ(static_cast<TTestThing*>(root.Children(0))->Count(), 4);
+  EXPECT_FALSE(root.IsDesigning());
+}
+
+TEST(ObjectStreaming, CloneCopiesStoredDescendantsWithoutNameParentOrNonStoredChildren) {
+  TTestThing parent(nullptr);
+  TTestThing* original = AddThing(&parent, "Original");
+  original->SetCount(9);
+  AddThing(original, "Kept")->SetText("kept");
+  AddThing(original, "Skipped")->SetStored(false);
+  std::unique_ptr<TuiObject> clone(original->CloneObject(nullptr));
+  ASSERT_TRUE(clone);
+  EXPECT_EQ(clone->ClassName(), "TTestThing");
+  EXPECT_EQ(clone->Name(), "");
+  EXPECT_EQ(clone->Parent(), nullptr);
+  EXPECT_EQ(static_cast<TTestThing*>(clone.get())->Count(), 9);
+  ASSERT_EQ(clone->ChildrenCount(), 1);
+  EXPECT_EQ(static_cast<TTestThing*>(clone->Children(0))->Text(), "kept");
+  EXPECT_EQ(original->Name(), "Original") << "saving clears the name only on the way out";
+}
+
+TEST(ObjectStreaming, ContentChildrenReappearUnderTheContentsParent) {
+  TTestThing root(nullptr);
+  auto* content = new TTestContent(nullptr);
+  root.AddObject(content);
+  AddThing(content, "Inner")->SetCount(1);
+  TTestThing copy(nullptr);
+  ReadObjectData(WriteObjectData(root), copy, nullptr);
+  ASSERT_EQ(copy.ChildrenCount(), 2);
+  EXPECT_EQ(copy.Children(0)->Name(), "Inner");
+  EXPECT_EQ(copy.Children(1)->ClassName(), "TTestContent");
+  EXPECT_EQ(copy.Children(1)->ChildrenCount(), 0);
+}
+
+TEST(ObjectStreaming, CreateObjectFromStreamGivesNoneOnAnyError) {
+  TuiObject owner(nullptr);
+  std::unique_ptr<TuiObject> made(
+      TuiObject::CreateObjectFromText(nullptr, "object X: TTestThing\n Count = 5\nend"));
+  ASSERT_TRUE(made);
+  EXPECT_EQ(static_cast<TTestThing*>(made.get())->Count(), 5);
+  for (const char* bad :
+       {"object X: TNoSuchClass\nend", "object X: TTestThing\n object Y: TNoSuchClass\n end\nend",
+        "object X: TTestThing", "garbage"}) {
+    EXPECT_EQ(TuiObject::CreateObjectFromText(&owner, bad), nullptr) << bad;
+    EXPECT_EQ(owner.ComponentCount(), 0) << "a failed read leaves nothing behind: " << bad;
+  }
+  EXPECT_EQ(TuiObject::CreateObjectFromStream(&owner, std::string("TPF0\x05TTest", 10)), nullptr);
+}
+
+}  // namespace
