@@ -677,7 +677,7 @@ void TuiPathData::Assign(const TuiPathData& Source) {
 
 void TuiPathData::Assign(const TuiPersistent& Source) {
   if (auto* path = dynamic_cast<const TuiPathData*>(&Source)) return Assign(*path);
-  throw EuxError("Cannot assign a " + Source.ClassName() + " to a " + ClassName());
+  throw EuxConvertError("Cannot assign a " + Source.ClassName() + " to a " + ClassName());
 }
 
 void TuiPathData::Changed() {

@@ -1,0 +1,215 @@
+#include "draw2d/Brush.h"
+
+#include <cstring>
+
+#include "draw2d/BrushObject.h"
+#include "draw2d/ChangeBatch.h"
+#include "scene2d/Errors.h"
+
+UX_IMPLEMENT_CLASS(TuiBrushBitmap)
+UX_IMPLEMENT_CLASS(TuiBrushResource)
+UX_IMPLEMENT_CLASS(TuiBrush)
+
+namespace {
+
+[[noreturn]] void CannotAssign(const TuiPersistent& Source, const TuiPersistent& Dest) {
+  throw EuxConvertError("Cannot assign a " + Source.ClassName() + " to a " + Dest.ClassName());
+}
+
+// Resource chains come from style sheets and may loop; a chain this long is
+// never meant.
+constexpr int MaxResourceChain = 32;
+
+}  // namespace
+
+// ---- bitmap holder ----
+
+void TuiBrushBitmap::DefineProperties(TuiClassBuilder<TuiBrushBitmap>& C) {
+  C.Object("Bitmap", &TuiBrushBitmap::Bitmap);
+  C.Property("WrapMode", &TuiBrushBitmap::WrapMode, &TuiBrushBitmap::SetWrapMode, uxWrapTile);
+}
+
+TuiBrushBitmap::TuiBrushBitmap() {
+  FBitmap->OnChange = [this](TuiBitmap*) { Changed(); };
+}
+
+void TuiBrushBitmap::Changed() {
+  if (OnChanged) OnChanged(this);
+}
+
+void TuiBrushBitmap::SetWrapMode(TuiWrapMode Value) {
+  if (Value == FWrapMode) return;
+  FWrapMode = Value;
+  Changed();
+}
+
+void TuiBrushBitmap::Assign(const TuiBrushBitmap& Source) {
+  if (&Source == this) return;
+  TuiChangeBatch batch(*this);
+  SetWrapMode(Source.FWrapMode);
+  // Copying a picture always reports a change, so an equal one is left alone.
+  const TuiBitmap& from = *Source.FBitmap;
+  const TuiBitmap& to = *FBitmap;
+  const bool samePicture =
+      from.Width() == to.Width() && from.Height() == to.Height() && from.Resource() == to.Resource() &&
+      from.ResourceName() == to.ResourceName() &&
+      (from.IsEmpty() || std::memcmp(from.Bits(), to.Bits(), size_t(from.Width()) * from.Height() * 4) == 0);
+  if (!samePicture) FBitmap->Assign(&from);
+  if (batch.Finish()) Changed();
+}
+
+void TuiBrushBitmap::Assign(const TuiPersistent& Source) {
+  if (auto* b = dynamic_cast<const TuiBrushBitmap*>(&Source)) return Assign(*b);
+  CannotAssign(Source, *this);
+}
+
+// ---- resource holder ----
+
+TuiBrushResource::~TuiBrushResource() {
+  if (FResource) FResource->RemoveFreeNotify(this);
+}
+
+void TuiBrushResource::Changed() {
+  if (OnChanged) OnChanged(this);
+}
+
+void TuiBrushResource::Link(TuiBrushObject* Value) {
+  if (Value == FResource) return;
+  if (FResource) FResource->RemoveFreeNotify(this);
+  FResource = Value;
+  if (FResource) {
+    FResource->AddFreeNotify(this);
+    FResourceName = FResource->ResourceName();
+  }
+}
+
+void TuiBrushResource::SetResource(TuiBrushObject* Value) {
+  if (Value == FResource) return;
+  Link(Value);
+  Changed();
+}
+
+void TuiBrushResource::SetResourceName(const std::string& Value) {
+  if (Value == FResourceName) return;
+  FResourceName = Value;
+  // A link adopted under the old name would otherwise outlive the rename.
+  if (FResource && !SameText(FResource->ResourceName(), Value)) Link(nullptr);
+  Changed();
+}
+
+TuiBrush* TuiBrushResource::ResolveBrush() {
+  if (!FResource && !FResourceName.empty())
+    if (auto* found = dynamic_cast<TuiBrushObject*>(TuiObject::FindStyleObject(FResourceName))) Link(found);
+  return FResource ? FResource->Brush() : nullptr;
+}
+
+void TuiBrushResource::FreeNotify(TuiObject* Dying) {
+  if (Dying == FResource) FResource = nullptr;
+}
+
+void TuiBrushResource::Assign(const TuiBrushResource& Source) {
+  if (&Source == this) return;
+  const bool changed = FResource != Source.FResource || FResourceName != Source.FResourceName;
+  Link(Source.FResource);
+  FResourceName = Source.FResourceName;
+  if (changed) Changed();
+}
+
+void TuiBrushResource::Assign(const TuiPersistent& Source) {
+  if (auto* r = dynamic_cast<const TuiBrushResource*>(&Source)) return Assign(*r);
+  CannotAssign(Source, *this);
+}
+
+// ---- brush ----
+
+void TuiBrush::DefineProperties(TuiClassBuilder<TuiBrush>& C) {
+  auto brush = [](const TuiPersistent& O) -> const TuiBrush& { return static_cast<const TuiBrush&>(O); };
+  C.Property("Style", &TuiBrush::Style, &TuiBrush::SetStyle).StoredWhen = [brush](const TuiPersistent& O) {
+    return brush(O).FStyle != brush(O).FDefaultStyle;
+  };
+  C.Property("Color", &TuiBrush::Color, &TuiBrush::SetColor).StoredWhen = [brush](const TuiPersistent& O) {
+    return brush(O).FStyle == uxBrushSolid && brush(O).FColor != brush(O).FDefaultColor;
+  };
+  auto styleIs = [brush](TuiBrushStyle Style) {
+    return [brush, Style](const TuiPersistent& O) { return brush(O).FStyle == Style; };
+  };
+  C.Object("Gradient", &TuiBrush::Gradient).StoredWhen = styleIs(uxBrushGradient);
+  C.Object("Bitmap", &TuiBrush::Bitmap).StoredWhen = styleIs(uxBrushBitmap);
+  C.Object("Resource", &TuiBrush::Resource).StoredWhen = styleIs(uxBrushResource);
+}
+
+TuiBrush::TuiBrush(TuiBrushStyle DefaultStyle, TuiColor DefaultColor)
+    : FStyle(DefaultStyle), FColor(DefaultColor), FDefaultStyle(DefaultStyle), FDefaultColor(DefaultColor) {
+  FGradient->OnChanged = [this](TuiGradient*) { Changed(); };
+  FBitmap->OnChanged = [this](TuiBrushBitmap*) { Changed(); };
+  FResource->OnChanged = [this](TuiBrushResource*) { Changed(); };
+  FVisual->OnChanged = [this](TuiVisual*) { Changed(); };
+}
+
+TuiBrush::~TuiBrush() = default;
+
+void TuiBrush::Changed() {
+  if (OnChanged) OnChanged(this);
+}
+
+void TuiBrush::SetStyle(TuiBrushStyle Value) {
+  if (Value == FStyle) return;
+  FStyle = Value;
+  Changed();
+}
+
+TuiColor TuiBrush::ColorValue() const {
+  const TuiBrush* b = this;
+  for (int depth = 0; depth < MaxResourceChain && b->FStyle == uxBrushResource; ++depth) {
+    const TuiBrush* next = b->FResource->ResolveBrush();
+    if (!next || next == b) break;
+    b = next;
+  }
+  return b->FColor;
+}
+
+void TuiBrush::SetColorValue(TuiColor Value) {
+  if (Value == FColor) return;
+  FColor = Value;
+  Changed();
+}
+
+void TuiBrush::SetColor(const std::string& Value) {
+  const TuiColor color = TextToColor(Value);
+  TuiChangeBatch batch(*this);
+  SetColorValue(color);
+  if (FStyle == uxBrushGradient && FGradient->Points()->Count() > 0)
+    FGradient->Points()->Points(0)->SetColorValue(color);
+  if (batch.Finish()) Changed();
+}
+
+void TuiBrush::Assign(const TuiBrush& Source) {
+  if (&Source == this) return;
+  TuiChangeBatch batch(*this);
+  FDefaultStyle = Source.FDefaultStyle;
+  FDefaultColor = Source.FDefaultColor;
+  SetColorValue(Source.ColorValue());
+  SetStyle(Source.FStyle);
+  switch (FStyle) {
+    case uxBrushGradient:
+      FGradient->Assign(*Source.FGradient);
+      break;
+    case uxBrushBitmap:
+      FBitmap->Assign(*Source.FBitmap);
+      break;
+    case uxBrushResource:
+      FResource->Assign(*Source.FResource);
+      break;
+    case uxBrushVisual:
+      FVisual->Assign(*Source.FVisual);
+      break;
+    default:
+      break;
+  }
+  if (batch.Finish()) Changed();
+}
+
+void TuiBrush::Assign(const TuiPersistent& Source) {
+  if (auto* b = dynamic_cast<const TuiBrush*>(&Source)) return Assign(*b);
+  CannotAssign(Source, *this);
+}
