@@ -20,6 +20,16 @@ TuiMatrix Translation(float X, float Y) {
   return m;
 }
 
+// Visual objects under a non-visual node are reached too: their caches depend
+// on nothing above that node, but marking them is harmless.
+template <class F>
+void ForVisualDescendants(TuiObject* O, const F& Action) {
+  for (TuiObject* c : O->ChildList()) {
+    if (TuiVisualObject* v = c->Visual()) Action(v);
+    ForVisualDescendants(c, Action);
+  }
+}
+
 }  // namespace
 
 void TuiVisualObject::DefineProperties(TuiClassBuilder<TuiVisualObject>& C) {
@@ -81,15 +91,7 @@ TuiVisualObject::~TuiVisualObject() {
 template <class F>
 void TuiVisualObject::ForVisualSubtree(F&& Action) {
   Action(this);
-  // Visual objects under a non-visual node are reached too: their caches
-  // depend on nothing above that node, but marking them is harmless.
-  std::function<void(TuiObject*)> walk = [&](TuiObject* O) {
-    for (TuiObject* c : O->ChildList()) {
-      if (TuiVisualObject* v = c->Visual()) Action(v);
-      walk(c);
-    }
-  };
-  walk(this);
+  ForVisualDescendants(this, Action);
 }
 
 // ---- place and size ----
@@ -383,14 +385,9 @@ void TuiVisualObject::BeginUpdate() {
 void TuiVisualObject::EndUpdate() {
   // Top down: a parent places its children while they still wait, and each
   // child then realigns once, at its final size.
-  if (FUpdateCount > 0 && --FUpdateCount == 0) Realign();
-  std::function<void(TuiObject*)> walk = [&](TuiObject* O) {
-    for (TuiObject* c : O->ChildList()) {
-      if (TuiVisualObject* v = c->Visual(); v && v->FUpdateCount > 0 && --v->FUpdateCount == 0) v->Realign();
-      walk(c);
-    }
-  };
-  walk(this);
+  ForVisualSubtree([](TuiVisualObject* V) {
+    if (V->FUpdateCount > 0 && --V->FUpdateCount == 0) V->Realign();
+  });
 }
 
 void TuiVisualObject::Loaded() {
