@@ -1,0 +1,5 @@
+#pragma once
+
+// Registers the drawing library's stream classes (and the scene graph's, which
+// they build on). Calling it again does nothing.
+void RegisterDraw2dClasses();
