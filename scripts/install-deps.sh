@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   libpng-dev libjpeg62-turbo-dev
+  libcairo2-dev libpango1.0-dev fonts-wine
 )
 
 missing=()
