@@ -64,8 +64,10 @@ TuiObjectHeader TuiStreamReader::ReadObjectHeader() {
       h.PositionType = t;
     }
   }
+  // A class name of 240 bytes or more could not have been written: its length
+  // byte would read as a prefix.
   h.ClassName = ReadShortString();
-  if (h.ClassName.empty()) InvalidFormat();
+  if (h.ClassName.empty() || h.ClassName.size() >= 0xF0) InvalidFormat();
   h.Name = ReadShortString();
   return h;
 }

@@ -45,7 +45,7 @@ class TuiStreamReader {
 
   // ---- structure ----
   void ReadSignature();
-  // The optional prefix, the class name (never empty) and the object name.
+  // The optional prefix, the class name (1 to 239 bytes) and the object name.
   TuiObjectHeader ReadObjectHeader();
   // A length byte and that many bytes, viewed in place.
   std::string_view ReadShortString();

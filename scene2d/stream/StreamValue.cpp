@@ -44,7 +44,18 @@ TuiStoredText uxStoreWideText(std::u16string_view Text) {
   return uxStoreUtf8Text(utf8);
 }
 
+TuiStreamValue::TuiStreamValue() = default;
+TuiStreamValue::TuiStreamValue(const TuiStreamValue& Other) = default;
+TuiStreamValue::TuiStreamValue(TuiStreamValue&& Other) noexcept = default;
+TuiStreamValue& TuiStreamValue::operator=(const TuiStreamValue& Other) = default;
+TuiStreamValue& TuiStreamValue::operator=(TuiStreamValue&& Other) noexcept = default;
+TuiStreamValue::~TuiStreamValue() = default;
+
 TuiStreamValue::TuiStreamValue(TuiValueType Type, TData Data) : FType(Type), FData(std::move(Data)) {}
+
+TuiStreamValue TuiStreamValue::Boolean(bool Value) {
+  return Simple(Value ? vtTrue : vtFalse);
+}
 
 TuiStreamValue TuiStreamValue::Simple(TuiValueType Type) {
   return {Type, {}};
@@ -124,4 +135,8 @@ std::u16string TuiStreamValue::AsUtf16() const {
 
 bool TuiStreamValue::operator==(const TuiStreamValue& Other) const {
   return FType == Other.FType && FData == Other.FData;
+}
+
+bool TuiStreamItem::operator==(const TuiStreamItem& Other) const {
+  return Index == Other.Index && IndexType == Other.IndexType && Properties == Other.Properties;
 }

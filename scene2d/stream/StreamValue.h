@@ -60,14 +60,28 @@ TuiStoredText uxStoreWideText(std::u16string_view Text);
 // A text already in UTF-8: 7-bit text as above, anything else vtUtf8String as is.
 TuiStoredText uxStoreUtf8Text(std::string_view Text);
 
-struct TuiStreamItem;
+struct TuiStreamProperty;
+
+// One item of a collection: an optional index and property entries.
+struct TuiStreamItem {
+  std::optional<int32_t> Index;
+  TuiValueType IndexType = vtNull;  // the tag of Index as stored; vtNull lets the writer choose
+  std::vector<TuiStreamProperty> Properties;
+  bool operator==(const TuiStreamItem& Other) const;
+};
 
 class TuiStreamValue {
  public:
-  TuiStreamValue() = default;  // vtNull
+  TuiStreamValue();  // vtNull
+  // Defined where the item and property types are complete.
+  TuiStreamValue(const TuiStreamValue& Other);
+  TuiStreamValue(TuiStreamValue&& Other) noexcept;
+  TuiStreamValue& operator=(const TuiStreamValue& Other);
+  TuiStreamValue& operator=(TuiStreamValue&& Other) noexcept;
+  ~TuiStreamValue();
 
   static TuiStreamValue Simple(TuiValueType Type);  // vtNull, vtFalse, vtTrue, vtNil
-  static TuiStreamValue Boolean(bool Value) { return Simple(Value ? vtTrue : vtFalse); }
+  static TuiStreamValue Boolean(bool Value);
   // An integer with the writer's tag, or with the given one when Value fits it.
   static TuiStreamValue Integer(int64_t Value, TuiValueType Type = vtNull);
   static TuiStreamValue Extended(TuiExtended Value);
@@ -123,13 +137,6 @@ struct TuiStreamProperty {
   std::string Path;  // dotted: "Fill.Gradient.Style"
   TuiStreamValue Value;
   bool operator==(const TuiStreamProperty&) const = default;
-};
-
-struct TuiStreamItem {
-  std::optional<int32_t> Index;
-  TuiValueType IndexType = vtNull;  // the tag of Index as stored; vtNull lets the writer choose
-  std::vector<TuiStreamProperty> Properties;
-  bool operator==(const TuiStreamItem&) const = default;
 };
 
 // The flag of the object prefix byte that announces a position.

@@ -161,6 +161,8 @@ TEST(StreamReader, DamagedStreamsEndInTheReadersErrors) {
       {"item without its 1", WithValue(Bytes(14, 2, 3, 6, 0, 0)), "Invalid stream format"},
       {"item opened by a string", WithValue(Bytes(14, 6, 0)), "Invalid stream format"},
       {"empty class name", Bytes("TPF0", 0, 0, 0, 0), "Invalid stream format"},
+      {"class name of 240 after a prefix", Bytes("TPF0", 0xF0, 240, std::string(240, 'T'), 0, 0, 0),
+       "Invalid stream format"},
       {"prefix position not an integer", Bytes("TPF0", 0xF2, 6, Short("x"), Short("T"), 0, 0, 0),
        "Invalid stream format"},
       {"lists 5000 deep", deepLists, "Invalid stream format"},
