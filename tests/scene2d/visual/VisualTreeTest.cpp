@@ -8,7 +8,9 @@
 #include "FakeScene.h"
 #include "scene2d/Errors.h"
 #include "scene2d/Layouts.h"
+#include "scene2d/ObjectStreaming.h"
 #include "scene2d/Registration.h"
+#include "scene2d/stream/StreamConvert.h"
 
 namespace {
 
@@ -152,6 +154,59 @@ TEST(VisualTree, RegistrationMakesLayoutsCreatableByNameOnce) {
   EXPECT_TRUE(layout->IsVisual());
   std::unique_ptr<TuiPersistent> scaled(registry.Find("TuiScaledLayout")->Create(nullptr));
   EXPECT_NE(dynamic_cast<TuiScaledLayout*>(scaled.get()), nullptr);
+}
+
+TEST(VisualTree, StreamedLayoutIsAlignedAtLoadCompletionAndWritesBackTheSame) {
+  RegisterScene2dClasses();
+  const std::string text =
+      "object Root: TuiLayout\n"
+      "  Width = 299\n"
+      "  Height = 295\n"
+      "  object Window: TuiLayout\n"
+      "    Align = vaContents\n"
+      "    Margins.Rect = '(5,30,5,5)'\n"
+      "    Padding.Rect = '(12,12,12,12)'\n"
+      "    object Grip: TuiLayout\n"
+      "      Align = vaBottomRight\n"
+      "      Position.Point = '(240,240)'\n"
+      "      Width = 16\n"
+      "      Height = 16\n"
+      "    end\n"
+      "    object Body: TuiLayout\n"
+      "      Align = vaClient\n"
+      "      RotateAngle = 365\n"
+      "    end\n"
+      "    object Caption: TuiLayout\n"
+      "      Align = vaTop\n"
+      "      Height = 20\n"
+      "    end\n"
+      "  end\n"
+      "end\n";
+  TuiLayout root(nullptr);
+  ReadObjectData(uxObjectTextToBinary(text), root, nullptr);
+  ASSERT_EQ(root.ChildrenCount(), 1);
+  auto* window = root.Children(0)->Visual();
+  ASSERT_EQ(window->ChildrenCount(), 3);
+  auto* grip = window->Children(0)->Visual();
+  auto* body = window->Children(1)->Visual();
+  auto* caption = window->Children(2)->Visual();
+  EXPECT_EQ(BoxOf(*window), (TBox{12, 12, 275, 271}));
+  EXPECT_EQ(BoxOf(*caption), (TBox{5, 30, 265, 20}));
+  EXPECT_EQ(BoxOf(*body), (TBox{5, 50, 265, 216}));
+  EXPECT_EQ(BoxOf(*grip), (TBox{240, 240, 16, 16})) << "the size at load is the last aligned one";
+  EXPECT_EQ(body->RotateAngle(), 5);
+  EXPECT_NE(body->LocalMatrix(), TuiMatrix{});
+  for (TuiVisualObject* o : {&static_cast<TuiVisualObject&>(root), window, grip, body, caption})
+    EXPECT_FALSE(o->IsLoading()) << o->Name();
+
+  const std::string written = WriteObjectData(root);
+  const std::string back = uxObjectBinaryToText(written);
+  for (const char* absent : {"Width = 50", "HitTest", "Opacity", "Position.X", "Scale.Point", "Margins.Top"})
+    EXPECT_EQ(back.find(absent), std::string::npos) << absent << "\n" << back;
+  EXPECT_NE(back.find("Padding.Rect = '(12,12,12,12)'"), std::string::npos) << back;
+  TuiLayout copy(nullptr);
+  ReadObjectData(written, copy, nullptr);
+  EXPECT_EQ(WriteObjectData(copy), written);
 }
 
 // An animation child that records the triggers it is started with.
