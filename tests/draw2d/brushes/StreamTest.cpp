@@ -3,6 +3,7 @@
 #include <string>
 
 #include "draw2d/BrushObject.h"
+#include "draw2d/Draw2dRegistration.h"
 #include "draw2d/PathObject.h"
 #include "scene2d/Errors.h"
 #include "scene2d/ObjectStreaming.h"
@@ -12,10 +13,7 @@ namespace {
 
 class BrushStream : public ::testing::Test {
  protected:
-  void SetUp() override {
-    TuiClassRegistry::Instance().Register("Resources",
-                                          {&TuiBrushObject::StaticClass(), &TuiPathObject::StaticClass()});
-  }
+  void SetUp() override { RegisterDraw2dClasses(); }
 
   static std::unique_ptr<TuiObject> Read(const std::string& Text, const TuiReadHooks& Hooks = {}) {
     auto root = std::make_unique<TuiObject>(nullptr);
