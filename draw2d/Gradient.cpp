@@ -127,11 +127,11 @@ std::vector<TuiGradientStop> TuiGradient::PaintStops(float Opacity, bool WithEnd
 }
 
 TuiPoint TuiGradient::StartPoint(const TuiRect& Rect) const {
-  return {Rect.Left + FStartPosition->X() * Rect.Width(), Rect.Top + FStartPosition->Y() * Rect.Height()};
+  return {Rect.Left + FStartPosition->X() * Rect.Right, Rect.Top + FStartPosition->Y() * Rect.Bottom};
 }
 
 TuiPoint TuiGradient::StopPoint(const TuiRect& Rect) const {
-  return {Rect.Left + FStopPosition->X() * Rect.Width(), Rect.Top + FStopPosition->Y() * Rect.Height()};
+  return {Rect.Left + FStopPosition->X() * Rect.Right, Rect.Top + FStopPosition->Y() * Rect.Bottom};
 }
 
 void TuiGradient::Assign(const TuiGradient& Source) {

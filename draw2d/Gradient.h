@@ -85,8 +85,8 @@ class TuiGradient : public TuiPersistent {
   // end colours to 0 and 1 (WithEnds); an outline uses the points as they are.
   std::vector<TuiGradientStop> PaintStops(float Opacity, bool WithEnds) const;
   // Where a linear fill starts and stops in Rect: (Left + X * Right,
-  // Top + Y * Bottom), which is the fraction of the size only for rectangles at
-  // the origin, the way every backend has always placed it.
+  // Top + Y * Bottom). That is the fraction of the size only for rectangles at
+  // the origin; the stored styles were drawn with this placement, so it stays.
   TuiPoint StartPoint(const TuiRect& Rect) const;
   TuiPoint StopPoint(const TuiRect& Rect) const;
 

@@ -102,8 +102,9 @@ TEST(Gradient, PaintStopsAndLinearEnds) {
 
   g.StartPosition()->SetPoint({0, 0.5f});
   g.StopPosition()->SetPoint({1, 0.5f});
-  EXPECT_EQ(g.StartPoint({10, 20, 50, 40}), (TuiPoint{10, 30}));
-  EXPECT_EQ(g.StopPoint({10, 20, 50, 40}), (TuiPoint{50, 30}));
+  // Right and Bottom, not the width and height, scale the positions.
+  EXPECT_EQ(g.StartPoint({10, 20, 50, 40}), (TuiPoint{10, 40}));
+  EXPECT_EQ(g.StopPoint({10, 20, 50, 40}), (TuiPoint{60, 40}));
 }
 
 TEST(Gradient, NotifiesOncePerRealChange) {
