@@ -15,7 +15,10 @@
 #include <string_view>
 #include <vector>
 
+#include "draw2d/Draw2dRegistration.h"
 #include "scene2d/Errors.h"
+#include "scene2d/Object.h"
+#include "scene2d/ObjectStreaming.h"
 #include "scene2d/stream/StreamConvert.h"
 #include "scene2d/stream/StreamReader.h"
 #include "scene2d/stream/StreamTree.h"
@@ -31,6 +34,13 @@ constexpr const char* kHelp =
     "  uxconv --to-text IN OUT     write the text form of IN to OUT\n"
     "  uxconv --to-binary IN OUT   write the binary form of IN to OUT\n"
     "  uxconv --check IN...        read each IN and say what it holds\n"
+    "  uxconv --through-objects IN OUT\n"
+    "                              read IN into live objects, the way a window\n"
+    "                              layout is read, and write what they store:\n"
+    "                              properties at their defaults vanish; an unknown\n"
+    "                              class or property is an error. OUT is text when\n"
+    "                              it ends in .txt, binary when it ends in .bin,\n"
+    "                              otherwise in the form of IN\n"
     "  uxconv --help               show this help\n"
     "\n"
     "IN may be in either form: a binary stream starts with \"TPF0\", anything\n"
@@ -169,6 +179,37 @@ int Check(const std::vector<std::string>& Inputs) {
   return status;
 }
 
+bool EndsWith(std::string_view Text, std::string_view Suffix) {
+  return Text.size() >= Suffix.size() && Text.substr(Text.size() - Suffix.size()) == Suffix;
+}
+
+int ThroughObjects(const std::string& In, const std::string& Out) {
+  bool binary;
+  const std::string data = ReadAll(In);
+  const std::string stream = ReadTree(In, data, binary)->ToBinary();
+  const bool toText = EndsWith(Out, ".txt") || (!EndsWith(Out, ".bin") && !binary);
+  if (!toText && Out == "-" && isatty(STDOUT_FILENO)) {
+    std::fprintf(stderr, "uxconv: binary output would go to the terminal; name an output file\n");
+    return kUsage;
+  }
+  RegisterDraw2dClasses();
+  // The objects belong to a stand-in for the window whose layout this is.
+  TuiComponent window(nullptr);
+  std::string written;
+  try {
+    const std::string className = PeekObjectClassName(stream);
+    const TuiClassInfo* info = TuiClassRegistry::Instance().Find(className);
+    TuiObject* root = info ? dynamic_cast<TuiObject*>(info->Create(&window)) : nullptr;
+    if (!root) throw EuxReadError("Class " + className + " not found");
+    ReadObjectData(stream, *root, &window);
+    written = WriteObjectData(*root);
+  } catch (const EuxError& e) {
+    throw TFailure{Describe(In) + ": " + e.what()};
+  }
+  WriteAtomically(Out, toText ? uxObjectBinaryToText(written) : written);
+  return 0;
+}
+
 int Usage(const char* Problem) {
   std::fprintf(stderr, "uxconv: %s\nTry 'uxconv --help'.\n", Problem);
   return kUsage;
@@ -188,6 +229,10 @@ int main(int argc, char** argv) {
     if (mode == "--to-text" || mode == "--to-binary") {
       if (args.size() != 3) return Usage((mode + " takes an input and an output").c_str());
       return Convert(mode == "--to-text", args[1], args[2]);
+    }
+    if (mode == "--through-objects") {
+      if (args.size() != 3) return Usage("--through-objects takes an input and an output");
+      return ThroughObjects(args[1], args[2]);
     }
     if (mode == "--check") {
       if (args.size() < 2) return Usage("--check takes one or more inputs");
