@@ -1,6 +1,6 @@
 # uxconv --through-objects: a layout read into live objects comes back without
-# the values at their defaults and with what alignment placed; a second pass
-# changes nothing; an unknown property or class fails with the reader's message
+# the values at their defaults and with what alignment placed; brushes, paths
+# and a translucent bitmap (kept as PNG) survive; a second pass changes nothing; an unknown property or class fails with the reader's message
 # and leaves OUT alone.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
@@ -16,7 +16,8 @@ foreach(gone "Opacity" "Position.Point" "Width = 50")
     message(FATAL_ERROR "'${gone}' is at its default and must vanish:\n${once}")
   endif()
 endforeach()
-foreach(kept "Height = 295\n    Margins.Rect = '(2,2,2,2)'" "Brush.Color = '#FF3E3E3E'")
+foreach(kept "Height = 295\n    Margins.Rect = '(2,2,2,2)'" "Brush.Color = '#FF3E3E3E'" "Path.Path = {"
+             "Bitmap.PNG = {\n      89504E47")
   string(FIND "${once}" "${kept}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "'${kept}' missing:\n${once}")
