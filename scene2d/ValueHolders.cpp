@@ -1,6 +1,13 @@
 #include "scene2d/ValueHolders.h"
 
 #include "scene2d/TextForms.h"
+#include "scene2d/VisualObject.h"
+
+namespace {
+TuiObject* AsObject(TuiVisualObject* Visual) {
+  return Visual;
+}
+}  // namespace
 
 UX_IMPLEMENT_CLASS(TuiBounds)
 UX_IMPLEMENT_CLASS(TuiPosition)
@@ -148,8 +155,21 @@ void TuiTransform::RebuildMatrix() {
   if (OnChanged) OnChanged(this);
 }
 
+UX_IMPLEMENT_CLASS(TuiTransform)
+UX_IMPLEMENT_CLASS(TuiVisual)
+
+TuiVisual::~TuiVisual() {
+  if (FVisualObject) AsObject(FVisualObject)->RemoveFreeNotify(this);
+}
+
 void TuiVisual::SetVisualObject(TuiVisualObject* Value) {
   if (Value == FVisualObject) return;
+  if (FVisualObject) AsObject(FVisualObject)->RemoveFreeNotify(this);
   FVisualObject = Value;
+  if (FVisualObject) AsObject(FVisualObject)->AddFreeNotify(this);
   if (OnChanged) OnChanged(this);
+}
+
+void TuiVisual::FreeNotify(TuiObject* Dying) {
+  if (FVisualObject && AsObject(FVisualObject) == Dying) FVisualObject = nullptr;
 }

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "scene2d/Geometry.h"
+#include "scene2d/Object.h"
 #include "scene2d/Persistent.h"
 
 // Small value holders that objects own for their margins, positions, transforms
@@ -111,7 +112,9 @@ class TuiPosition : public TuiPersistent {
 // translation. RotateCenter is kept for the brush that owns the transform and
 // does not enter the matrix; the projective point fills the matrix's projective
 // column and is never stored.
-class TuiTransform {
+class TuiTransform : public TuiPersistent {
+  UX_CLASS(TuiTransform, TuiPersistent)
+
  public:
   TuiTransform();
   TuiTransform(const TuiTransform&) = delete;
@@ -134,6 +137,15 @@ class TuiTransform {
   // Called after every rebuild of the matrix.
   std::function<void(TuiTransform* Sender)> OnChanged;
 
+  // Streamed as "RotateAngle" and the three points' "Point" texts; the
+  // projective point is never stored.
+  static void DefineProperties(TuiClassBuilder<TuiTransform>& C) {
+    C.Property("RotateAngle", &TuiTransform::RotateAngle, &TuiTransform::SetRotateAngle, 0.0f);
+    C.Object("Position", &TuiTransform::Position);
+    C.Object("Scale", &TuiTransform::Scale);
+    C.Object("RotateCenter", &TuiTransform::RotateCenter);
+  }
+
  private:
   void RebuildMatrix();
 
@@ -147,9 +159,13 @@ class TuiTransform {
 
 class TuiVisualObject;
 
-class TuiVisual {
+// A weak reference to a visual object: the object clears it when it dies.
+class TuiVisual : public TuiPersistent, public IuxFreeNotify {
+  UX_CLASS(TuiVisual, TuiPersistent)
+
  public:
   TuiVisual() = default;
+  ~TuiVisual() override;
   TuiVisual(const TuiVisual&) = delete;
   TuiVisual& operator=(const TuiVisual&) = delete;
 
@@ -159,9 +175,10 @@ class TuiVisual {
 
   std::function<void(TuiVisual* Sender)> OnChanged;
 
+  // The object is dying: the reference goes, quietly, since nothing is left
+  // to show.
+  void FreeNotify(TuiObject* Dying) override;
+
  private:
-  // Not owned. Once visual objects exist, the holder registers in the object's
-  // free-notification list and the object clears this pointer when it is freed;
-  // until then whoever sets it keeps the object alive.
-  TuiVisualObject* FVisualObject = nullptr;
+  TuiVisualObject* FVisualObject = nullptr;  // not owned
 };

@@ -1,3 +1,4 @@
+#include "scene2d/Layouts.h"
 #include "scene2d/ValueHolders.h"
 
 #include <gtest/gtest.h>
@@ -175,10 +176,9 @@ TEST(Transform, AssignCopiesEverythingAndNotifiesOnce) {
 }
 
 TEST(Visual, NotifiesWhenTheReferenceChanges) {
-  // The holder only stores the pointer, so stand-in addresses do.
-  char a = 0, b = 0;
-  auto* first = reinterpret_cast<TuiVisualObject*>(&a);
-  auto* second = reinterpret_cast<TuiVisualObject*>(&b);
+  TuiLayout a(nullptr), b(nullptr);
+  TuiVisualObject* first = &a;
+  TuiVisualObject* second = &b;
   TuiVisual v;
   int changes = 0;
   v.OnChanged = [&](TuiVisual* Sender) {

@@ -247,3 +247,22 @@ TEST(VisualTree, TriggersPassThroughLockedStylePartsAndShowingRunsIsVisible) {
 }
 
 }  // namespace
+
+TEST(VisualHolder, ForgetsItsObjectWhenTheObjectDies) {
+  TuiVisual holder;
+  int changes = 0;
+  holder.OnChanged = [&](TuiVisual*) { ++changes; };
+  auto* object = new TuiLayout(nullptr);
+  holder.SetVisualObject(object);
+  holder.SetVisualObject(object);
+  EXPECT_EQ(changes, 1);
+  delete object;
+  EXPECT_EQ(holder.VisualObject(), nullptr);
+  // A holder that dies first unregisters, so the object's death touches nothing freed.
+  auto* other = new TuiLayout(nullptr);
+  {
+    TuiVisual shortLived;
+    shortLived.SetVisualObject(other);
+  }
+  delete other;
+}
