@@ -136,6 +136,7 @@ void TuiBrush::DefineProperties(TuiClassBuilder<TuiBrush>& C) {
   C.Object("Gradient", &TuiBrush::Gradient).StoredWhen = styleIs(uxBrushGradient);
   C.Object("Bitmap", &TuiBrush::Bitmap).StoredWhen = styleIs(uxBrushBitmap);
   C.Object("Resource", &TuiBrush::Resource).StoredWhen = styleIs(uxBrushResource);
+  C.Object("Visual", &TuiBrush::Visual).StoredWhen = styleIs(uxBrushVisual);
 }
 
 TuiBrush::TuiBrush(TuiBrushStyle DefaultStyle, TuiColor DefaultColor)

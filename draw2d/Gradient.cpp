@@ -47,6 +47,9 @@ void TuiGradient::DefineProperties(TuiClassBuilder<TuiGradient>& C) {
   C.Property("Style", &TuiGradient::Style, &TuiGradient::SetStyle);
   C.Object("StartPosition", &TuiGradient::StartPosition).StoredWhen = linear;
   C.Object("StopPosition", &TuiGradient::StopPosition).StoredWhen = linear;
+  C.Object("RadialTransform", &TuiGradient::RadialTransform).StoredWhen = [](const TuiPersistent& O) {
+    return static_cast<const TuiGradient&>(O).Style() == uxRadialGradient;
+  };
 }
 
 TuiGradient::TuiGradient() {

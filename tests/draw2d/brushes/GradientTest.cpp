@@ -179,3 +179,16 @@ TEST(Gradient, AssignCopiesPointsAndTheGeometryTheStyleUses) {
 }
 
 }  // namespace
+
+TEST(Gradient, RadialTransformStreamsOnlyForRadialGradients) {
+  TuiGradient g;
+  g.RadialTransform()->SetRotateAngle(30);
+  g.RadialTransform()->Scale()->SetPoint({2, 1});
+  const TuiPropertyInfo* p = g.ClassInfo().FindProperty("RadialTransform");
+  ASSERT_NE(p, nullptr);
+  EXPECT_FALSE(p->IsStored(g));
+  g.SetStyle(uxRadialGradient);
+  EXPECT_TRUE(p->IsStored(g));
+  EXPECT_EQ(std::get<std::string>(g.GetProperty("RadialTransform.Scale.Point")), "(2,1)");
+  EXPECT_EQ(std::get<double>(g.GetProperty("radialtransform.rotateangle")), 30.0);
+}
