@@ -1,0 +1,341 @@
+#include "draw2d/Canvas.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "scene2d/Errors.h"
+
+UX_IMPLEMENT_CLASS(TuiCanvas)
+
+namespace {
+
+std::unique_ptr<TuiCanvasClass>& DefaultClassSlot() {
+  static std::unique_ptr<TuiCanvasClass> slot;
+  return slot;
+}
+
+}  // namespace
+
+std::function<void(TuiVisualObject&, TuiCanvas&, const TuiRect&)> TuiCanvas::VisualPainter;
+
+// ---- the default class ----
+
+void TuiCanvas::SetDefaultCanvasClass(const TuiCanvasClass& Class) {
+  DefaultClassSlot() = std::make_unique<TuiCanvasClass>(Class);
+  TuiBitmap::CanvasFactory = [](TuiBitmap& Bitmap) {
+    return TuiBitmap::TCanvasHolder(CreateCanvas(Bitmap).release(), [](TuiCanvas* C) { delete C; });
+  };
+}
+
+bool TuiCanvas::RegisterDefaultCanvasClass(const TuiCanvasClass& Class) {
+  if (DefaultClassSlot()) return false;
+  SetDefaultCanvasClass(Class);
+  return true;
+}
+
+const TuiCanvasClass* TuiCanvas::DefaultCanvasClass() {
+  return DefaultClassSlot().get();
+}
+
+std::unique_ptr<TuiCanvas> TuiCanvas::CreateCanvas(int32_t Width, int32_t Height) {
+  const TuiCanvasClass* c = DefaultCanvasClass();
+  return c && c->CreateBuffered ? c->CreateBuffered(Width, Height) : nullptr;
+}
+
+std::unique_ptr<TuiCanvas> TuiCanvas::CreateCanvas(TuiBitmap& Bitmap) {
+  const TuiCanvasClass* c = DefaultCanvasClass();
+  return c && c->CreateOnBitmap ? c->CreateOnBitmap(Bitmap) : nullptr;
+}
+
+// ---- construction ----
+
+TuiCanvas::TuiCanvas(bool Buffered, TuiBitmap* Bitmap)
+    : FFill(std::make_unique<TuiBrush>(uxBrushSolid, 0xFFFFFFFF)),
+      FStroke(std::make_unique<TuiBrush>(uxBrushSolid, 0xFF000000)),
+      FFont(std::make_unique<TuiFont>()),
+      FBitmap(Bitmap),
+      FBuffered(Buffered) {
+  FFont->OnChanged = [this](TuiFont*) { FontChanged(); };
+}
+
+TuiCanvas::~TuiCanvas() {
+  FFont->OnChanged = nullptr;
+}
+
+void TuiCanvas::AllocateBuffer() {
+  FBufferBits.reset();
+  const size_t count = size_t(FWidth) * size_t(FHeight);
+  FBufferBits.reset(new (std::nothrow) uint32_t[count]);
+  if (!FBufferBits) throw EuxError("Can't allocate the DIB handle");
+}
+
+// ---- state ----
+
+void TuiCanvas::SetStrokeDash(TuiStrokeDash Value) {
+  if (Value == FStrokeDash) return;
+  FStrokeDash = Value;
+  switch (Value) {
+    case uxDashSolid:
+      FDashPattern.clear();
+      break;
+    case uxDashDash:
+      FDashPattern = {3, 1};
+      break;
+    case uxDashDot:
+      FDashPattern = {1, 1};
+      break;
+    case uxDashDashDot:
+      FDashPattern = {3, 1, 1, 1};
+      break;
+    case uxDashDashDotDot:
+      FDashPattern = {3, 1, 1, 1, 1, 1};
+      break;
+    case uxDashCustom:
+      return;
+  }
+  FDashOffset = 0;
+}
+
+// ---- buffers ----
+
+void TuiCanvas::FreeBuffer() {
+  FBufferBits.reset();
+}
+
+void TuiCanvas::FlushBuffer(int32_t X, int32_t Y, IuxPixelTarget* Target) {
+  if (!FBufferBits || !Target) return;
+  FlushPixels();
+  Target->PutPixels(X, Y, FBufferBits.get(), FWidth, FWidth, FHeight);
+}
+
+void TuiCanvas::FlushBufferRect(int32_t X, int32_t Y, IuxPixelTarget* Target, const TuiRect& Rect) {
+  if (!FBufferBits || !Target) return;
+  auto trunc = [](float V, int32_t Limit) {
+    const double t = std::trunc(double(V));
+    return int32_t(std::clamp(std::isnan(t) ? 0.0 : t, 0.0, double(Limit)));
+  };
+  const int32_t left = trunc(Rect.Left, FWidth), top = trunc(Rect.Top, FHeight);
+  const int32_t right = trunc(Rect.Right + 1, FWidth), bottom = trunc(Rect.Bottom + 1, FHeight);
+  if (left >= right || top >= bottom) return;
+  FlushPixels();
+  Target->PutPixels(X + left, Y + top, FBufferBits.get() + size_t(top) * FWidth + left, FWidth, right - left,
+                    bottom - top);
+}
+
+void TuiCanvas::Clear(TuiColor Color) {
+  if (!FBufferBits) return;
+  FlushPixels();
+  std::fill_n(FBufferBits.get(), size_t(FWidth) * size_t(FHeight), Color);
+  PixelsChanged();
+}
+
+void TuiCanvas::ClearRect(const TuiRect& Rect, TuiColor Color) {
+  if (!FBufferBits) return;
+  auto clamp = [](double V, int32_t Limit) {
+    return int32_t(std::clamp(std::isnan(V) ? 0.0 : V, 0.0, double(Limit)));
+  };
+  const int32_t left = clamp(std::trunc(double(Rect.Left)), FWidth);
+  const int32_t top = clamp(std::trunc(double(Rect.Top)), FHeight);
+  const int32_t right = clamp(RoundHalfEven(Rect.Right), FWidth);
+  const int32_t bottom = clamp(RoundHalfEven(Rect.Bottom), FHeight);
+  if (left >= right || top >= bottom) return;
+  FlushPixels();
+  for (int32_t y = top; y < bottom; ++y) {
+    uint32_t* row = FBufferBits.get() + size_t(y) * FWidth;
+    std::fill(row + left, row + right, Color);
+  }
+  PixelsChanged();
+}
+
+void TuiCanvas::CopyBuffer(uint32_t* Dest) {
+  if (!FBufferBits || !Dest) return;
+  FlushPixels();
+  std::copy_n(FBufferBits.get(), size_t(FWidth) * size_t(FHeight), Dest);
+}
+
+void TuiCanvas::AssignTo(TuiPersistent* Dest) {
+  auto* bitmap = dynamic_cast<TuiBitmap*>(Dest);
+  if (!bitmap) {
+    throw EuxConvertError("Cannot assign a " + ClassName() + " to a " +
+                          (Dest ? Dest->ClassName() : std::string("nil")));
+  }
+  bitmap->SetSize(FWidth, FHeight);
+  if (!FBuffered || !FBufferBits || bitmap->IsEmpty()) return;
+  FlushPixels();
+  for (int32_t y = 0; y < FHeight; ++y)
+    std::copy_n(FBufferBits.get() + size_t(y) * FWidth, FWidth, bitmap->Scanline(y));
+  bitmap->Changed();
+}
+
+// ---- transformation and saved states ----
+
+void TuiCanvas::SetMatrix(const TuiMatrix& M) {
+  FMatrix = M;
+}
+
+int32_t TuiCanvas::SaveCanvas() {
+  if (!HasSurface()) return -1;
+  const int32_t handle = SaveBackendState();
+  auto free = std::find_if(FSaved.begin(), FSaved.end(), [](const TuiSaveData& S) { return S.Handle == -1; });
+  if (free == FSaved.end()) free = FSaved.insert(FSaved.end(), TuiSaveData{});
+  TuiSaveData& s = *free;
+  s.Handle = handle;
+  s.Matrix = FMatrix;
+  s.Stroke = std::make_unique<TuiBrush>(FStroke->DefaultStyle(), FStroke->DefaultColor());
+  s.Stroke->Assign(*FStroke);
+  s.Fill = std::make_unique<TuiBrush>(FFill->DefaultStyle(), FFill->DefaultColor());
+  s.Fill->Assign(*FFill);
+  s.StrokeThickness = FStrokeThickness;
+  s.StrokeCap = FStrokeCap;
+  s.StrokeJoin = FStrokeJoin;
+  s.StrokeDash = FStrokeDash;
+  if (FStrokeDash != uxDashSolid) s.DashPattern = FDashPattern;
+  s.DashOffset = FDashOffset;
+  s.Font = std::make_unique<TuiFont>();
+  s.Font->Assign(*FFont);
+  return int32_t(free - FSaved.begin());
+}
+
+void TuiCanvas::RestoreCanvas(int32_t Index) {
+  if (Index < 0 || size_t(Index) >= FSaved.size() || FSaved[size_t(Index)].Handle == -1) return;
+  TuiSaveData& s = FSaved[size_t(Index)];
+  if (!HasSurface()) return;
+  RestoreBackendState(s.Handle);
+  s.Handle = -1;
+  FStroke->Assign(*s.Stroke);
+  FFill->Assign(*s.Fill);
+  s.Stroke.reset();
+  s.Fill.reset();
+  SetMatrix(s.Matrix);
+  FStrokeThickness = s.StrokeThickness;
+  FStrokeCap = TuiStrokeCap(s.StrokeCap);
+  FStrokeJoin = TuiStrokeJoin(s.StrokeJoin);
+  FStrokeDash = TuiStrokeDash(s.StrokeDash);
+  if (FStrokeDash != uxDashSolid) FDashPattern = std::move(s.DashPattern);
+  s.DashPattern.clear();
+  FDashOffset = s.DashOffset;
+  FFont->Assign(*s.Font);
+  s.Font.reset();
+}
+
+// ---- polygons, arcs and sides ----
+
+void TuiCanvas::PolygonToPath(TuiPathData& Path, const TuiPolygon& Polygon, bool CloseLast) {
+  bool start = true;
+  for (const TuiPoint& p : Polygon) {
+    if (p == PolygonFigureEnd) {
+      if (!start) Path.ClosePath();
+      start = true;
+    } else if (start) {
+      Path.MoveTo(p);
+      start = false;
+    } else {
+      Path.LineTo(p);
+    }
+  }
+  if (CloseLast && !start) Path.ClosePath();
+}
+
+void TuiCanvas::FillPolygon(const TuiPolygon& Polygon, float Opacity) {
+  TuiPathData path;
+  PolygonToPath(path, Polygon, true);
+  FillPath(path, path.GetBounds(), Opacity);
+}
+
+void TuiCanvas::DrawPolygon(const TuiPolygon& Polygon, float Opacity) {
+  TuiPathData path;
+  PolygonToPath(path, Polygon, false);
+  DrawPath(path, path.GetBounds(), Opacity);
+}
+
+void TuiCanvas::FillArc(const TuiPoint& Center, const TuiPoint& Radius, float StartAngle, float SweepAngle,
+                        float Opacity) {
+  TuiPathData path;
+  path.AddArc(Center, Radius, StartAngle, SweepAngle);
+  FillPath(path, path.GetBounds(), Opacity);
+}
+
+void TuiCanvas::DrawArc(const TuiPoint& Center, const TuiPoint& Radius, float StartAngle, float SweepAngle,
+                        float Opacity) {
+  TuiPathData path;
+  path.AddArc(Center, Radius, StartAngle, SweepAngle);
+  DrawPath(path, path.GetBounds(), Opacity);
+}
+
+float TuiCanvas::TextWidth(std::string_view Text) {
+  TuiRect r{0, 0, 10000, 20};
+  MeasureText(r, Text, false, uxTextAlignNear, uxTextAlignCenter);
+  return r.Width();
+}
+
+bool TuiCanvas::IsPlainRect(bool ForFill, float XRadius, float YRadius, TuiCorners Corners) {
+  if (ForFill) return (XRadius == 0 && YRadius == 0) || (Corners & AllCorners) == 0;
+  return XRadius < 1e-40f && YRadius < 1e-40f;
+}
+
+void TuiCanvas::BuildRoundRect(TuiPathData& Path, const TuiRect& Rect, float XRadius, float YRadius,
+                               TuiCorners Corners, TuiCornerType CornerType) {
+  Path.AddRectangle(Rect, Corners, CornerType, XRadius, YRadius);
+}
+
+void TuiCanvas::BuildRectSides(TuiPathData& Path, const TuiRect& R, float XRadius, float YRadius,
+                               TuiCorners Corners, TuiSides Sides, TuiCornerType CornerType) {
+  const float w = R.Right - R.Left, h = R.Bottom - R.Top;
+  if (w - 2 * XRadius < 0) XRadius = w / 2;
+  if (h - 2 * YRadius < 0) YRadius = h / 2;
+  // Each corner runs from Corner + From to Corner + To, the vectors pointing
+  // along its two sides; FromSide and ToSide are the sides those half-edges
+  // belong to. The curves' control points sit at half the radius.
+  struct TCorner {
+    TuiCorner Which;
+    TuiPoint Corner, From, To;
+    TuiSide FromSide, ToSide;
+  };
+  const TCorner corners[] = {
+      {uxCornerTopLeft, {R.Left, R.Top}, {0, YRadius}, {XRadius, 0}, uxSideLeft, uxSideTop},
+      {uxCornerTopRight, {R.Right, R.Top}, {-XRadius, 0}, {0, YRadius}, uxSideTop, uxSideRight},
+      {uxCornerBottomRight, {R.Right, R.Bottom}, {0, -YRadius}, {-XRadius, 0}, uxSideRight, uxSideBottom},
+      {uxCornerBottomLeft, {R.Left, R.Bottom}, {XRadius, 0}, {0, -YRadius}, uxSideBottom, uxSideLeft},
+  };
+  auto at = [](const TCorner& C, float Ka, float Kb) {
+    return TuiPoint{C.Corner.X + Ka * C.From.X + Kb * C.To.X, C.Corner.Y + Ka * C.From.Y + Kb * C.To.Y};
+  };
+  auto has = [Sides](TuiSide S) { return (Sides & (1u << S)) != 0; };
+  auto edge = [&](TuiSide S, const TuiPoint& P) { has(S) ? Path.LineTo(P) : Path.MoveTo(P); };
+  constexpr float k = 0.5f;
+  Path.MoveTo(at(corners[0], 1, 0));
+  for (size_t i = 0; i < 4; ++i) {
+    const TCorner& c = corners[i];
+    if (i > 0) edge(c.FromSide, at(c, 1, 0));  // the straight side before this corner
+    if (!(Corners & (1u << c.Which))) {
+      edge(c.FromSide, c.Corner);
+      edge(c.ToSide, at(c, 0, 1));
+      continue;
+    }
+    switch (CornerType) {
+      case uxCornerRound:
+        Path.CurveTo(at(c, k, 0), at(c, 0, k), at(c, 0, 1));
+        break;
+      case uxCornerBevel:
+        Path.LineTo(at(c, 0, 1));
+        break;
+      case uxCornerInnerRound:
+        Path.CurveTo(at(c, 1, k), at(c, k, 1), at(c, 0, 1));
+        break;
+      case uxCornerInnerLine:
+        Path.LineTo(at(c, 1, k));
+        Path.LineTo(at(c, k, 1));
+        Path.LineTo(at(c, 0, 1));
+        break;
+    }
+  }
+  edge(uxSideLeft, at(corners[0], 1, 0));
+}
+
+void TuiCanvas::DrawRectSides(const TuiRect& Rect, float XRadius, float YRadius, TuiCorners Corners,
+                              float Opacity, TuiSides Sides, TuiCornerType CornerType) {
+  TuiPathData path;
+  BuildRectSides(path, Rect, XRadius, YRadius, Corners, Sides, CornerType);
+  DrawPath(path, Rect, Opacity);
+}

@@ -1,0 +1,593 @@
+#include "draw2d/cairo/CanvasCairo.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "draw2d/cairo/BrushCairo.h"
+#include "draw2d/cairo/TextLayoutCairo.h"
+#include "scene2d/Errors.h"
+#include "scene2d/VisualObject.h"
+
+UX_IMPLEMENT_CLASS(TuiCanvasCairo)
+
+namespace {
+
+// Cairo's image surfaces end there.
+constexpr int32_t MaxSide = 32767;
+// Control points of a quarter ellipse sit this fraction of the radius out.
+constexpr double Kappa = 0.5522847498;
+
+cairo_matrix_t ToCairo(const TuiMatrix& M) {
+  cairo_matrix_t m;
+  cairo_matrix_init(&m, M.M[0][0], M.M[0][1], M.M[1][0], M.M[1][1], M.M[2][0], M.M[2][1]);
+  // The projective column enters as a shear before the rest; the scene's
+  // matrices leave it zero.
+  if (M.M[0][2] != 0 || M.M[1][2] != 0) {
+    cairo_matrix_t shear, product;
+    cairo_matrix_init(&shear, 1, M.M[1][2], M.M[0][2], 1, 0, 0);
+    cairo_matrix_multiply(&product, &shear, &m);
+    m = product;
+  }
+  return m;
+}
+
+bool Invertible(cairo_matrix_t M) {
+  return std::isfinite(M.xx) && std::isfinite(M.yx) && std::isfinite(M.xy) && std::isfinite(M.yy) &&
+         std::isfinite(M.x0) && std::isfinite(M.y0) && cairo_matrix_invert(&M) == CAIRO_STATUS_SUCCESS;
+}
+
+bool Visible(float Opacity) {
+  return Opacity > 0;
+}
+
+void EllipsePath(cairo_t* Cr, const TuiRect& R) {
+  const double cx = (double(R.Left) + R.Right) / 2, cy = (double(R.Top) + R.Bottom) / 2;
+  const double rx = (double(R.Right) - R.Left) / 2, ry = (double(R.Bottom) - R.Top) / 2;
+  const double kx = rx * Kappa, ky = ry * Kappa;
+  cairo_new_path(Cr);
+  cairo_move_to(Cr, cx + rx, cy);
+  cairo_curve_to(Cr, cx + rx, cy + ky, cx + kx, cy + ry, cx, cy + ry);
+  cairo_curve_to(Cr, cx - kx, cy + ry, cx - rx, cy + ky, cx - rx, cy);
+  cairo_curve_to(Cr, cx - rx, cy - ky, cx - kx, cy - ry, cx, cy - ry);
+  cairo_curve_to(Cr, cx + kx, cy - ry, cx + rx, cy - ky, cx + rx, cy);
+  cairo_close_path(Cr);
+}
+
+// Path tests need no surface; one tiny context serves every canvas.
+cairo_t* ScratchContext() {
+  static cairo_t* cr = [] {
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
+    cairo_t* c = cairo_create(s);
+    cairo_surface_destroy(s);
+    return c;
+  }();
+  return cr;
+}
+
+std::unique_ptr<TuiCanvas> NewBuffered(int32_t Width, int32_t Height) {
+  return std::make_unique<TuiCanvasCairo>(Width, Height);
+}
+
+std::unique_ptr<TuiCanvas> NewOnBitmap(TuiBitmap& Bitmap) {
+  return std::make_unique<TuiCanvasCairo>(Bitmap);
+}
+
+}  // namespace
+
+void RegisterCairoCanvas() {
+  TuiCanvas::RegisterDefaultCanvasClass(TuiCanvasCairo::CanvasClass());
+}
+
+const TuiCanvasClass& TuiCanvasCairo::CanvasClass() {
+  static const TuiCanvasClass c{&StaticClass(), &NewBuffered, &NewOnBitmap};
+  return c;
+}
+
+// ---- construction and buffers ----
+
+TuiCanvasCairo::TuiCanvasCairo(int32_t Width, int32_t Height)
+    : TuiCanvas(true), FFonts(std::make_unique<TuiCairoFonts>()) {
+  cairo_matrix_init_identity(&FCairoMatrix);
+  ResizeBuffer(Width, Height);
+  FontChanged();
+}
+
+TuiCanvasCairo::TuiCanvasCairo(TuiBitmap& Bitmap)
+    : TuiCanvas(false, &Bitmap), FFonts(std::make_unique<TuiCairoFonts>()) {
+  cairo_matrix_init_identity(&FCairoMatrix);
+  ResizeBuffer(Bitmap.Width(), Bitmap.Height());
+  FontChanged();
+}
+
+TuiCanvasCairo::~TuiCanvasCairo() {
+  FreeBuffer();
+}
+
+cairo_surface_t* TuiCanvasCairo::BitmapSurface(TuiBitmap& Bitmap) {
+  if (Bitmap.IsEmpty() || Bitmap.Width() > MaxSide || Bitmap.Height() > MaxSide) return nullptr;
+  auto* s = static_cast<cairo_surface_t*>(Bitmap.BackendImage());
+  if (s && (cairo_image_surface_get_data(s) != reinterpret_cast<unsigned char*>(Bitmap.Bits()) ||
+            cairo_image_surface_get_width(s) != Bitmap.Width() ||
+            cairo_image_surface_get_height(s) != Bitmap.Height())) {
+    cairo_surface_destroy(s);
+    Bitmap.SetBackendImage(nullptr);
+    s = nullptr;
+  }
+  if (!s) {
+    s = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(Bitmap.Bits()),
+                                            CAIRO_FORMAT_ARGB32, Bitmap.Width(), Bitmap.Height(),
+                                            Bitmap.Width() * 4);
+    if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+      cairo_surface_destroy(s);
+      return nullptr;
+    }
+    Bitmap.SetBackendImage(s);
+    Bitmap.OnReleaseImage = [](TuiBitmap* Sender) {
+      if (auto* image = static_cast<cairo_surface_t*>(Sender->BackendImage())) cairo_surface_destroy(image);
+      Sender->SetBackendImage(nullptr);
+    };
+  } else if (Bitmap.NeedsUpdate()) {
+    cairo_surface_mark_dirty(s);
+  }
+  Bitmap.SetNeedsUpdate(false);
+  return s;
+}
+
+void TuiCanvasCairo::ResizeBuffer(int32_t Width, int32_t Height) {
+  if (!Buffered()) {
+    // A bitmap canvas always has its bitmap's size.
+    Width = Bitmap()->Width();
+    Height = Bitmap()->Height();
+  }
+  Width = std::max(Width, 1);
+  Height = std::max(Height, 1);
+  if (Width == this->Width() && Height == this->Height() && FContext) return;
+  FreeBuffer();
+  StoreSize(Width, Height);
+  if (!Buffered()) {
+    if (cairo_surface_t* s = BitmapSurface(*Bitmap())) CreateContext(cairo_surface_reference(s));
+    return;
+  }
+  if (Width > MaxSide || Height > MaxSide) throw EuxError("Can't allocate the DIB handle");
+  AllocateBuffer();
+  cairo_surface_t* s = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(BufferBits()),
+                                                           CAIRO_FORMAT_ARGB32, Width, Height, Width * 4);
+  if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(s);
+    ReleaseBuffer();
+    throw EuxError("Can't create compatible DC");
+  }
+  CreateContext(s);
+  if (cairo_status(FContext) != CAIRO_STATUS_SUCCESS) {
+    FreeBuffer();
+    throw EuxError("Can't select an object into DC");
+  }
+}
+
+void TuiCanvasCairo::CreateContext(cairo_surface_t* Surface) {
+  FSurface = Surface;
+  FContext = cairo_create(Surface);
+  FDepth = 0;
+  ApplyMatrix();
+}
+
+void TuiCanvasCairo::FreeBuffer() {
+  if (FContext) cairo_destroy(FContext);
+  if (FSurface) cairo_surface_destroy(FSurface);
+  FContext = nullptr;
+  FSurface = nullptr;
+  FDepth = 0;
+  TuiCanvas::FreeBuffer();
+}
+
+void TuiCanvasCairo::FlushPixels() {
+  if (FSurface) cairo_surface_flush(FSurface);
+}
+
+void TuiCanvasCairo::PixelsChanged() {
+  if (FSurface) cairo_surface_mark_dirty(FSurface);
+}
+
+void TuiCanvasCairo::CheckContext() {
+  if (!FContext || cairo_status(FContext) == CAIRO_STATUS_SUCCESS) return;
+  // A refused call leaves a Cairo context unusable for good; a new one on the
+  // same surface loses only the saved states, which restores then skip.
+  cairo_destroy(FContext);
+  CreateContext(FSurface);
+}
+
+bool TuiCanvasCairo::CanDraw() {
+  CheckContext();
+  return FContext && FMatrixValid;
+}
+
+// ---- transformation, saved states, clipping ----
+
+void TuiCanvasCairo::ApplyMatrix() {
+  FMatrixValid = Invertible(FCairoMatrix);
+  if (FContext && FMatrixValid) cairo_set_matrix(FContext, &FCairoMatrix);
+}
+
+void TuiCanvasCairo::SetMatrix(const TuiMatrix& M) {
+  TuiCanvas::SetMatrix(M);
+  FCairoMatrix = ToCairo(M);
+  ApplyMatrix();
+}
+
+void TuiCanvasCairo::MultiplyMatrix(const TuiMatrix& M) {
+  const cairo_matrix_t m = ToCairo(M);
+  cairo_matrix_t product;
+  cairo_matrix_multiply(&product, &m, &FCairoMatrix);
+  FCairoMatrix = product;
+  ApplyMatrix();
+}
+
+int32_t TuiCanvasCairo::SaveBackendState() {
+  CheckContext();
+  cairo_save(FContext);
+  return FDepth++;
+}
+
+void TuiCanvasCairo::RestoreBackendState(int32_t Handle) {
+  // Restoring an outer state drops the inner ones, whose handles then no
+  // longer match anything.
+  while (FDepth > Handle && FDepth > 0) {
+    cairo_restore(FContext);
+    --FDepth;
+  }
+  cairo_get_matrix(FContext, &FCairoMatrix);
+  FMatrixValid = Invertible(FCairoMatrix);
+}
+
+void TuiCanvasCairo::SetClipRects(std::span<const TuiRect> Rects) {
+  CheckContext();
+  if (!FContext) return;
+  cairo_reset_clip(FContext);
+  cairo_new_path(FContext);
+  if (FMatrixValid)
+    for (const TuiRect& r : Rects)
+      if (r.Right > r.Left && r.Bottom > r.Top)
+        cairo_rectangle(FContext, r.Left, r.Top, r.Width(), r.Height());
+  cairo_set_fill_rule(FContext, CAIRO_FILL_RULE_WINDING);
+  cairo_clip(FContext);
+}
+
+void TuiCanvasCairo::IntersectClipRect(const TuiRect& R) {
+  CheckContext();
+  if (!FContext) return;
+  cairo_new_path(FContext);
+  if (FMatrixValid && R.Right > R.Left && R.Bottom > R.Top)
+    cairo_rectangle(FContext, R.Left, R.Top, R.Width(), R.Height());
+  cairo_set_fill_rule(FContext, CAIRO_FILL_RULE_WINDING);
+  cairo_clip(FContext);
+}
+
+void TuiCanvasCairo::ExcludeClipRect(const TuiRect& R) {
+  if (!CanDraw() || !(R.Right > R.Left && R.Bottom > R.Top)) return;
+  // Everything the surface shows, minus the rectangle.
+  cairo_new_path(FContext);
+  cairo_identity_matrix(FContext);
+  cairo_rectangle(FContext, -1, -1, Width() + 2.0, Height() + 2.0);
+  cairo_set_matrix(FContext, &FCairoMatrix);
+  cairo_rectangle(FContext, R.Left, R.Top, R.Width(), R.Height());
+  cairo_set_fill_rule(FContext, CAIRO_FILL_RULE_EVEN_ODD);
+  cairo_clip(FContext);
+}
+
+void TuiCanvasCairo::ResetClipRect() {
+  CheckContext();
+  if (FContext) cairo_reset_clip(FContext);
+}
+
+// ---- painting the current path ----
+
+void TuiCanvasCairo::FillCurrentPath(const TuiRect& BrushRect, float Opacity) {
+  if (Fill()->Style() == uxBrushVisual) {
+    TuiVisualObject* object = Fill()->Visual()->VisualObject();
+    const int32_t state = SaveCanvas();
+    cairo_set_fill_rule(FContext, CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_clip(FContext);
+    if (object && VisualPainter) {
+      const float opacity = object->Opacity();
+      TuiBrush stroke(Stroke()->DefaultStyle(), Stroke()->DefaultColor());
+      stroke.Assign(*Stroke());
+      const float thickness = StrokeThickness();
+      object->SetOpacity(Opacity);
+      VisualPainter(*object, *this, BrushRect);
+      object->SetOpacity(opacity);
+      Stroke()->Assign(stroke);
+      SetStrokeThickness(thickness);
+    }
+    RestoreCanvas(state);
+    return;
+  }
+  TuiCairoPaint paint = BuildFillPaint(*Fill(), BrushRect, Opacity, StrokeThickness());
+  if (!paint.Pattern || !(paint.Alpha > 0)) {
+    cairo_new_path(FContext);
+    return;
+  }
+  cairo_set_source(FContext, paint.Pattern);
+  if (paint.Alpha >= 1) {
+    cairo_fill(FContext);
+  } else {
+    cairo_save(FContext);
+    cairo_clip(FContext);
+    cairo_paint_with_alpha(FContext, paint.Alpha);
+    cairo_restore(FContext);
+  }
+}
+
+void TuiCanvasCairo::SetPen(const TuiCairoPaint& Paint) {
+  cairo_set_source(FContext, Paint.Pattern);
+  double width = StrokeThickness();
+  if (!(width > 0) || !std::isfinite(width)) {
+    // A pen without width draws one device pixel wide, whatever the scale.
+    const double det = std::abs(FCairoMatrix.xx * FCairoMatrix.yy - FCairoMatrix.xy * FCairoMatrix.yx);
+    width = 1 / std::sqrt(det);
+  }
+  cairo_set_line_width(FContext, width);
+  const cairo_line_cap_t cap = StrokeCap() == uxCapRound ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT;
+  cairo_set_line_cap(FContext, cap);
+  cairo_set_line_join(FContext, StrokeJoin() == uxJoinRound   ? CAIRO_LINE_JOIN_ROUND
+                                : StrokeJoin() == uxJoinBevel ? CAIRO_LINE_JOIN_BEVEL
+                                                              : CAIRO_LINE_JOIN_MITER);
+  cairo_set_miter_limit(FContext, 10);
+  // Dash lengths count in pen widths. A pattern Cairo would refuse (negative,
+  // not finite, or nothing but zeros) draws solid.
+  std::vector<double> dashes;
+  double total = 0;
+  bool usable = true;
+  for (float d : DashPattern()) {
+    usable = usable && d >= 0 && std::isfinite(d);
+    total += d;
+    dashes.push_back(double(d) * width);
+  }
+  const double offset = double(DashOffset()) * width;
+  if (dashes.empty() || !usable || !(total > 0) || !std::isfinite(offset))
+    cairo_set_dash(FContext, nullptr, 0, 0);
+  else
+    cairo_set_dash(FContext, dashes.data(), int(dashes.size()), offset);
+}
+
+void TuiCanvasCairo::StrokeCurrentPath(const TuiRect& PenRect, float Opacity) {
+  TuiCairoPaint paint = BuildPenPaint(*Stroke(), PenRect, Opacity);
+  if (!paint.Pattern) {
+    cairo_new_path(FContext);
+    return;
+  }
+  SetPen(paint);
+  cairo_stroke(FContext);
+}
+
+void TuiCanvasCairo::AddPath(const std::vector<TuiPathPoint>& P) {
+  cairo_new_path(FContext);
+  for (size_t i = 0; i < P.size(); ++i) {
+    switch (P[i].Kind) {
+      case ppMoveTo:
+        cairo_move_to(FContext, P[i].Point.X, P[i].Point.Y);
+        break;
+      case ppLineTo:
+        cairo_line_to(FContext, P[i].Point.X, P[i].Point.Y);
+        break;
+      case ppCurveTo:
+        if (i + 2 >= P.size()) return;
+        cairo_curve_to(FContext, P[i].Point.X, P[i].Point.Y, P[i + 1].Point.X, P[i + 1].Point.Y,
+                       P[i + 2].Point.X, P[i + 2].Point.Y);
+        i += 2;
+        break;
+      case ppClose:
+        cairo_close_path(FContext);
+        break;
+    }
+  }
+}
+
+// ---- shapes ----
+
+void TuiCanvasCairo::DrawLine(const TuiPoint& P1, const TuiPoint& P2, float Opacity) {
+  if (Stroke()->Style() == uxBrushNone || !Visible(Opacity) || !CanDraw()) return;
+  cairo_new_path(FContext);
+  cairo_move_to(FContext, P1.X, P1.Y);
+  cairo_line_to(FContext, P2.X, P2.Y);
+  StrokeCurrentPath({P1.X, P1.Y, P2.X, P2.Y}, Opacity);
+}
+
+void TuiCanvasCairo::FillRect(const TuiRect& R, float XRadius, float YRadius, TuiCorners Corners,
+                              float Opacity, TuiCornerType CornerType) {
+  if (Fill()->Style() == uxBrushNone || !Visible(Opacity) || !CanDraw()) return;
+  if (IsPlainRect(true, XRadius, YRadius, Corners)) {
+    cairo_new_path(FContext);
+    cairo_rectangle(FContext, R.Left, R.Top, R.Width(), R.Height());
+  } else {
+    TuiPathData path;
+    BuildRoundRect(path, R, XRadius, YRadius, Corners, CornerType);
+    AddPath(path.Points());
+  }
+  FillCurrentPath(R, Opacity);
+}
+
+void TuiCanvasCairo::DrawRect(const TuiRect& R, float XRadius, float YRadius, TuiCorners Corners,
+                              float Opacity, TuiCornerType CornerType) {
+  if (Stroke()->Style() == uxBrushNone || !Visible(Opacity) || !CanDraw()) return;
+  if (IsPlainRect(false, XRadius, YRadius, Corners)) {
+    cairo_new_path(FContext);
+    cairo_rectangle(FContext, R.Left, R.Top, R.Width(), R.Height());
+  } else {
+    TuiPathData path;
+    BuildRoundRect(path, R, XRadius, YRadius, Corners, CornerType);
+    AddPath(path.Points());
+  }
+  StrokeCurrentPath(R, Opacity);
+}
+
+void TuiCanvasCairo::FillEllipse(const TuiRect& R, float Opacity) {
+  if (Fill()->Style() == uxBrushNone || !Visible(Opacity) || !CanDraw()) return;
+  EllipsePath(FContext, R);
+  // The brush rectangle holds the size in Right and Bottom, so a gradient's
+  // fractions span the ellipse wherever it is.
+  FillCurrentPath({R.Left, R.Top, R.Width(), R.Height()}, Opacity);
+}
+
+void TuiCanvasCairo::DrawEllipse(const TuiRect& R, float Opacity) {
+  if (Stroke()->Style() == uxBrushNone || !Visible(Opacity) || !CanDraw()) return;
+  EllipsePath(FContext, R);
+  StrokeCurrentPath(R, Opacity);
+}
+
+bool TuiCanvasCairo::PtInPath(const TuiPoint& Point, const TuiRect& Rect, const TuiPathData& Path) {
+  if (Path.IsEmpty() || !PointInRect(Point, Rect)) return false;
+  cairo_t* saved = FContext;
+  FContext = ScratchContext();
+  AddPath(Path.FitToRect(Rect));
+  cairo_set_fill_rule(FContext, CAIRO_FILL_RULE_EVEN_ODD);
+  const bool inside = cairo_in_fill(FContext, Point.X, Point.Y);
+  cairo_new_path(FContext);
+  FContext = saved;
+  return inside;
+}
+
+void TuiCanvasCairo::FillPath(const TuiPathData& Path, const TuiRect& Rect, float Opacity) {
+  if (Path.IsEmpty() || Fill()->Style() == uxBrushNone || !Visible(Opacity) || !CanDraw()) return;
+  AddPath(Path.FitToRect(Rect));
+  cairo_set_fill_rule(FContext, CAIRO_FILL_RULE_EVEN_ODD);
+  FillCurrentPath(Rect, Opacity);
+  cairo_set_fill_rule(FContext, CAIRO_FILL_RULE_WINDING);
+}
+
+void TuiCanvasCairo::DrawPath(const TuiPathData& Path, const TuiRect& Rect, float Opacity) {
+  if (Path.IsEmpty() || Stroke()->Style() == uxBrushNone || !Visible(Opacity) || !CanDraw()) return;
+  TuiCairoPaint paint = BuildPenPaint(*Stroke(), Path.GetBounds(), Opacity);
+  if (!paint.Pattern) return;
+  SetPen(paint);
+  const std::vector<TuiPathPoint> p = Path.FitToRect(Rect);
+  TuiPoint current, start;
+  auto segment = [this](const TuiPoint& From) {
+    cairo_new_path(FContext);
+    cairo_move_to(FContext, From.X, From.Y);
+  };
+  for (size_t i = 0; i < p.size(); ++i) {
+    switch (p[i].Kind) {
+      case ppMoveTo:
+        start = current = p[i].Point;
+        break;
+      case ppLineTo:
+        segment(current);
+        cairo_line_to(FContext, p[i].Point.X, p[i].Point.Y);
+        cairo_stroke(FContext);
+        current = p[i].Point;
+        break;
+      case ppCurveTo:
+        if (i + 2 >= p.size()) return;
+        segment(current);
+        cairo_curve_to(FContext, p[i].Point.X, p[i].Point.Y, p[i + 1].Point.X, p[i + 1].Point.Y,
+                       p[i + 2].Point.X, p[i + 2].Point.Y);
+        cairo_stroke(FContext);
+        current = p[i + 2].Point;
+        i += 2;
+        break;
+      case ppClose:
+        segment(current);
+        cairo_line_to(FContext, start.X, start.Y);
+        cairo_stroke(FContext);
+        current = start;
+        break;
+    }
+  }
+}
+
+// ---- bitmaps ----
+
+void TuiCanvasCairo::DrawBitmap(TuiBitmap& Bitmap, const TuiRect& Src, const TuiRect& Dst, float Opacity,
+                                bool HighSpeed) {
+  if (!Visible(Opacity) || !CanDraw()) return;
+  cairo_surface_t* surface = BitmapSurface(Bitmap);
+  if (!surface) return;
+  const double sx = double(Src.Width()) / Dst.Width(), sy = double(Src.Height()) / Dst.Height();
+  cairo_matrix_t toSource;
+  cairo_matrix_init(&toSource, sx, 0, 0, sy, Src.Left - Dst.Left * sx, Src.Top - Dst.Top * sy);
+  if (!Invertible(toSource)) return;
+  cairo_pattern_t* p = cairo_pattern_create_for_surface(surface);
+  cairo_pattern_set_matrix(p, &toSource);
+  cairo_pattern_set_filter(p, HighSpeed ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+  cairo_pattern_set_extend(p, CAIRO_EXTEND_PAD);
+  cairo_set_source(FContext, p);
+  cairo_new_path(FContext);
+  cairo_rectangle(FContext, Dst.Left, Dst.Top, Dst.Width(), Dst.Height());
+  if (Opacity >= 1) {
+    cairo_fill(FContext);
+  } else {
+    cairo_save(FContext);
+    cairo_clip(FContext);
+    cairo_paint_with_alpha(FContext, Opacity);
+    cairo_restore(FContext);
+  }
+  cairo_pattern_destroy(p);
+}
+
+void TuiCanvasCairo::DrawThumbnail(TuiBitmap& Bitmap, float Width, float /*Height*/) {
+  if (Buffered() || !CanDraw()) return;
+  cairo_surface_t* surface = BitmapSurface(Bitmap);
+  if (!surface) return;
+  const double scale = double(Width) / Bitmap.Width();
+  cairo_matrix_t product, s;
+  cairo_matrix_init_scale(&s, scale, scale);
+  cairo_matrix_multiply(&product, &s, &FCairoMatrix);
+  FCairoMatrix = product;
+  ApplyMatrix();
+  if (!FMatrixValid) return;
+  cairo_set_source_surface(FContext, surface, 0, 0);
+  cairo_pattern_set_filter(cairo_get_source(FContext), CAIRO_FILTER_GOOD);
+  cairo_new_path(FContext);
+  cairo_rectangle(FContext, 0, 0, Bitmap.Width(), Bitmap.Height());
+  cairo_fill(FContext);
+}
+
+// ---- text ----
+
+void TuiCanvasCairo::FontChanged() {
+  FFonts->SetFont(*Font());
+}
+
+std::string TuiCanvasCairo::ResolvedFamily() const {
+  return FFonts->ResolvedFamily();
+}
+
+bool TuiCanvasCairo::LoadFontFromStream(std::istream& Stream) {
+  if (!FFonts->LoadFont(Stream)) return false;
+  FontChanged();
+  return true;
+}
+
+void TuiCanvasCairo::FillText(const TuiRect& Rect, std::string_view Text, bool WordWrap, float Opacity,
+                              TuiTextAlign HAlign, TuiTextAlign VAlign) {
+  if (Fill()->Style() == uxBrushNone || Text.empty() || !Visible(Opacity) || !CanDraw()) return;
+  // Full opacity is drawn at 0.99, as the stored looks were tuned with.
+  TuiCairoPaint paint = BuildFillPaint(*Fill(), Rect, Opacity == 1 ? 0.99f : Opacity, StrokeThickness());
+  if (!paint.Pattern || !(paint.Alpha > 0)) return;
+  // Glyphs fitted to the pixel grid would jump about under a scale that is
+  // not a whole number.
+  const float m11 = Matrix().M[0][0], m22 = Matrix().M[1][1];
+  const bool fractional = m11 != std::trunc(m11) || m22 != std::trunc(m22);
+  if (paint.Alpha < 1) cairo_push_group(FContext);
+  cairo_set_source(FContext, paint.Pattern);
+  FFonts->Draw(FContext, Rect, Text, WordWrap, HAlign, VAlign, fractional);
+  if (paint.Alpha < 1) {
+    cairo_pop_group_to_source(FContext);
+    cairo_paint_with_alpha(FContext, paint.Alpha);
+  }
+}
+
+void TuiCanvasCairo::MeasureText(TuiRect& Rect, std::string_view Text, bool WordWrap, TuiTextAlign HAlign,
+                                 TuiTextAlign VAlign) {
+  if (!WordWrap) Rect.Right = Rect.Left;
+  CheckContext();
+  TuiRect result;
+  if (FFonts->Measure(FContext && FMatrixValid ? FContext : nullptr, Rect, Text, WordWrap, HAlign, VAlign,
+                      result))
+    Rect = result;
+}
+
+bool TuiCanvasCairo::TextToPath(TuiPathData& Path, const TuiRect& Rect, std::string_view Text, bool WordWrap,
+                                TuiTextAlign HAlign, TuiTextAlign VAlign) {
+  return FFonts->ToPath(Path, Rect, Text, WordWrap, HAlign, VAlign);
+}

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <cairo.h>
+
+#include <memory>
+
+#include "draw2d/Canvas.h"
+
+class TuiCairoFonts;
+struct TuiCairoPaint;
+
+// The canvas on Cairo image surfaces and Pango text. A buffered canvas wraps
+// its own buffer, a bitmap canvas the bitmap's pixels; neither copies, so the
+// words a canvas draws are the words its buffer or bitmap holds.
+class TuiCanvasCairo : public TuiCanvas {
+  UX_CLASS(TuiCanvasCairo, TuiCanvas)
+ public:
+  // Sizes below 1 become 1. Raises EuxError with "Can't allocate the DIB
+  // handle" when the buffer cannot be had, "Can't create compatible DC" or
+  // "Can't select an object into DC" when Cairo refuses the surface or the
+  // drawing context.
+  TuiCanvasCairo(int32_t Width, int32_t Height);
+  // The bitmap's size; an empty bitmap gives a canvas with nothing to draw on.
+  explicit TuiCanvasCairo(TuiBitmap& Bitmap);
+  ~TuiCanvasCairo() override;
+
+  static const TuiCanvasClass& CanvasClass();
+
+  // The family text is drawn with: the font's own family when the private or
+  // the installed fonts have it, else fontconfig's sans-serif.
+  std::string ResolvedFamily() const;
+
+  void ResizeBuffer(int32_t Width, int32_t Height) override;
+  void FreeBuffer() override;
+  void SetMatrix(const TuiMatrix& M) override;
+  void MultiplyMatrix(const TuiMatrix& M) override;
+  void SetClipRects(std::span<const TuiRect> Rects) override;
+  void IntersectClipRect(const TuiRect& Rect) override;
+  void ExcludeClipRect(const TuiRect& Rect) override;
+  void ResetClipRect() override;
+
+  void DrawLine(const TuiPoint& P1, const TuiPoint& P2, float Opacity) override;
+  void FillRect(const TuiRect& Rect, float XRadius, float YRadius, TuiCorners Corners, float Opacity,
+                TuiCornerType CornerType = uxCornerRound) override;
+  void DrawRect(const TuiRect& Rect, float XRadius, float YRadius, TuiCorners Corners, float Opacity,
+                TuiCornerType CornerType = uxCornerRound) override;
+  void FillEllipse(const TuiRect& Rect, float Opacity) override;
+  void DrawEllipse(const TuiRect& Rect, float Opacity) override;
+  bool PtInPath(const TuiPoint& Point, const TuiRect& Rect, const TuiPathData& Path) override;
+  void FillPath(const TuiPathData& Path, const TuiRect& Rect, float Opacity) override;
+  void DrawPath(const TuiPathData& Path, const TuiRect& Rect, float Opacity) override;
+  void DrawBitmap(TuiBitmap& Bitmap, const TuiRect& SrcRect, const TuiRect& DstRect, float Opacity,
+                  bool HighSpeed = false) override;
+  void DrawThumbnail(TuiBitmap& Bitmap, float Width, float Height) override;
+
+  bool LoadFontFromStream(std::istream& Stream) override;
+  void FillText(const TuiRect& Rect, std::string_view Text, bool WordWrap, float Opacity, TuiTextAlign HAlign,
+                TuiTextAlign VAlign = uxTextAlignCenter) override;
+  void MeasureText(TuiRect& Rect, std::string_view Text, bool WordWrap, TuiTextAlign HAlign,
+                   TuiTextAlign VAlign = uxTextAlignCenter) override;
+  bool TextToPath(TuiPathData& Path, const TuiRect& Rect, std::string_view Text, bool WordWrap,
+                  TuiTextAlign HAlign, TuiTextAlign VAlign = uxTextAlignCenter) override;
+  void FontChanged() override;
+
+  // A cairo surface over Bitmap's pixels, kept in the bitmap and freed by it
+  // before its memory goes; none for an empty bitmap.
+  static cairo_surface_t* BitmapSurface(TuiBitmap& Bitmap);
+
+ protected:
+  bool HasSurface() const override { return FContext != nullptr; }
+  int32_t SaveBackendState() override;
+  void RestoreBackendState(int32_t Handle) override;
+  void FlushPixels() override;
+  void PixelsChanged() override;
+
+ private:
+  void CreateContext(cairo_surface_t* Surface);
+  // False when there is nothing to draw on or the transform collapses space.
+  bool CanDraw();
+  // Puts the context back in working order after Cairo refused a call.
+  void CheckContext();
+  void ApplyMatrix();
+  // Fills the current path with the Fill brush built for BrushRect.
+  void FillCurrentPath(const TuiRect& BrushRect, float Opacity);
+  // Strokes the current path with the Stroke pen built for PenRect.
+  void StrokeCurrentPath(const TuiRect& PenRect, float Opacity);
+  void SetPen(const TuiCairoPaint& Paint);
+  void AddPath(const std::vector<TuiPathPoint>& Points);
+
+  cairo_surface_t* FSurface = nullptr;
+  cairo_t* FContext = nullptr;
+  int32_t FDepth = 0;  // cairo_save levels in force
+  bool FMatrixValid = true;
+  cairo_matrix_t FCairoMatrix;  // what Matrix() means to Cairo, shear included
+  std::unique_ptr<TuiCairoFonts> FFonts;
+};
+
+// Makes TuiCanvasCairo the default canvas class unless another was registered
+// first, and so the maker of bitmaps' canvases.
+void RegisterCairoCanvas();
