@@ -287,7 +287,9 @@ void TuiCanvasCairo::FillCurrentPath(const TuiRect& BrushRect, float Opacity) {
     const int32_t state = SaveCanvas();
     cairo_set_fill_rule(FContext, CAIRO_FILL_RULE_EVEN_ODD);
     cairo_clip(FContext);
-    if (object && VisualPainter) {
+    // An object whose look contains its own picture would never end.
+    if (object && VisualPainter && FVisualDepth < 8) {
+      ++FVisualDepth;
       const float opacity = object->Opacity();
       TuiBrush stroke(Stroke()->DefaultStyle(), Stroke()->DefaultColor());
       stroke.Assign(*Stroke());
@@ -297,6 +299,7 @@ void TuiCanvasCairo::FillCurrentPath(const TuiRect& BrushRect, float Opacity) {
       object->SetOpacity(opacity);
       Stroke()->Assign(stroke);
       SetStrokeThickness(thickness);
+      --FVisualDepth;
     }
     RestoreCanvas(state);
     return;

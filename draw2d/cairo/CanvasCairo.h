@@ -91,6 +91,7 @@ class TuiCanvasCairo : public TuiCanvas {
   cairo_t* FContext = nullptr;
   int32_t FDepth = 0;  // cairo_save levels in force
   bool FMatrixValid = true;
+  int FVisualDepth = 0;         // visual brushes being painted, one inside the other
   cairo_matrix_t FCairoMatrix;  // what Matrix() means to Cairo, shear included
   std::unique_ptr<TuiCairoFonts> FFonts;
 };
