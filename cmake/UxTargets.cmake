@@ -20,10 +20,11 @@ function(ux_library name)
   endif()
 endfunction()
 
-# ux_test(name DIR folder DEPS target...): one GoogleTest executable from every
-# test source of one folder; nothing when the folder has none yet.
+# ux_test(name DIR folder DEPS target... [ENV VAR=value...]): one GoogleTest
+# executable from every test source of one folder; nothing when the folder has
+# none yet.
 function(ux_test name)
-  cmake_parse_arguments(ARG "" "DIR" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "DIR" "DEPS;ENV" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${ARG_DIR}/*.cpp)
   if(NOT sources)
     return()
@@ -31,5 +32,5 @@ function(ux_test name)
   add_executable(${name} ${sources})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120 ENVIRONMENT "${ARG_ENV}")
 endfunction()

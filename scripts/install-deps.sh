@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   libpng-dev libjpeg62-turbo-dev
   libcairo2-dev libpango1.0-dev fonts-wine
+  locales
 )
 
 missing=()
