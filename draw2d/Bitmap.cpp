@@ -63,7 +63,6 @@ TuiBitmap::TuiBitmap(std::istream& Stream) {
 }
 
 TuiBitmap::~TuiBitmap() {
-  if (FResource) FResource->RemoveFreeNotify(this);
   FCanvas.reset();
   Fire(OnReleaseImage);
 }
@@ -135,21 +134,14 @@ void TuiBitmap::Assign(const TuiPersistent* Source) {
   if (source == this) return;
   // Resolving may adopt a resource, which only changes the source's link.
   if (const_cast<TuiBitmap*>(source)->ResolveBitmap()) {
-    TuiBitmapObject* resource = source->FResource;
-    if (FResource != resource) {
-      if (FResource) FResource->RemoveFreeNotify(this);
-      FResource = resource;
-      FResource->AddFreeNotify(this);
-    }
-    FResourceName = source->FResourceName;
+    FLink.Assign(source->FLink);
     Fire(OnChange);
     return;
   }
   // The name stays with the copy: the resource it names may simply not be
   // loaded yet, and the copy must find it once it is.
-  if (FResource) FResource->RemoveFreeNotify(this);
-  FResource = nullptr;
-  FResourceName = source->FResourceName;
+  FLink.SetObject(nullptr);
+  FLink.SetName(source->FLink.Name());
   size_t count = size_t(source->FWidth) * size_t(source->FHeight);
   if (source->FWidth != FWidth || source->FHeight != FHeight) {
     std::unique_ptr<uint32_t[]> pixels = NewPixels(source->FWidth, source->FHeight);
@@ -279,41 +271,30 @@ void TuiBitmap::ApplyMask(std::span<const uint8_t> Mask, int32_t OffsetX, int32_
 
 // ---- resources ----
 
+TuiBitmapObject* TuiBitmap::Resource() const {
+  return FLink.Object();
+}
+
 void TuiBitmap::SetResource(TuiBitmapObject* Value) {
-  if (Value == FResource) return;
-  if (FResource) FResource->RemoveFreeNotify(this);
-  FResource = Value;
-  if (FResource) {
-    FResource->AddFreeNotify(this);
-    FResourceName = FResource->ResourceName();
-  } else {
-    FResourceName.clear();
-  }
+  if (Value == FLink.Object()) return;
+  FLink.SetObject(Value);
+  // Unlinking by hand forgets the name too; a dying resource leaves it.
+  if (!Value) FLink.SetName({});
   Fire(OnChange);
 }
 
 void TuiBitmap::SetResourceName(const std::string& Value) {
-  if (Value == FResourceName) return;
-  FResourceName = Value;
-  if (FResource && !SameText(FResource->ResourceName(), Value)) {
-    FResource->RemoveFreeNotify(this);
-    FResource = nullptr;
-  }
-  Fire(OnChange);
+  if (FLink.SetName(Value)) Fire(OnChange);
 }
 
 TuiBitmap* TuiBitmap::ResolveBitmap() {
-  if (FResource) return FResource->Bitmap();
-  if (FResourceName.empty()) return nullptr;
-  auto* found = dynamic_cast<TuiBitmapObject*>(TuiObject::FindStyleObject(FResourceName));
+  if (TuiBitmapObject* linked = FLink.Object()) return linked->Bitmap();
+  if (FLink.Name().empty()) return nullptr;
+  auto* found = dynamic_cast<TuiBitmapObject*>(TuiObject::FindStyleObject(FLink.Name()));
   // A bitmap never stands in for itself: that would make it paint nothing.
   if (!found || found->Bitmap() == this) return nullptr;
   SetResource(found);
-  return FResource ? FResource->Bitmap() : nullptr;
-}
-
-void TuiBitmap::FreeNotify(TuiObject* Dying) {
-  if (Dying == FResource) FResource = nullptr;
+  return found->Bitmap();
 }
 
 // ---- canvas ----

@@ -13,6 +13,7 @@
 #include "scene2d/Geometry.h"
 #include "scene2d/Object.h"
 #include "scene2d/Persistent.h"
+#include "scene2d/ResourceLink.h"
 
 class TuiCanvas;
 class TuiBitmapObject;
@@ -26,7 +27,7 @@ class TuiBitmapObject;
 // pixels (ResourceName, resolved by ResolveBitmap). It streams its pixels as the
 // binary pseudo-property "PNG": a PNG file when any pixel is translucent, else a
 // JPEG file of quality 100; reading takes PNG or JPEG by the data's signature.
-class TuiBitmap : public TuiPersistent, private IuxFreeNotify {
+class TuiBitmap : public TuiPersistent {
   UX_CLASS(TuiBitmap, TuiPersistent)
  public:
   using TNotify = std::function<void(TuiBitmap* Sender)>;
@@ -116,10 +117,10 @@ class TuiBitmap : public TuiPersistent, private IuxFreeNotify {
   // ---- style resources ----
   // Weak: cleared when the object dies, ResourceName then kept so that the next
   // resolution finds a replacement by name.
-  TuiBitmapObject* Resource() const { return FResource; }
+  TuiBitmapObject* Resource() const;
   // Copies the object's ResourceName (or clears it); OnChange.
   void SetResource(TuiBitmapObject* Value);
-  const std::string& ResourceName() const { return FResourceName; }
+  const std::string& ResourceName() const { return FLink.Name(); }
   // A name the linked resource does not carry drops the link, so that the next
   // resolution looks the new name up; OnChange.
   void SetResourceName(const std::string& Value);
@@ -154,7 +155,6 @@ class TuiBitmap : public TuiPersistent, private IuxFreeNotify {
   static void DefineProperties(TuiClassBuilder<TuiBitmap>& C);
 
  private:
-  void FreeNotify(TuiObject* Dying) override;
   // Runs the notifications around replacing the pixel memory with Pixels.
   void ReplacePixels(int32_t Width, int32_t Height, std::unique_ptr<uint32_t[]> Pixels);
   void Fire(const TNotify& Event) {
@@ -167,7 +167,6 @@ class TuiBitmap : public TuiPersistent, private IuxFreeNotify {
   int32_t FHeight = 0;
   int32_t FWidth = 0;
   bool FNeedsUpdate = false;
-  TuiBitmapObject* FResource = nullptr;
-  std::string FResourceName;
+  TuiResourceLink<TuiBitmapObject> FLink;
   TCanvasHolder FCanvas{nullptr, nullptr};
 };

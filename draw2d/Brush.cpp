@@ -65,54 +65,32 @@ void TuiBrushBitmap::Assign(const TuiPersistent& Source) {
 
 // ---- resource holder ----
 
-TuiBrushResource::~TuiBrushResource() {
-  if (FResource) FResource->RemoveFreeNotify(this);
+TuiBrushResource::~TuiBrushResource() = default;
+
+TuiBrushObject* TuiBrushResource::Resource() const {
+  return FLink.Object();
 }
 
 void TuiBrushResource::Changed() {
   if (OnChanged) OnChanged(this);
 }
 
-void TuiBrushResource::Link(TuiBrushObject* Value) {
-  if (Value == FResource) return;
-  if (FResource) FResource->RemoveFreeNotify(this);
-  FResource = Value;
-  if (FResource) {
-    FResource->AddFreeNotify(this);
-    FResourceName = FResource->ResourceName();
-  }
-}
-
 void TuiBrushResource::SetResource(TuiBrushObject* Value) {
-  if (Value == FResource) return;
-  Link(Value);
-  Changed();
+  if (FLink.SetObject(Value)) Changed();
 }
 
 void TuiBrushResource::SetResourceName(const std::string& Value) {
-  if (Value == FResourceName) return;
-  FResourceName = Value;
-  // A link adopted under the old name would otherwise outlive the rename.
-  if (FResource && !SameText(FResource->ResourceName(), Value)) Link(nullptr);
-  Changed();
+  if (FLink.SetName(Value)) Changed();
 }
 
 TuiBrush* TuiBrushResource::ResolveBrush() {
-  if (!FResource && !FResourceName.empty())
-    if (auto* found = dynamic_cast<TuiBrushObject*>(TuiObject::FindStyleObject(FResourceName))) Link(found);
-  return FResource ? FResource->Brush() : nullptr;
-}
-
-void TuiBrushResource::FreeNotify(TuiObject* Dying) {
-  if (Dying == FResource) FResource = nullptr;
+  TuiBrushObject* object = FLink.Resolve();
+  return object ? object->Brush() : nullptr;
 }
 
 void TuiBrushResource::Assign(const TuiBrushResource& Source) {
   if (&Source == this) return;
-  const bool changed = FResource != Source.FResource || FResourceName != Source.FResourceName;
-  Link(Source.FResource);
-  FResourceName = Source.FResourceName;
-  if (changed) Changed();
+  if (FLink.Assign(Source.FLink)) Changed();
 }
 
 void TuiBrushResource::Assign(const TuiPersistent& Source) {

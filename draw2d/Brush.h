@@ -10,6 +10,7 @@
 #include "scene2d/Colors.h"
 #include "scene2d/Object.h"
 #include "scene2d/Persistent.h"
+#include "scene2d/ResourceLink.h"
 #include "scene2d/ValueHolders.h"
 
 // Brushes describe every fill and outline: nothing, a colour, a gradient, a
@@ -67,16 +68,16 @@ class TuiBrushObject;
 // Names a brush object of a style sheet. The link to the object is weak: it is
 // cleared when the object dies while the name stays, so the next resolution
 // finds a replacement by name.
-class TuiBrushResource : public TuiPersistent, private IuxFreeNotify {
+class TuiBrushResource : public TuiPersistent {
   UX_CLASS(TuiBrushResource, TuiPersistent)
  public:
   TuiBrushResource() = default;
   ~TuiBrushResource() override;
 
-  TuiBrushObject* Resource() const { return FResource; }
+  TuiBrushObject* Resource() const;
   // Takes the object's resource name as well.
   void SetResource(TuiBrushObject* Value);
-  const std::string& ResourceName() const { return FResourceName; }
+  const std::string& ResourceName() const { return FLink.Name(); }
   // A name the linked object does not carry drops the link.
   void SetResourceName(const std::string& Value);
   // The linked object's brush; else the brush of the most recent live, stored
@@ -95,12 +96,9 @@ class TuiBrushResource : public TuiPersistent, private IuxFreeNotify {
   }
 
  private:
-  void FreeNotify(TuiObject* Dying) override;
-  void Link(TuiBrushObject* Value);
   void Changed();
 
-  TuiBrushObject* FResource = nullptr;
-  std::string FResourceName;
+  TuiResourceLink<TuiBrushObject> FLink;
 };
 
 class TuiBrush : public TuiPersistent {

@@ -205,8 +205,10 @@ class TPathTextReader {
 
 }  // namespace
 
-TuiPathData::~TuiPathData() {
-  if (FResource) FResource->RemoveFreeNotify(this);
+TuiPathData::~TuiPathData() = default;
+
+TuiPathObject* TuiPathData::Resource() const {
+  return FLink.Object();
 }
 
 // ---- building ----
@@ -628,51 +630,28 @@ void TuiPathData::SetPoints(std::vector<TuiPathPoint> Points) {
 
 // ---- resource link ----
 
-void TuiPathData::Link(TuiPathObject* Value) {
-  if (Value == FResource) return;
-  if (FResource) FResource->RemoveFreeNotify(this);
-  FResource = Value;
-  if (FResource) {
-    FResource->AddFreeNotify(this);
-    FResourceName = FResource->ResourceName();
-  }
-}
-
 void TuiPathData::SetResource(TuiPathObject* Value) {
-  if (Value == FResource) return;
-  Link(Value);
-  Changed();
+  if (FLink.SetObject(Value)) Changed();
 }
 
 void TuiPathData::SetResourceName(const std::string& Value) {
-  if (Value == FResourceName) return;
-  FResourceName = Value;
-  // A link adopted under the old name would otherwise outlive the rename.
-  if (FResource && !SameText(FResource->ResourceName(), Value)) Link(nullptr);
-  Changed();
+  if (FLink.SetName(Value)) Changed();
 }
 
 TuiPathData* TuiPathData::ResolvePath() {
-  if (!FResource && !FResourceName.empty())
-    if (auto* found = dynamic_cast<TuiPathObject*>(TuiObject::FindStyleObject(FResourceName))) Link(found);
-  return FResource ? FResource->Path() : nullptr;
-}
-
-void TuiPathData::FreeNotify(TuiObject* Dying) {
-  if (Dying == FResource) FResource = nullptr;
+  TuiPathObject* object = FLink.Resolve();
+  return object ? object->Path() : nullptr;
 }
 
 void TuiPathData::Assign(const TuiPathData& Source) {
   if (&Source == this) return;
   // Resolving first lets a copy carry the object a name stands for.
   const_cast<TuiPathData&>(Source).ResolvePath();
-  const bool changed =
-      FPoints != Source.FPoints || FResource != Source.FResource || FResourceName != Source.FResourceName;
+  const bool pointsChanged = FPoints != Source.FPoints;
   FPoints = Source.FPoints;
   FFigureStart = Source.FFigureStart;
-  Link(Source.FResource);
-  FResourceName = Source.FResourceName;
-  if (changed) Changed();
+  const bool linkChanged = FLink.Assign(Source.FLink);
+  if (pointsChanged || linkChanged) Changed();
 }
 
 void TuiPathData::Assign(const TuiPersistent& Source) {

@@ -10,6 +10,7 @@
 #include "scene2d/Geometry.h"
 #include "scene2d/Object.h"
 #include "scene2d/Persistent.h"
+#include "scene2d/ResourceLink.h"
 
 // Vector outlines: a flat list of tagged points, built by calls or from a
 // compact text ("M 10,20 L 30,40 Z"), streamed as the binary "Path", and
@@ -41,7 +42,7 @@ constexpr TuiPoint PolygonFigureEnd{65535, 65535};
 
 class TuiPathObject;
 
-class TuiPathData : public TuiPersistent, public IuxFreeNotify {
+class TuiPathData : public TuiPersistent {
   UX_CLASS(TuiPathData, TuiPersistent)
  public:
   TuiPathData() = default;
@@ -114,9 +115,9 @@ class TuiPathData : public TuiPersistent, public IuxFreeNotify {
   // ---- the resource link ----
   // Not owned; cleared when the object dies while the name stays, so the next
   // resolution can find a replacement.
-  TuiPathObject* Resource() const { return FResource; }
+  TuiPathObject* Resource() const;
   void SetResource(TuiPathObject* Value);
-  const std::string& ResourceName() const { return FResourceName; }
+  const std::string& ResourceName() const { return FLink.Name(); }
   void SetResourceName(const std::string& Value);
   // The path of the resource object, looked up by name and adopted on first
   // use, or none.
@@ -128,8 +129,6 @@ class TuiPathData : public TuiPersistent, public IuxFreeNotify {
   // Raises "Cannot assign a <class> to a TuiPathData" for other classes.
   void Assign(const TuiPersistent& Source);
 
-  void FreeNotify(TuiObject* Dying) override;
-
   std::function<void(TuiPathData* Sender)> OnChanged;
 
   static void DefineProperties(TuiClassBuilder<TuiPathData>& C);
@@ -139,11 +138,9 @@ class TuiPathData : public TuiPersistent, public IuxFreeNotify {
   void AppendArcPieces(const TuiPoint& Center, const TuiPoint& Radius, double StartAngle, double SweepAngle,
                        bool LeadingLine, double Rotation = 0);
   void Changed();
-  void Link(TuiPathObject* Value);
   void SetPoints(std::vector<TuiPathPoint> Points);
 
   std::vector<TuiPathPoint> FPoints;
   TuiPoint FFigureStart;
-  TuiPathObject* FResource = nullptr;
-  std::string FResourceName;
+  TuiResourceLink<TuiPathObject> FLink;
 };
