@@ -111,12 +111,13 @@ void TuiCanvas::FlushBuffer(int32_t X, int32_t Y, IuxPixelTarget* Target) {
 
 void TuiCanvas::FlushBufferRect(int32_t X, int32_t Y, IuxPixelTarget* Target, const TuiRect& Rect) {
   if (!FBufferBits || !Target) return;
-  auto trunc = [](float V, int32_t Limit) {
-    const double t = std::trunc(double(V));
-    return int32_t(std::clamp(std::isnan(t) ? 0.0 : t, 0.0, double(Limit)));
+  auto clamp = [](double V, int32_t Limit) {
+    return int32_t(std::clamp(std::isnan(V) ? 0.0 : V, 0.0, double(Limit)));
   };
-  const int32_t left = trunc(Rect.Left, FWidth), top = trunc(Rect.Top, FHeight);
-  const int32_t right = trunc(Rect.Right + 1, FWidth), bottom = trunc(Rect.Bottom + 1, FHeight);
+  const int32_t left = clamp(std::trunc(double(Rect.Left)), FWidth);
+  const int32_t top = clamp(std::trunc(double(Rect.Top)), FHeight);
+  const int32_t right = clamp(std::trunc(double(Rect.Right)) + 1, FWidth);
+  const int32_t bottom = clamp(std::trunc(double(Rect.Bottom)) + 1, FHeight);
   if (left >= right || top >= bottom) return;
   FlushPixels();
   Target->PutPixels(X + left, Y + top, FBufferBits.get() + size_t(top) * FWidth + left, FWidth, right - left,

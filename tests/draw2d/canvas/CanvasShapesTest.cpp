@@ -24,22 +24,23 @@ int32_t FirstPainted(const TuiCanvas& C, int32_t Y) {
 
 }  // namespace
 
-TEST_F(CanvasTest, CornerTypesShapeTheFilledCorners) {
+TEST_F(CanvasTest, CornerTypesShapeTheCorners) {
   // A 80 x 80 rectangle with radius 40 at the top-left corner only; sample
   // points on the diagonal tell the four corner pieces apart.
   struct TCase {
     TuiCornerType Type;
     std::vector<std::pair<int32_t, bool>> Diagonal;  // (x = y, inside)
+    float Crossing;                                  // where the outline crosses the diagonal
   };
   const TCase cases[] = {
       // Quarter ellipse about (40, 40): the diagonal leaves it at 40 - 28.3.
-      {uxCornerRound, {{8, false}, {14, true}, {30, true}}},
+      {uxCornerRound, {{8, false}, {14, true}, {30, true}}, 11.7f},
       // The cut from (0, 40) to (40, 0): x + y = 40.
-      {uxCornerBevel, {{14, false}, {22, true}}},
+      {uxCornerBevel, {{14, false}, {22, true}}, 20},
       // Bulging inwards, the curve crosses the diagonal at about 26.7.
-      {uxCornerInnerRound, {{22, false}, {28, true}}},
+      {uxCornerInnerRound, {{22, false}, {28, true}}, 26.7f},
       // Steps through (17.9, 40) and (40, 17.9): x + y = 57.9.
-      {uxCornerInnerLine, {{26, false}, {31, true}}},
+      {uxCornerInnerLine, {{26, false}, {31, true}}, 28.95f},
   };
   for (const TCase& t : cases) {
     auto c = NewCanvas(80, 80);
@@ -50,6 +51,15 @@ TEST_F(CanvasTest, CornerTypesShapeTheFilledCorners) {
     EXPECT_TRUE(Painted(*c, 79, 0)) << "unselected corners stay square";
     EXPECT_TRUE(Painted(*c, 0, 79));
     EXPECT_TRUE(Painted(*c, 79, 79));
+
+    c->Clear(0);
+    c->SetStrokeThickness(2);
+    c->DrawRect({0, 0, 80, 80}, 40, 40, 1u << uxCornerTopLeft, 1, t.Type);
+    const int32_t d = int32_t(t.Crossing);
+    EXPECT_TRUE(Painted(*c, d, d)) << int(t.Type) << " outline at " << d;
+    EXPECT_FALSE(Painted(*c, d - 3, d - 3)) << int(t.Type);
+    EXPECT_FALSE(Painted(*c, d + 3, d + 3)) << int(t.Type);
+    EXPECT_TRUE(Painted(*c, 0, 79)) << "square corners are outlined too";
   }
 }
 
