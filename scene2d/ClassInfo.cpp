@@ -93,3 +93,7 @@ TuiPropertyRef FindPropertyPath(TuiPersistent& Root, std::string_view Path) {
     Path.remove_prefix(dot + 1);
   }
 }
+
+void uxSetTextDefault(TuiPropertyInfo& Property, std::string_view Default) {
+  Property.Default = std::string(Default);
+}
