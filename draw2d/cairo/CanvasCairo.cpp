@@ -395,31 +395,29 @@ void TuiCanvasCairo::DrawLine(const TuiPoint& P1, const TuiPoint& P2, float Opac
   StrokeCurrentPath({P1.X, P1.Y, P2.X, P2.Y}, Opacity);
 }
 
+void TuiCanvasCairo::AddRectPath(bool ForFill, const TuiRect& R, float XRadius, float YRadius,
+                                 TuiCorners Corners, TuiCornerType CornerType) {
+  if (IsPlainRect(ForFill, XRadius, YRadius, Corners)) {
+    cairo_new_path(FContext);
+    cairo_rectangle(FContext, R.Left, R.Top, R.Width(), R.Height());
+    return;
+  }
+  TuiPathData path;
+  BuildRoundRect(path, R, XRadius, YRadius, Corners, CornerType);
+  AddPath(path.Points());
+}
+
 void TuiCanvasCairo::FillRect(const TuiRect& R, float XRadius, float YRadius, TuiCorners Corners,
                               float Opacity, TuiCornerType CornerType) {
   if (Fill()->Style() == uxBrushNone || !Visible(Opacity) || !CanDraw()) return;
-  if (IsPlainRect(true, XRadius, YRadius, Corners)) {
-    cairo_new_path(FContext);
-    cairo_rectangle(FContext, R.Left, R.Top, R.Width(), R.Height());
-  } else {
-    TuiPathData path;
-    BuildRoundRect(path, R, XRadius, YRadius, Corners, CornerType);
-    AddPath(path.Points());
-  }
+  AddRectPath(true, R, XRadius, YRadius, Corners, CornerType);
   FillCurrentPath(R, Opacity);
 }
 
 void TuiCanvasCairo::DrawRect(const TuiRect& R, float XRadius, float YRadius, TuiCorners Corners,
                               float Opacity, TuiCornerType CornerType) {
   if (Stroke()->Style() == uxBrushNone || !Visible(Opacity) || !CanDraw()) return;
-  if (IsPlainRect(false, XRadius, YRadius, Corners)) {
-    cairo_new_path(FContext);
-    cairo_rectangle(FContext, R.Left, R.Top, R.Width(), R.Height());
-  } else {
-    TuiPathData path;
-    BuildRoundRect(path, R, XRadius, YRadius, Corners, CornerType);
-    AddPath(path.Points());
-  }
+  AddRectPath(false, R, XRadius, YRadius, Corners, CornerType);
   StrokeCurrentPath(R, Opacity);
 }
 

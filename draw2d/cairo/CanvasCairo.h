@@ -86,6 +86,9 @@ class TuiCanvasCairo : public TuiCanvas {
   void StrokeCurrentPath(const TuiRect& PenRect, float Opacity);
   void SetPen(const TuiCairoPaint& Paint);
   void AddPath(const std::vector<TuiPathPoint>& Points);
+  // The outline of a rectangle with the given corners as the current path.
+  void AddRectPath(bool ForFill, const TuiRect& R, float XRadius, float YRadius, TuiCorners Corners,
+                   TuiCornerType CornerType);
 
   cairo_surface_t* FSurface = nullptr;
   cairo_t* FContext = nullptr;
