@@ -17,7 +17,7 @@ foreach(gone "Opacity" "Position.Point" "Width = 50")
   endif()
 endforeach()
 foreach(kept "Height = 295\n    Margins.Rect = '(2,2,2,2)'" "Brush.Color = '#FF3E3E3E'" "Path.Path = {"
-             "Bitmap.PNG = {\n      89504E47")
+             "Bitmap.PNG = {\n      89504E47" "Offset = 0.4280579" "RadialTransform.Scale.Point = '(2,1)'")
   string(FIND "${once}" "${kept}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "'${kept}' missing:\n${once}")
