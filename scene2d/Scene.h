@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "scene2d/Geometry.h"
 
 class TuiObject;
@@ -60,4 +62,14 @@ class IuxScene {
   // A text control gained or lost the focus; true when the host takes over text entry.
   virtual bool BeginTextInput(TuiControl* Control) = 0;
   virtual bool EndTextInput(TuiControl* Control) = 0;
+};
+
+// Every live scene host, in the order they were made. A host registers when it
+// is constructed and unregisters when it is destroyed; the list only grows
+// through registration and never holds a dead host.
+class TuiSceneList {
+ public:
+  static void Register(IuxScene* Scene);
+  static void Unregister(IuxScene* Scene);
+  static const std::vector<IuxScene*>& Scenes();
 };

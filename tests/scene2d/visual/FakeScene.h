@@ -17,6 +17,9 @@ class TFakeScene : public IuxScene {
   TuiVisualObject* Focused = nullptr;
   bool DisableUpdate = false;
 
+  TFakeScene() { TuiSceneList::Register(this); }
+  ~TFakeScene() override { TuiSceneList::Unregister(this); }
+
   void AddObject(TuiVisualObject* Object) override {
     Object->SetParent(nullptr);
     if (std::find(Roots.begin(), Roots.end(), Object) == Roots.end()) Roots.push_back(Object);

@@ -266,3 +266,15 @@ TEST(VisualHolder, ForgetsItsObjectWhenTheObjectDies) {
   }
   delete other;
 }
+
+TEST(SceneList, HoldsEveryLiveHostInTheOrderTheyWereMade) {
+  const size_t before = TuiSceneList::Scenes().size();
+  auto first = std::make_unique<TFakeScene>();
+  auto second = std::make_unique<TFakeScene>();
+  ASSERT_EQ(TuiSceneList::Scenes().size(), before + 2);
+  EXPECT_EQ(TuiSceneList::Scenes()[before], first.get());
+  EXPECT_EQ(TuiSceneList::Scenes()[before + 1], second.get());
+  first.reset();
+  ASSERT_EQ(TuiSceneList::Scenes().size(), before + 1);
+  EXPECT_EQ(TuiSceneList::Scenes()[before], second.get());
+}
