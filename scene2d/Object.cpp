@@ -93,13 +93,7 @@ void TuiObject::AddObject(TuiObject* Child) {
   Child->FIndexCache = -1;
   // The child takes this object's scene; its descendants that have none too.
   Child->FScene = FScene;
-  std::function<void(TuiObject*)> spread = [&](TuiObject* O) {
-    for (TuiObject* c : O->FChildren) {
-      if (!c->FScene) c->FScene = FScene;
-      spread(c);
-    }
-  };
-  if (FScene) spread(Child);
+  if (FScene) Child->AdoptScene(FScene);
   Child->ParentChanged();
   ChildAdded(Child);
 }
@@ -111,7 +105,8 @@ void TuiObject::RemoveObject(TuiObject* Child) {
   Child->FParent = nullptr;
   Child->SetScene(nullptr);
   Child->FIndexCache = -1;
-  FChildren.erase(std::find(FChildren.begin(), FChildren.end(), Child));
+  // Found again: the steps above run handlers that may have reordered the list.
+  std::erase(FChildren, Child);
   for (TuiObject* c : FChildren) c->FIndexCache = -1;
   ChildRemoved(Child);
 }
@@ -165,6 +160,13 @@ void TuiObject::SortChildren(const std::function<bool(TuiObject*, TuiObject*)>& 
 void TuiObject::SetScene(IuxScene* Value) {
   FScene = Value;
   for (TuiObject* c : FChildren) c->SetScene(Value);
+}
+
+void TuiObject::AdoptScene(IuxScene* Value) {
+  for (TuiObject* c : FChildren) {
+    if (!c->FScene) c->FScene = Value;
+    c->AdoptScene(Value);
+  }
 }
 
 void TuiObject::SetStored(bool Value) {

@@ -170,7 +170,8 @@ class TuiObject : public TuiComponent, public IuxFreeNotify {
  private:
   TuiPersistent* ParentAsPersistent() const { return FParent; }
   void SetParentFromValue(TuiPersistent* Value);
-  void Detach(TuiObject* Child);
+  // Gives Value to every descendant that has no scene yet.
+  void AdoptScene(IuxScene* Value);
 
   bool FStored = true;
   std::string FResourceName;

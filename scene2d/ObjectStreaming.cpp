@@ -55,7 +55,7 @@ void ReadCollection(TuiCollection& Collection, TuiStreamReader& R) {
   R.ReadCollectionEnd();
 }
 
-TuiPropValue ReadValueFor(const TuiPropertyInfo& P, TuiPersistent& Target, TuiStreamReader& R) {
+TuiPropValue ReadValueFor(const TuiPropertyInfo& P, TuiStreamReader& R) {
   const TuiValueType next = R.NextValue();
   switch (P.Kind) {
     case pkBool:
@@ -107,7 +107,6 @@ TuiPropValue ReadValueFor(const TuiPropertyInfo& P, TuiPersistent& Target, TuiSt
     case pkObject:
       break;
   }
-  (void)Target;
   Raise(uxMsgInvalidPropertyValue);
 }
 
@@ -134,7 +133,7 @@ void ReadInto(TuiPersistent& Object, std::string_view Path, TuiStreamReader& R) 
   }
   if (p->Kind == pkObject) Raise(uxMsgInvalidPropertyValue);
   if (p->ReadOnly()) Raise(uxMsgPropertyReadOnly);
-  TuiPropValue value = ReadValueFor(*p, *target, R);
+  TuiPropValue value = ReadValueFor(*p, R);
   p->Set(*target, value);
 }
 
@@ -354,9 +353,8 @@ void TuiObject::LoadFromStream(std::string_view Data) {
 std::string TuiObject::SaveToStream() const {
   // The name is left out by writing through a copy of the header.
   struct TNameless final : IuxStreamWriteSource {
-    const TuiObject& Object;
     TObjectSource Source;
-    explicit TNameless(const TuiObject& O) : Object(O), Source(O) {}
+    explicit TNameless(const TuiObject& O) : Source(O) {}
     TuiObjectHeader StreamHeader() const override {
       TuiObjectHeader h = Source.StreamHeader();
       h.Name.clear();
