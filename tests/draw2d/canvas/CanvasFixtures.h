@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
+#include <utility>
 
+#include "draw2d/Brush.h"
 #include "draw2d/cairo/CanvasCairo.h"
 
 // Small canvases cleared to transparent, and readers of what they show.
@@ -56,6 +59,18 @@ inline TInk InkBox(const TuiCanvas& C, uint32_t MinAlpha = 1) {
       }
   if (!ink.Any) ink = {};
   return ink;
+}
+
+// Turns Brush into a left-to-right linear gradient through the given stops.
+inline TuiGradient* HorizontalGradient(TuiBrush& Brush,
+                                       std::initializer_list<std::pair<uint32_t, float>> Stops) {
+  Brush.SetStyle(uxBrushGradient);
+  TuiGradient* g = Brush.Gradient();
+  g->Points()->Clear();
+  for (auto [color, offset] : Stops) g->Points()->Add(color, offset);
+  g->StartPosition()->SetPoint({0, 0});
+  g->StopPosition()->SetPoint({1, 0});
+  return g;
 }
 
 // Every test binary starts with the backend registered, as the program will.

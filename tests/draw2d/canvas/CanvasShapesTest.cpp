@@ -109,13 +109,7 @@ TEST_F(CanvasTest, RectSidesDrawOnlyTheChosenSides) {
 
 TEST_F(CanvasTest, FillGradientStopsExtendToBothEnds) {
   auto c = NewCanvas(100, 4);
-  c->Fill()->SetStyle(uxBrushGradient);
-  TuiGradient* g = c->Fill()->Gradient();
-  g->Points()->Clear();
-  g->Points()->Add(0xFFFF0000, 0.25f);
-  g->Points()->Add(0xFF0000FF, 0.75f);
-  g->StartPosition()->SetPoint({0, 0});
-  g->StopPosition()->SetPoint({1, 0});
+  HorizontalGradient(*c->Fill(), {{0xFFFF0000, 0.25f}, {0xFF0000FF, 0.75f}});
   c->FillRect({0, 0, 100, 4}, 0, 0, AllCorners, 1);
   for (int32_t x : {0, 10, 24}) EXPECT_EQ(Pixel(*c, x, 2), 0xFFFF0000u) << x;
   for (int32_t x : {76, 90, 99}) EXPECT_EQ(Pixel(*c, x, 2), 0xFF0000FFu) << x;
@@ -130,13 +124,7 @@ TEST_F(CanvasTest, FillGradientStopsExtendToBothEnds) {
 
 TEST_F(CanvasTest, LinearGradientSpansTheEllipseWhereverItIs) {
   auto c = NewCanvas(120, 20);
-  c->Fill()->SetStyle(uxBrushGradient);
-  TuiGradient* g = c->Fill()->Gradient();
-  g->Points()->Clear();
-  g->Points()->Add(0xFFFF0000, 0);
-  g->Points()->Add(0xFF0000FF, 1);
-  g->StartPosition()->SetPoint({0, 0});
-  g->StopPosition()->SetPoint({1, 0});
+  HorizontalGradient(*c->Fill(), {{0xFFFF0000, 0}, {0xFF0000FF, 1}});
   c->FillEllipse({20, 0, 120, 20}, 1);
   const uint32_t left = Pixel(*c, 22, 10), right = Pixel(*c, 117, 10), middle = Pixel(*c, 70, 10);
   EXPECT_GT(RedOf(left), 240u);
@@ -150,13 +138,7 @@ TEST_F(CanvasTest, LinearGradientOfARectangleCountsFromRightAndBottom) {
   // 4) the gradient runs from x = 50 to x = 150, so the rectangle shows its
   // first half.
   auto c = NewCanvas(100, 4);
-  c->Fill()->SetStyle(uxBrushGradient);
-  TuiGradient* g = c->Fill()->Gradient();
-  g->Points()->Clear();
-  g->Points()->Add(0xFFFF0000, 0);
-  g->Points()->Add(0xFF0000FF, 1);
-  g->StartPosition()->SetPoint({0, 0});
-  g->StopPosition()->SetPoint({1, 0});
+  HorizontalGradient(*c->Fill(), {{0xFFFF0000, 0}, {0xFF0000FF, 1}});
   c->FillRect({50, 0, 100, 4}, 0, 0, AllCorners, 1);
   EXPECT_NEAR(int(BlueOf(Pixel(*c, 99, 2))), 126, 4);
 }
@@ -188,13 +170,7 @@ TEST_F(CanvasTest, GradientOutlineIsStretchedByTheRectangleAlongItsDirection) {
   auto c = NewCanvas(50, 30);
   c->SetMatrix(Scaled(10, 5, 5));
   c->SetStrokeThickness(0.4f);
-  c->Stroke()->SetStyle(uxBrushGradient);
-  TuiGradient* g = c->Stroke()->Gradient();
-  g->Points()->Clear();
-  g->Points()->Add(0xFFFF0000, 0);
-  g->Points()->Add(0xFF0000FF, 1);
-  g->StartPosition()->SetPoint({0, 0});
-  g->StopPosition()->SetPoint({1, 0});
+  HorizontalGradient(*c->Stroke(), {{0xFFFF0000, 0}, {0xFF0000FF, 1}});
   c->DrawRect({0, 0, 4, 2}, 0, 0, AllCorners, 1);
   const uint32_t right = Pixel(*c, 45, 15);
   EXPECT_NEAR(int(BlueOf(right)), 64, 8);
