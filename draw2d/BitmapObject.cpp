@@ -5,11 +5,7 @@ UX_IMPLEMENT_CLASS(TuiBitmapObject)
 TuiBitmapObject::TuiBitmapObject(TuiComponent* Owner)
     : TuiObject(Owner), FBitmap(std::make_unique<TuiBitmap>(1, 1)) {}
 
-TuiBitmapObject::~TuiBitmapObject() {
-  // Bitmaps holding this resource must forget it while the whole object, its
-  // bitmap included, is still there.
-  DestroyLinks();
-}
+TuiBitmapObject::~TuiBitmapObject() = default;
 
 void TuiBitmapObject::SetName(const std::string& Value) {
   TuiObject::SetName(Value);

@@ -4,10 +4,7 @@ UX_IMPLEMENT_CLASS(TuiBrushObject)
 
 TuiBrushObject::TuiBrushObject(TuiComponent* Owner) : TuiObject(Owner) {}
 
-TuiBrushObject::~TuiBrushObject() {
-  // Holders of the link are told while the brush they point at still exists.
-  DestroyLinks();
-}
+TuiBrushObject::~TuiBrushObject() = default;
 
 void TuiBrushObject::SetName(const std::string& Value) {
   TuiObject::SetName(Value);

@@ -4,10 +4,7 @@ UX_IMPLEMENT_CLASS(TuiPathObject)
 
 TuiPathObject::TuiPathObject(TuiComponent* Owner) : TuiObject(Owner) {}
 
-TuiPathObject::~TuiPathObject() {
-  // Holders of the link are told while the path they point into still exists.
-  DestroyLinks();
-}
+TuiPathObject::~TuiPathObject() = default;
 
 void TuiPathObject::SetName(const std::string& Value) {
   TuiObject::SetName(Value);

@@ -69,6 +69,7 @@ void TuiVisualObject::Realign() {
     FLastAligned = size;
     return;
   }
+  RefreshChildFlags();
   if (size != FLastAligned && FHasEffects) EffectsChanged();
   if (!FHasAlignedChildren || ChildrenCount() == 0) {
     // Nothing is placed, so nothing can lag behind this size.

@@ -24,6 +24,11 @@ bool TuiPropertyInfo::IsStored(const TuiPersistent& Object) const {
       return !std::get<std::string>(value).empty();
     case pkBinary:
       return !std::get<TuiBinary>(value).Bytes.empty();
+    case pkReference: {
+      // Only a named component can be found again by a reader.
+      auto* target = dynamic_cast<TuiComponent*>(std::get<TuiPersistent*>(value));
+      return target && !target->Name().empty();
+    }
     default:
       return true;  // an ordinal without a declared default is always written
   }
@@ -80,17 +85,42 @@ std::vector<const TuiClassInfo*> TuiClassRegistry::ClassesOf(std::string_view Ca
   return out;
 }
 
-TuiPropertyRef FindPropertyPath(TuiPersistent& Root, std::string_view Path) {
+const TuiMethodInfo* TuiClassInfo::FindMethod(std::string_view Name) const {
+  for (const TuiMethodInfo& m : FMethods)
+    if (SameText(m.Name, Name)) return &m;
+  return nullptr;
+}
+
+TuiPropertyRef FindPropertyPath(TuiPersistent& Root, std::string_view Path, TuiPathRule Rule,
+                                bool (*IsAnchor)(const TuiPersistent*)) {
+  TuiPropertyRef ref;
   TuiPersistent* object = &Root;
+  if (IsAnchor && IsAnchor(object)) ref.Anchor = object;
   for (;;) {
     const size_t dot = Path.find('.');
-    const TuiPropertyInfo* p = object->ClassInfo().FindProperty(Path.substr(0, dot));
-    if (!p) return {};
-    if (dot == std::string_view::npos) return {object, p};
-    if (p->Kind != pkObject) return {};
-    object = std::get<TuiPersistent*>(p->Get(*object));
-    if (!object) return {};
+    const std::string_view name = Path.substr(0, dot);
+    const TuiPropertyInfo* p = object->ClassInfo().FindProperty(name);
+    if (dot == std::string_view::npos) {
+      if (!p) {
+        ref.Error = peNoProperty;
+        return ref;
+      }
+      ref.Object = object;
+      ref.Property = p;
+      return ref;
+    }
     Path.remove_prefix(dot + 1);
+    TuiPersistent* next = nullptr;
+    // Streams only walk into owned sub-objects; animations also follow references.
+    if (p && (p->Kind == pkObject || (p->Kind == pkReference && Rule == uxPathSkipNonObjects)))
+      next = std::get<TuiPersistent*>(p->Get(*object));
+    if (!next) {
+      if (Rule == uxPathSkipNonObjects) continue;
+      ref.Error = p ? peNotObject : peNoProperty;
+      return ref;
+    }
+    object = next;
+    if (IsAnchor && IsAnchor(object)) ref.Anchor = object;
   }
 }
 

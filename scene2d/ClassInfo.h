@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <typeinfo>
 #include <variant>
 #include <vector>
 
@@ -49,7 +51,8 @@ enum TuiPropertyKind : uint8_t {
   pkBinary,  // an opaque byte payload ("PNG", "Path", "ResourcesBin")
   pkObject,  // a persistent sub-object reached by dotted paths
   pkCollection,
-  pkEvent,  // a handler, streamed by its name
+  pkEvent,      // a method reference of the stream's root, streamed by its name
+  pkReference,  // a component the object refers to without owning it, streamed by its name
 };
 
 // Binary payloads travel as their own type so they never pass for text.
@@ -83,6 +86,15 @@ const TuiEnumInfo& EnumInfo() {
   return uxEnumInfo(E{});
 }
 
+// Typed shortcuts past the variant for the writes animations make many times a
+// second: the setter's member pointer is kept in raw form next to a thunk that
+// knows its type.
+struct TuiFastSetter {
+  alignas(void*) unsigned char Member[2 * sizeof(void*)] = {};
+  void (*Float)(const unsigned char* Member, TuiPersistent& Object, float Value) = nullptr;
+  void (*Color)(const unsigned char* Member, TuiPersistent& Object, uint32_t Value) = nullptr;
+};
+
 struct TuiPropertyInfo {
   std::string Name;
   TuiPropertyKind Kind = pkInteger;
@@ -96,10 +108,22 @@ struct TuiPropertyInfo {
   bool Stored = true;
   // Further condition for writing, asked only when Stored.
   std::function<bool(const TuiPersistent&)> StoredWhen;
+  // pkEvent: the type of the event field (a std::function) and where it is.
+  const std::type_info* EventType = nullptr;
+  std::function<void*(TuiPersistent&)> EventSlot;
+  TuiFastSetter Fast;
 
   bool ReadOnly() const { return !Set; }
   // Whether a writer puts this property of Object into a stream.
   bool IsStored(const TuiPersistent& Object) const;
+};
+
+// A method of a root class that streams may bind events to by name.
+struct TuiMethodInfo {
+  std::string Name;
+  const std::type_info* Type = nullptr;  // the std::function type it fits
+  // Stores a call of the method on Root into Slot, an event field of that type.
+  std::function<void(TuiPersistent& Root, void* Slot)> Bind;
 };
 
 class TuiClassInfo {
@@ -114,6 +138,9 @@ class TuiClassInfo {
   // Case-insensitive lookup among this class's and its ancestors' properties.
   const TuiPropertyInfo* FindProperty(std::string_view Name) const;
   bool InheritsFrom(const TuiClassInfo& Other) const;
+  // The methods streams bind events to, this class's and its ancestors'.
+  const std::vector<TuiMethodInfo>& Methods() const { return FMethods; }
+  const TuiMethodInfo* FindMethod(std::string_view Name) const;
   // Creates an instance with the given owner; none for abstract classes.
   TuiPersistent* Create(TuiComponent* Owner) const { return FFactory ? FFactory(Owner) : nullptr; }
   bool CanCreate() const { return bool(FFactory); }
@@ -126,6 +153,7 @@ class TuiClassInfo {
   std::string FName;
   const TuiClassInfo* FParent;
   std::vector<TuiPropertyInfo> FProperties;
+  std::vector<TuiMethodInfo> FMethods;
   TFactory FFactory;
 };
 
@@ -148,15 +176,31 @@ class TuiClassRegistry {
   std::vector<TEntry> FEntries;
 };
 
-// Resolves a dotted property path ("Fill.Gradient.Style") from Root. Returns the
-// object holding the last property and that property, or {nullptr, nullptr}
-// when a name does not exist or a middle name is not a persistent sub-object.
+// How a dotted property path ("Fill.Gradient.Style") is walked from its root.
+// Streams are strict: every name but the last must be a published property
+// holding a persistent object. Animations skip a middle name that holds no
+// object and go on from where they are, so "Parent.Opacity" and a path with a
+// stray segment both land somewhere sensible.
+enum TuiPathRule : uint8_t { uxPathStrict, uxPathSkipNonObjects };
+
+enum TuiPathError : uint8_t {
+  peNone,
+  peNoProperty,  // a name that is no published property
+  peNotObject,   // a middle name that holds no persistent object
+};
+
 struct TuiPropertyRef {
-  TuiPersistent* Object = nullptr;
-  const TuiPropertyInfo* Property = nullptr;
+  TuiPersistent* Object = nullptr;            // holds the last property
+  const TuiPropertyInfo* Property = nullptr;  // the last property
+  TuiPersistent* Anchor = nullptr;            // the last object on the way for which IsAnchor held
+  TuiPathError Error = peNone;
   explicit operator bool() const { return Property != nullptr; }
 };
-TuiPropertyRef FindPropertyPath(TuiPersistent& Root, std::string_view Path);
+
+// The one path resolver. IsAnchor, when given, picks the objects whose lifetime
+// bounds the result (the nearest tree object on the path).
+TuiPropertyRef FindPropertyPath(TuiPersistent& Root, std::string_view Path, TuiPathRule Rule = uxPathStrict,
+                                bool (*IsAnchor)(const TuiPersistent*) = nullptr);
 
 void uxSetTextDefault(TuiPropertyInfo& Property, std::string_view Default);
 
@@ -232,10 +276,21 @@ class TuiClassBuilder {
     p.Kind = uxdetail::KindOf<V>();
     if constexpr (std::is_enum_v<V>) p.Enum = &EnumInfo<V>();
     p.Get = [Get](const TuiPersistent& O) { return uxdetail::ToValue<G>((static_cast<const C&>(O).*Get)()); };
-    if (Set)
+    if (Set) {
       p.Set = [Set](TuiPersistent& O, const TuiPropValue& V2) {
         (static_cast<C&>(O).*Set)(uxdetail::FromValue<S>(V2));
       };
+      if constexpr (std::is_floating_point_v<uxdetail::TBare<S>>) {
+        using TSetter = void (C::*)(S);
+        static_assert(sizeof(TSetter) <= sizeof(p.Fast.Member));
+        std::memcpy(p.Fast.Member, &Set, sizeof(TSetter));
+        p.Fast.Float = [](const unsigned char* M, TuiPersistent& O, float Value) {
+          TSetter setter;
+          std::memcpy(&setter, M, sizeof(TSetter));
+          (static_cast<C&>(O).*setter)(Value);
+        };
+      }
+    }
     // Text defaults go through an out-of-line helper: GCC 12 at -O3 takes the
     // inlined string-in-variant for a free of a non-heap object and warns.
     if constexpr (std::is_same_v<V, std::string> && !std::is_same_v<D, std::monostate>)
@@ -283,17 +338,74 @@ class TuiClassBuilder {
     return p;
   }
 
-  // An event, streamed as its handler's name.
-  TuiPropertyInfo& Event(std::string Name, const std::string& (C::*Get)() const,
-                         void (C::*SetFn)(const std::string&)) {
+  // An event field (a std::function), streamed as the name of the root's
+  // method it is bound to. Reading binds it through the root's method table;
+  // setting a name by hand only records it, and an empty name unbinds.
+  template <class E>
+  TuiPropertyInfo& Event(std::string Name, E C::*Field) {
     TuiPropertyInfo p;
     p.Name = std::move(Name);
     p.Kind = pkEvent;
-    p.Get = [Get](const TuiPersistent& O) { return TuiPropValue((static_cast<const C&>(O).*Get)()); };
-    p.Set = [SetFn](TuiPersistent& O, const TuiPropValue& V) {
-      (static_cast<C&>(O).*SetFn)(std::get<std::string>(V));
+    p.EventType = &typeid(E);
+    p.EventSlot = [Field](TuiPersistent& O) -> void* { return &(static_cast<C&>(O).*Field); };
+    p.Get = [N = p.Name](const TuiPersistent& O) {
+      return TuiPropValue(static_cast<const C&>(O).EventHandlerName(N));
+    };
+    p.Set = [Field, N = p.Name](TuiPersistent& O, const TuiPropValue& V) {
+      C& object = static_cast<C&>(O);
+      const std::string& handler = std::get<std::string>(V);
+      if (handler.empty()) object.*Field = nullptr;
+      object.SetEventHandlerName(N, handler);
     };
     return Add(std::move(p));
+  }
+
+  // A component this one refers to without owning it, streamed by its name
+  // and found again once the whole stream is in. The setter keeps the
+  // reference safe (a free notification) and takes none.
+  template <class T>
+  TuiPropertyInfo& Reference(std::string Name, T* (C::*Get)() const, void (C::*SetFn)(T*)) {
+    TuiPropertyInfo p;
+    p.Name = std::move(Name);
+    p.Kind = pkReference;
+    p.Get = [Get](const TuiPersistent& O) {
+      return TuiPropValue(static_cast<TuiPersistent*>((static_cast<const C&>(O).*Get)()));
+    };
+    p.Set = [SetFn](TuiPersistent& O, const TuiPropValue& V) {
+      TuiPersistent* target =
+          std::holds_alternative<TuiPersistent*>(V) ? std::get<TuiPersistent*>(V) : nullptr;
+      T* typed = dynamic_cast<T*>(target);
+      if (target && !typed) throw std::invalid_argument("reference of the wrong class");
+      (static_cast<C&>(O).*SetFn)(typed);
+    };
+    return Add(std::move(p));
+  }
+
+  // A method that streams may bind an event of a matching type to.
+  template <class R, class... A>
+  void Method(std::string Name, R (C::*Fn)(A...)) {
+    TuiMethodInfo m;
+    m.Name = std::move(Name);
+    m.Type = &typeid(std::function<R(A...)>);
+    m.Bind = [Fn](TuiPersistent& Root, void* Slot) {
+      C* root = &static_cast<C&>(Root);
+      *static_cast<std::function<R(A...)>*>(Slot) = [root, Fn](A... Args) -> R {
+        return (root->*Fn)(std::forward<A>(Args)...);
+      };
+    };
+    FInfo.FMethods.push_back(std::move(m));
+  }
+
+  // A native colour setter next to a colour text property, for animations.
+  void ColorSetter(std::string_view Name, void (C::*SetFn)(uint32_t)) {
+    TuiPropertyInfo* p = Own(Name);
+    using TSetter = void (C::*)(uint32_t);
+    std::memcpy(p->Fast.Member, &SetFn, sizeof(TSetter));
+    p->Fast.Color = [](const unsigned char* M, TuiPersistent& O, uint32_t Value) {
+      TSetter setter;
+      std::memcpy(&setter, M, sizeof(TSetter));
+      (static_cast<C&>(O).*setter)(Value);
+    };
   }
 
   // Changes the declared default of an inherited property.
@@ -332,6 +444,7 @@ const TuiClassInfo& BuildClassInfo(const char* Name) {
   static const bool built = [] {
     // The table starts as the base's, then the class adds its own lines.
     info.FProperties = C::Inherited::StaticClass().Properties();
+    info.FMethods = C::Inherited::StaticClass().Methods();
     if constexpr (std::is_constructible_v<C, TuiComponent*> && !std::is_abstract_v<C>)
       info.FFactory = [](TuiComponent* Owner) -> TuiPersistent* { return new C(Owner); };
     // A class that declares no DefineProperties of its own inherits its base's,

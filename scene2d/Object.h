@@ -7,6 +7,7 @@
 #include <variant>
 #include <vector>
 
+#include "scene2d/Node.h"
 #include "scene2d/Persistent.h"
 #include "scene2d/Scene.h"
 
@@ -45,22 +46,20 @@ using TuiData = std::variant<std::monostate, bool, int64_t, double, std::string>
 // form) and a node of a parent/child tree that is independent of ownership.
 // The owner frees the object; freeing a parent frees its children; whichever
 // comes first unlinks the object from the other.
-class TuiObject : public TuiComponent, public IuxFreeNotify {
+class TuiObject : public TuiComponent, public TuiNode<TuiObject>, public IuxFreeNotify {
   UX_CLASS(TuiObject, TuiComponent)
+  friend class TuiNode<TuiObject>;
+
  public:
   explicit TuiObject(TuiComponent* Owner);
   ~TuiObject() override;
 
   // ---- the tree ----
-  TuiObject* Parent() const { return FParent; }
   virtual void SetParent(TuiObject* Value);
-  int ChildrenCount() const { return int(FChildren.size()); }
-  TuiObject* Children(int Index) const;
-  const std::vector<TuiObject*>& ChildList() const { return FChildren; }
+  // Raises for this object or one of its ancestors.
   virtual void AddObject(TuiObject* Child);
   virtual void RemoveObject(TuiObject* Child);
   virtual void DeleteChildren();
-  int Index() const;
   void SetIndex(int Value);
   void BringToFront();
   void SendToBack();
@@ -73,18 +72,19 @@ class TuiObject : public TuiComponent, public IuxFreeNotify {
   bool IsVisual() const { return FVisual != nullptr; }
   TuiVisualObject* Visual() const { return FVisual; }
 
-  bool Stored() const { return FStored; }
+  bool Stored() const override { return FStored; }
   // Recursive: a clone's whole subtree stays out of streams.
   void SetStored(bool Value);
   const std::string& ResourceName() const { return FResourceName; }
-  virtual void SetResourceName(const std::string& Value) { FResourceName = Value; }
+  virtual void SetResourceName(const std::string& Value);
   const std::string& BindingName() const { return FBindingName; }
   void SetBindingName(const std::string& Value) { FBindingName = Value; }
 
   // ---- lookups ----
   virtual TuiObject* FindResource(std::string_view Name);
   TuiObject* FindBinding(std::string_view Name);
-  // The most recently constructed live, stored object with that resource name.
+  // The most recently constructed live, stored object with that resource name,
+  // from an index by name, so a name that finds nothing costs little.
   static TuiObject* FindStyleObject(std::string_view Name);
   virtual void UpdateResource();
 
@@ -98,9 +98,9 @@ class TuiObject : public TuiComponent, public IuxFreeNotify {
   virtual void SetData(const TuiData& Value);
   TuiData GetBindingValue(std::string_view Name);
   void SetBindingValue(std::string_view Name, const TuiData& Value);
-  // An object travels through a data value as "uxobj" and its number in the
-  // process-wide object list, which never reuses a number, so a text that
-  // outlives its object decodes to none instead of a dangling pointer.
+  // An object travels through a data value as "uxobj" and its serial number,
+  // which is never reused, so a text that outlives its object decodes to none
+  // instead of a dangling pointer.
   static std::string ObjectToData(const TuiObject* Object);
   static TuiObject* DataToObject(std::string_view Text);
 
@@ -136,10 +136,13 @@ class TuiObject : public TuiComponent, public IuxFreeNotify {
   static TuiObject* CreateObjectFromText(TuiComponent* Owner, std::string_view Text);
 
   // The object a stream writes this one under: the parent, or the parent's
-  // parent when the parent is a content holder.
-  TuiComponent* GetParentComponent() const;
-  // Used by the stream reader to attach a freshly read object.
-  virtual void SetParentComponent(TuiComponent* Parent);
+  // parent when the parent is a content holder; a root's host component.
+  TuiComponent* GetParentComponent() const override;
+  bool HasParent() const override { return true; }
+  // Used by the stream reader to attach a freshly read object: to a parent
+  // object, or as a root to a scene host.
+  void SetParentComponent(TuiComponent* Parent) override;
+  void GetChildren(const std::function<void(TuiComponent*)>& Proc, const TuiComponent* Root) const override;
   // Objects whose children a stream writes as the children of their parent.
   virtual bool IsContent() const { return false; }
 
@@ -156,11 +159,10 @@ class TuiObject : public TuiComponent, public IuxFreeNotify {
   virtual bool PassesTriggers() const { return false; }
   // Set once by TuiVisualObject's constructor.
   void SetVisualSelf(TuiVisualObject* Self) { FVisual = Self; }
-  // Tells the scene and the weak holders, leaves the parent and frees the
-  // children. The first destructor that still has the whole object at hand calls
-  // it, so that the parent and the host see a complete object leaving; later
-  // calls do nothing.
-  void DestroyLinks();
+  // Tells the host and the weak holders, leaves the parent or the host, and
+  // frees the children, all while the object is whole; then the component's
+  // part.
+  void BeforeDestruction() override;
   // A child moved among its siblings (Index, BringToFront, SendToBack).
   virtual void ChildrenReordered(TuiObject*) {}
   virtual bool IsControl() const { return false; }
@@ -168,20 +170,19 @@ class TuiObject : public TuiComponent, public IuxFreeNotify {
   std::string FData;
 
  private:
-  TuiPersistent* ParentAsPersistent() const { return FParent; }
+  TuiPersistent* ParentAsPersistent() const { return Parent(); }
   void SetParentFromValue(TuiPersistent* Value);
   // Gives Value to every descendant that has no scene yet.
   void AdoptScene(IuxScene* Value);
+  void IndexStyleName();
+  void UnindexStyleName();
 
   bool FStored = true;
+  bool FStyleIndexed = false;
   std::string FResourceName;
   std::vector<IuxFreeNotify*> FFreeNotifies;
   std::string FBindingName;
-  mutable int FIndexCache = -1;
   TuiVisualObject* FVisual = nullptr;
-  std::vector<TuiObject*> FChildren;
-  TuiObject* FParent = nullptr;
   IuxScene* FScene = nullptr;
-  size_t FListIndex = 0;  // position in the process-wide object list
-  bool FLinksDestroyed = false;
+  uint64_t FSerial = 0;  // the number data values carry
 };

@@ -25,9 +25,10 @@ bool IsTextTag(TuiValueType T) {
   return T == vtString || T == vtLString || T == vtWString || T == vtUtf8String;
 }
 
-void ReadInto(TuiPersistent& Object, std::string_view Path, TuiStreamReader& R);
+class TReadContext;
+void ReadInto(TuiPersistent& Object, std::string_view Path, TuiStreamReader& R, TReadContext& Context);
 
-void ReadCollection(TuiCollection& Collection, TuiStreamReader& R) {
+void ReadCollection(TuiCollection& Collection, TuiStreamReader& R, TReadContext& Context) {
   if (R.NextValue() == vtNil) {
     R.ReadValueType();
     Collection.Clear();
@@ -48,7 +49,7 @@ void ReadCollection(TuiCollection& Collection, TuiStreamReader& R) {
     TuiCollectionItem* item = Collection.Add();
     while (!R.EndOfList()) {
       const std::string name(R.ReadPropertyName());
-      ReadInto(*item, name, R);
+      ReadInto(*item, name, R, Context);
     }
     R.ReadEnd();
   }
@@ -105,91 +106,182 @@ TuiPropValue ReadValueFor(const TuiPropertyInfo& P, TuiStreamReader& R) {
       return R.ReadIdent();
     case pkCollection:
     case pkObject:
+    case pkReference:
       break;
   }
   Raise(uxMsgInvalidPropertyValue);
 }
 
-// Resolves Path from Object the way a stream names properties: every name but
-// the last must be a published property holding a persistent object.
-void ReadInto(TuiPersistent& Object, std::string_view Path, TuiStreamReader& R) {
-  TuiPersistent* target = &Object;
-  std::string_view rest = Path;
-  for (size_t dot; (dot = rest.find('.')) != std::string_view::npos;) {
-    const TuiPropertyInfo* p = target->ClassInfo().FindProperty(rest.substr(0, dot));
-    if (!p) Raise(uxMsgPropertyDoesNotExist, Path);
-    if (p->Kind != pkObject) Raise(uxMsgInvalidPropertyPath);
-    target = std::get<TuiPersistent*>(p->Get(*target));
-    if (!target) Raise(uxMsgInvalidPropertyPath);
-    rest.remove_prefix(dot + 1);
-  }
-  const TuiPropertyInfo* p = target->ClassInfo().FindProperty(rest);
-  if (!p) Raise(uxMsgPropertyDoesNotExist, Path);
-  if (p->Kind == pkCollection) {
-    auto* collection = dynamic_cast<TuiCollection*>(std::get<TuiPersistent*>(p->Get(*target)));
-    if (!collection) Raise(uxMsgInvalidPropertyValue);
-    ReadCollection(*collection, R);
-    return;
-  }
-  if (p->Kind == pkObject) Raise(uxMsgInvalidPropertyValue);
-  if (p->ReadOnly()) Raise(uxMsgPropertyReadOnly);
-  TuiPropValue value = ReadValueFor(*p, R);
-  p->Set(*target, value);
-}
-
 // ---- the read side of one object ----
 
-class TReadContext;
+class TObjectTarget;
+
+// What one read shares across its objects: the owner of what it creates, the
+// objects read, the component references to resolve once everything is in.
+class TReadContext {
+ public:
+  TReadContext(TuiComponent& Root, TuiComponent* Owner) : FRoot(Root), FOwner(Owner) {}
+  TObjectTarget& Target(TuiComponent& Object);
+  TuiComponent& Root() const { return FRoot; }
+  TuiComponent* Owner() const { return FOwner; }
+
+  void AddFixup(TuiPersistent& Object, const TuiPropertyInfo& Property, std::string Name) {
+    FFixups.push_back({&Object, &Property, std::move(Name)});
+  }
+  // Sets every reference whose name is found; the others stay none.
+  void ResolveFixups();
+  // After a failed read nothing may stay in the loading state.
+  void EndLoadingAll();
+
+ private:
+  struct TFixup {
+    TuiPersistent* Object;
+    const TuiPropertyInfo* Property;
+    std::string Name;
+  };
+  TuiComponent* FindByName(std::string_view Name) const;
+
+  TuiComponent& FRoot;
+  TuiComponent* FOwner;
+  std::vector<std::unique_ptr<TObjectTarget>> FTargets;
+  std::vector<TFixup> FFixups;
+};
+
+// Binds an event to the root's method of that name. A designer (and a tool
+// reading a layout without its program) keeps the bare name instead.
+void ReadEvent(TuiPersistent& Target, const TuiPropertyInfo& P, TuiStreamReader& R, TReadContext& Context) {
+  auto* component = dynamic_cast<TuiComponent*>(&Target);
+  if (!component) Raise(uxMsgInvalidPropertyValue);
+  if (R.NextValue() == vtNil) {
+    R.ReadValueType();
+    P.Set(Target, std::string());
+    return;
+  }
+  if (R.NextValue() != vtIdent) Raise(uxMsgInvalidPropertyValue);
+  const std::string name = R.ReadIdent();
+  TuiComponent& root = Context.Root();
+  if (const TuiMethodInfo* m = root.ClassInfo().FindMethod(name)) {
+    if (*m->Type != *P.EventType) Raise(uxMsgInvalidPropertyValue);
+    m->Bind(root, P.EventSlot(Target));
+  } else if (!root.IsDesigning()) {
+    Raise(uxMsgInvalidPropertyValue);
+  }
+  component->SetEventHandlerName(P.Name, name);
+}
+
+// Resolves Path from Object the way a stream names properties: every name but
+// the last must be a published property holding a persistent object.
+void ReadInto(TuiPersistent& Object, std::string_view Path, TuiStreamReader& R, TReadContext& Context) {
+  const TuiPropertyRef ref = FindPropertyPath(Object, Path, uxPathStrict);
+  if (ref.Error == peNoProperty) Raise(uxMsgPropertyDoesNotExist, Path);
+  if (ref.Error == peNotObject) Raise(uxMsgInvalidPropertyPath);
+  TuiPersistent& target = *ref.Object;
+  const TuiPropertyInfo* p = ref.Property;
+  switch (p->Kind) {
+    case pkCollection: {
+      auto* collection = dynamic_cast<TuiCollection*>(std::get<TuiPersistent*>(p->Get(target)));
+      if (!collection) Raise(uxMsgInvalidPropertyValue);
+      ReadCollection(*collection, R, Context);
+      return;
+    }
+    case pkObject:
+      Raise(uxMsgInvalidPropertyValue);
+    case pkEvent:
+      ReadEvent(target, *p, R, Context);
+      return;
+    case pkReference:
+      if (p->ReadOnly()) Raise(uxMsgPropertyReadOnly);
+      if (R.NextValue() == vtNil) {
+        R.ReadValueType();
+        p->Set(target, TuiPropValue(static_cast<TuiPersistent*>(nullptr)));
+        return;
+      }
+      if (R.NextValue() != vtIdent) Raise(uxMsgInvalidPropertyValue);
+      // The component may come later in the stream.
+      Context.AddFixup(target, *p, R.ReadIdent());
+      return;
+    default:
+      break;
+  }
+  if (p->ReadOnly()) Raise(uxMsgPropertyReadOnly);
+  TuiPropValue value = ReadValueFor(*p, R);
+  p->Set(target, value);
+}
 
 class TObjectTarget final : public IuxStreamReadTarget {
  public:
-  TObjectTarget(TReadContext& Context, TuiObject& Object) : FContext(Context), FObject(Object) {}
+  TObjectTarget(TReadContext& Context, TuiComponent& Object) : FContext(Context), FObject(Object) {}
   void StreamSetHeader(const TuiObjectHeader& Header) override { FObject.SetName(Header.Name); }
   void StreamReadProperty(std::string_view Path, TuiStreamReader& Reader) override {
-    ReadInto(FObject, Path, Reader);
+    ReadInto(FObject, Path, Reader, FContext);
   }
   IuxStreamReadTarget& StreamCreateChild(const TuiObjectHeader& Header) override;
   void StreamLoaded() override {
+    // The root comes first: references are set before anything completes.
+    if (&FObject == &FContext.Root()) FContext.ResolveFixups();
     FObject.SetLoading(false);
     FObject.Loaded();
   }
-  TuiObject& Object() { return FObject; }
+  TuiComponent& Object() { return FObject; }
 
  private:
   TReadContext& FContext;
-  TuiObject& FObject;
+  TuiComponent& FObject;
 };
 
-class TReadContext {
- public:
-  explicit TReadContext(TuiComponent* Owner) : FOwner(Owner) {}
-  TObjectTarget& Target(TuiObject& Object) {
-    Object.SetLoading(true);
-    FTargets.push_back(std::make_unique<TObjectTarget>(*this, Object));
-    return *FTargets.back();
-  }
-  TuiComponent* Owner() const { return FOwner; }
-  // After a failed read nothing may stay in the loading state.
-  void EndLoadingAll() {
-    for (auto& t : FTargets) t->Object().SetLoading(false);
-  }
+TObjectTarget& TReadContext::Target(TuiComponent& Object) {
+  Object.SetLoading(true);
+  FTargets.push_back(std::make_unique<TObjectTarget>(*this, Object));
+  return *FTargets.back();
+}
 
- private:
-  TuiComponent* FOwner;
-  std::vector<std::unique_ptr<TObjectTarget>> FTargets;
-};
+void TReadContext::EndLoadingAll() {
+  for (auto& t : FTargets) t->Object().SetLoading(false);
+}
+
+TuiComponent* TReadContext::FindByName(std::string_view Name) const {
+  for (const auto& t : FTargets)
+    if (SameText(t->Object().Name(), Name)) return &t->Object();
+  if (TuiComponent* c = FRoot.FindComponent(Name)) return c;
+  if (FOwner)
+    if (TuiComponent* c = FOwner->FindComponent(Name)) return c;
+  return nullptr;
+}
+
+void TReadContext::ResolveFixups() {
+  std::vector<TFixup> fixups;
+  fixups.swap(FFixups);
+  for (const TFixup& f : fixups) {
+    TuiComponent* found = FindByName(f.Name);
+    if (!found) continue;
+    try {
+      f.Property->Set(*f.Object, TuiPropValue(static_cast<TuiPersistent*>(found)));
+    } catch (const std::exception&) {
+      // A component of the wrong class is as good as a name that is not there.
+    }
+  }
+}
 
 IuxStreamReadTarget& TObjectTarget::StreamCreateChild(const TuiObjectHeader& Header) {
   const TuiClassInfo* info = TuiClassRegistry::Instance().Find(Header.ClassName);
   if (!info || !info->CanCreate()) Raise(uxMsgClassNotFound, Header.ClassName);
   TuiPersistent* created = info->Create(FContext.Owner());
-  auto* child = dynamic_cast<TuiObject*>(created);
+  auto* child = dynamic_cast<TuiComponent*>(created);
   if (!child) {
-    delete created;
+    delete created;  // a persistent object that is no component: nothing links it yet
     Raise(uxMsgClassNotFound, Header.ClassName);
   }
-  child->SetParentComponent(&FObject);
-  // An ownerless child belongs to the tree: its parent frees it.
+  try {
+    child->SetParentComponent(&FObject);
+  } catch (...) {
+    delete child;
+    throw;
+  }
+  // Something must free what was read: its owner, or its parent in a tree
+  // (a root freed by its host); otherwise the stream's root takes it over.
+  auto* node = dynamic_cast<TuiObject*>(child);
+  const bool held = child->Owner() || (node && (node->Parent() || node->Scene()));
+  if (!held) FContext.Root().InsertComponent(child);
   return FContext.Target(*child);
 }
 
@@ -235,6 +327,9 @@ void WriteValue(const TuiPropertyInfo& P, const TuiPropValue& V, TuiStreamWriter
     case pkEvent:
       W.WriteIdent(std::get<std::string>(V));
       break;
+    case pkReference:
+      W.WriteIdent(dynamic_cast<TuiComponent*>(std::get<TuiPersistent*>(V))->Name());
+      break;
     case pkObject:
     case pkCollection:
       break;
@@ -275,36 +370,33 @@ void WriteProperties(const TuiPersistent& Object, const std::string& Prefix, Tui
 
 class TObjectSource final : public IuxStreamWriteSource {
  public:
-  explicit TObjectSource(const TuiObject& Object) : FObject(Object) {}
+  TObjectSource(const TuiComponent& Object, const TuiComponent& Root, bool Nameless = false)
+      : FObject(Object), FRoot(Root), FNameless(Nameless) {}
   TuiObjectHeader StreamHeader() const override {
     TuiObjectHeader h;
     h.ClassName = FObject.ClassName();
-    h.Name = FObject.Name();
+    if (!FNameless) h.Name = FObject.Name();
     return h;
   }
   void StreamWriteProperties(TuiStreamWriter& Writer) const override { WriteProperties(FObject, {}, Writer); }
   void StreamWriteChildren(TuiObjectWriter& Writer) const override {
-    if (FObject.IsContent()) return;
-    for (TuiObject* child : FObject.ChildList()) {
-      // A content holder's children are written as children of its parent,
-      // and the holder itself as a childless object.
-      if (child->IsContent())
-        for (TuiObject* grandchild : child->ChildList())
-          if (grandchild->Stored()) Writer.WriteObject(TObjectSource(*grandchild));
-      if (child->Stored()) Writer.WriteObject(TObjectSource(*child));
-    }
+    FObject.GetChildren([&](TuiComponent* Child) { Writer.WriteObject(TObjectSource(*Child, FRoot)); },
+                        &FRoot);
   }
 
  private:
-  const TuiObject& FObject;
+  const TuiComponent& FObject;
+  const TuiComponent& FRoot;
+  bool FNameless;
 };
 
 }  // namespace
 
-void ReadObjectData(std::string_view Data, TuiObject& Root, TuiComponent* Owner, const TuiReadHooks& Hooks) {
+void ReadObjectData(std::string_view Data, TuiComponent& Root, TuiComponent* Owner,
+                    const TuiReadHooks& Hooks) {
   TuiStreamReader reader(Data);
   TuiObjectReader objects(reader);
-  TReadContext context(Owner);
+  TReadContext context(Root, Owner);
   if (Hooks.OnSetName)
     objects.OnSetName = [&](TuiObjectReader*, IuxStreamReadTarget& Target, std::string& Name) {
       Hooks.OnSetName(&static_cast<TObjectTarget&>(Target).Object(), Name);
@@ -321,10 +413,10 @@ void ReadObjectData(std::string_view Data, TuiObject& Root, TuiComponent* Owner,
   }
 }
 
-std::string WriteObjectData(const TuiObject& Root) {
+std::string WriteObjectData(const TuiComponent& Root) {
   TuiStreamWriter writer;
   TuiObjectWriter objects(writer);
-  objects.WriteRoot(TObjectSource(Root));
+  objects.WriteRoot(TObjectSource(Root, Root));
   return writer.TakeData();
 }
 
@@ -351,21 +443,9 @@ void TuiObject::LoadFromStream(std::string_view Data) {
 }
 
 std::string TuiObject::SaveToStream() const {
-  // The name is left out by writing through a copy of the header.
-  struct TNameless final : IuxStreamWriteSource {
-    TObjectSource Source;
-    explicit TNameless(const TuiObject& O) : Source(O) {}
-    TuiObjectHeader StreamHeader() const override {
-      TuiObjectHeader h = Source.StreamHeader();
-      h.Name.clear();
-      return h;
-    }
-    void StreamWriteProperties(TuiStreamWriter& W) const override { Source.StreamWriteProperties(W); }
-    void StreamWriteChildren(TuiObjectWriter& W) const override { Source.StreamWriteChildren(W); }
-  };
   TuiStreamWriter writer;
   TuiObjectWriter objects(writer);
-  objects.WriteRoot(TNameless(*this));
+  objects.WriteRoot(TObjectSource(*this, *this, true));
   return writer.TakeData();
 }
 
@@ -378,7 +458,10 @@ TuiObject* TuiObject::CloneObject(TuiComponent* NewOwner) const {
   TuiPersistent* created = ClassInfo().Create(NewOwner);
   auto* copy = dynamic_cast<TuiObject*>(created);
   if (!copy) {
-    delete created;
+    if (auto* c = dynamic_cast<TuiComponent*>(created))
+      c->Free();
+    else
+      delete created;
     return nullptr;
   }
   try {
@@ -398,7 +481,10 @@ TuiObject* TuiObject::CreateObjectFromStream(TuiComponent* Owner, std::string_vi
     TuiPersistent* created = info->Create(Owner);
     object = dynamic_cast<TuiObject*>(created);
     if (!object) {
-      delete created;
+      if (auto* c = dynamic_cast<TuiComponent*>(created))
+        c->Free();
+      else
+        delete created;
       return nullptr;
     }
     object->LoadFromStream(Data);

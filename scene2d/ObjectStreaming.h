@@ -20,13 +20,18 @@ struct TuiReadHooks {
 };
 
 // Reads binary stream data into the existing Root, creating its descendants
-// with Owner as their owner, then completes loading of every object read, in
-// reading order. Errors are EuxReadError with the reader's messages.
-void ReadObjectData(std::string_view Data, TuiObject& Root, TuiComponent* Owner,
+// with Owner as their owner (a descendant that nothing else holds is taken
+// over by Root), resolves the component references by name once everything is
+// in, then completes loading of every object read, in reading order. Events
+// are bound to Root's methods of the stored names; a Root in design state
+// keeps names it has no method for. Errors are EuxReadError with the reader's
+// messages.
+void ReadObjectData(std::string_view Data, TuiComponent& Root, TuiComponent* Owner,
                     const TuiReadHooks& Hooks = {});
 
-// Binary stream data of Root with its stored properties and stored children.
-std::string WriteObjectData(const TuiObject& Root);
+// Binary stream data of Root with its stored properties and the components it
+// writes under itself (GetChildren), recursively.
+std::string WriteObjectData(const TuiComponent& Root);
 
 // The class name of the root record in binary stream data.
 std::string PeekObjectClassName(std::string_view Data);

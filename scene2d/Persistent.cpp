@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "scene2d/Errors.h"
+#include "scene2d/PropertyHandle.h"
 
 bool SameText(std::string_view A, std::string_view B) {
   return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char x, char y) {
@@ -32,7 +33,7 @@ TuiPropValue TuiPersistent::GetProperty(std::string_view Path) {
 void TuiPersistent::SetProperty(std::string_view Path, const TuiPropValue& Value) {
   TuiPropertyRef ref = Resolve(*this, Path);
   if (ref.Property->ReadOnly()) throw EuxError("Property is read-only");
-  ref.Property->Set(*ref.Object, Value);
+  ref.Property->Set(*ref.Object, uxConvertPropValue(*ref.Property, Value));
 }
 
 UX_IMPLEMENT_CLASS(TuiComponent)
@@ -42,27 +43,60 @@ TuiComponent::TuiComponent(TuiComponent* Owner) {
 }
 
 TuiComponent::~TuiComponent() {
+  if (!FTornDown) {
+    BeginDestroy();
+    TuiComponent::BeforeDestruction();
+  }
+}
+
+void TuiComponent::operator delete(TuiComponent* P, std::destroying_delete_t) {
+  // The memory starts at the most derived object, which need not be here.
+  void* memory = dynamic_cast<void*>(P);
+  if (!P->FTornDown && !P->IsDestroying()) {
+    P->BeginDestroy();
+    P->BeforeDestruction();
+  }
+  P->~TuiComponent();
+  ::operator delete(memory);
+}
+
+void TuiComponent::BeforeDestruction() {
   BeginDestroy();
-  // Tell every holder of a reference to this component, then forget the links
-  // in both directions so nobody tells us anything later.
+  // Tell every holder of a reference to this component, one at a time, and
+  // forget the link in both directions first, so that a holder freed by
+  // another's reaction is never told.
   while (!FFreeNotifies.empty()) {
     TuiComponent* other = FFreeNotifies.back();
     FFreeNotifies.pop_back();
     std::erase(other->FFreeNotifies, this);
     other->Notification(this, opRemove);
   }
-  // Owned components go first, last created first.
-  while (!FComponents.empty()) delete FComponents.back();
+  // Owned components go first, last created first; each is off the list
+  // before it is freed, so its own teardown finds nothing to remove.
+  while (!FComponents.empty()) {
+    TuiComponent* c = FComponents.back();
+    FComponents.pop_back();
+    c->FOwner = nullptr;
+    Notification(c, opRemove);
+    delete c;
+  }
   if (FOwner) FOwner->RemoveComponent(this);
+  FTornDown = true;
 }
 
 void TuiComponent::InsertComponent(TuiComponent* C) {
+  if (!C || C->FOwner) return;
   C->FOwner = this;
   FComponents.push_back(C);
 }
 
 void TuiComponent::RemoveComponent(TuiComponent* C) {
-  std::erase(FComponents, C);
+  // Owners free their components last created first: search from the end.
+  for (size_t i = FComponents.size(); i > 0; --i)
+    if (FComponents[i - 1] == C) {
+      FComponents.erase(FComponents.begin() + std::ptrdiff_t(i - 1));
+      break;
+    }
   C->FOwner = nullptr;
   Notification(C, opRemove);
 }
@@ -89,3 +123,29 @@ void TuiComponent::RemoveFreeNotification(TuiComponent* Other) {
 }
 
 void TuiComponent::Notification(TuiComponent*, TuiOperation) {}
+
+void TuiComponent::GetChildren(const std::function<void(TuiComponent*)>& Proc,
+                               const TuiComponent* Root) const {
+  if (Root != this) return;
+  for (TuiComponent* c : FComponents)
+    if (!c->HasParent() && c->Stored()) Proc(c);
+}
+
+const std::string& TuiComponent::EventHandlerName(std::string_view Event) const {
+  static const std::string none;
+  for (const auto& [event, handler] : FEventNames)
+    if (event == Event) return handler;
+  return none;
+}
+
+void TuiComponent::SetEventHandlerName(std::string_view Event, const std::string& Handler) {
+  for (auto it = FEventNames.begin(); it != FEventNames.end(); ++it)
+    if (it->first == Event) {
+      if (Handler.empty())
+        FEventNames.erase(it);
+      else
+        it->second = Handler;
+      return;
+    }
+  if (!Handler.empty()) FEventNames.emplace_back(std::string(Event), Handler);
+}

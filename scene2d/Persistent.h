@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,11 +48,23 @@ enum TuiOperation : uint8_t { opInsert, opRemove };
 // owns when it is destroyed; a component freed earlier leaves its owner's list
 // first. Components that refer to one another without owning ask for a free
 // notification and are told through Notification(..., opRemove).
+//
+// Destruction has one path. However a heap component is freed (its owner, its
+// parent, a root holder, Free or a plain delete), BeforeDestruction runs first,
+// while the object is still whole: each class tells the others it is leaving
+// and frees what it owns there, then calls the inherited one. Only then do the
+// destructors run. A component that lives on the stack or inside another
+// object gets the same teardown from the base destructors.
 class TuiComponent : public TuiPersistent {
   UX_CLASS(TuiComponent, TuiPersistent)
  public:
   explicit TuiComponent(TuiComponent* Owner);
   ~TuiComponent() override;
+
+  // The one way to free a component; the same as delete.
+  void Free() { delete this; }
+  // Runs BeforeDestruction, then the destructors, then releases the memory.
+  void operator delete(TuiComponent* P, std::destroying_delete_t);
 
   TuiComponent* Owner() const { return FOwner; }
   const std::string& Name() const { return FName; }
@@ -66,14 +80,36 @@ class TuiComponent : public TuiPersistent {
   void SetDesigning(bool Value) { SetState(csDesigning, Value); }
 
   int ComponentCount() const { return int(FComponents.size()); }
-  TuiComponent* Components(int Index) const { return FComponents[Index]; }
+  TuiComponent* Components(int Index) const { return FComponents[size_t(Index)]; }
   // The owned component of that name (case-insensitive), or none.
   TuiComponent* FindComponent(std::string_view Name) const;
+  // Takes over a component that has no owner.
+  void InsertComponent(TuiComponent* C);
 
   // Ask to be told (Notification) when Other is freed; asked once per pair.
   void FreeNotification(TuiComponent* Other);
   void RemoveFreeNotification(TuiComponent* Other);
   virtual void Notification(TuiComponent* Component, TuiOperation Operation);
+
+  // ---- the stream side ----
+  // The components a stream writes under this one, in order. Root is the
+  // stream's root: the root also writes the components it owns that have no
+  // parent of their own (timers and other non-visual helpers).
+  virtual void GetChildren(const std::function<void(TuiComponent*)>& Proc, const TuiComponent* Root) const;
+  // True for components that a stream writes under a parent rather than under
+  // their owner.
+  virtual bool HasParent() const { return false; }
+  // The component a stream writes this one under.
+  virtual TuiComponent* GetParentComponent() const { return nullptr; }
+  // Used by the stream reader to attach a freshly read component.
+  virtual void SetParentComponent(TuiComponent*) {}
+  // False for components their parent leaves out of streams.
+  virtual bool Stored() const { return true; }
+
+  // The name of the root's method an event of this component is bound to, as
+  // a stream keeps it; empty when the event was bound by code or not at all.
+  const std::string& EventHandlerName(std::string_view Event) const;
+  void SetEventHandlerName(std::string_view Event, const std::string& Handler);
 
   static void DefineProperties(TuiClassBuilder<TuiComponent>& C) {
     C.Property("Name", &TuiComponent::Name, &TuiComponent::SetName).Stored = false;
@@ -81,21 +117,28 @@ class TuiComponent : public TuiPersistent {
   }
 
  protected:
-  // Marks the object as being destroyed; the most derived destructor calls it
-  // first so every base destructor sees the flag.
+  // Tells every holder of a free notification, frees the owned components
+  // (last created first) and leaves the owner. Overrides do their own part
+  // first and call this last.
+  virtual void BeforeDestruction();
+  // True once BeforeDestruction has run to its end; base destructors use it to
+  // tear down components that were not freed through delete.
+  bool TornDown() const { return FTornDown; }
+  // Marks the object as being destroyed.
   void BeginDestroy() { FState |= csDestroying; }
 
  private:
   void SetState(uint8_t Flag, bool Value) { FState = Value ? (FState | Flag) : (FState & ~Flag); }
-  void InsertComponent(TuiComponent* C);
   void RemoveComponent(TuiComponent* C);
 
   TuiComponent* FOwner = nullptr;
   std::string FName;
   int32_t FTag = 0;
   uint8_t FState = 0;
-  std::vector<TuiComponent*> FComponents;    // owned
-  std::vector<TuiComponent*> FFreeNotifies;  // both directions, as links go
+  bool FTornDown = false;
+  std::vector<TuiComponent*> FComponents;                        // owned
+  std::vector<TuiComponent*> FFreeNotifies;                      // both directions, as links go
+  std::vector<std::pair<std::string, std::string>> FEventNames;  // event, handler
 };
 
 // Case-insensitive comparison of ASCII names.

@@ -74,3 +74,43 @@ class TuiSceneList {
   static void Unregister(IuxScene* Scene);
   static const std::vector<IuxScene*>& Scenes();
 };
+
+// What every host does with its roots, for hosts to build on: keeps the list,
+// registers the host in the scene list, and when the host goes, detaches the
+// roots it still has, so that no root ever tells a dead host it is leaving.
+// Hosts that own their roots free them first (FreeRoots).
+class TuiSceneHost : public IuxScene {
+ public:
+  TuiSceneHost();
+  ~TuiSceneHost() override;
+  TuiSceneHost(const TuiSceneHost&) = delete;
+  TuiSceneHost& operator=(const TuiSceneHost&) = delete;
+
+  int RootCount() const { return int(FRoots.size()); }
+  TuiObject* Roots(int Index) const { return FRoots[size_t(Index)]; }
+
+  // Detaches the object from any parent, appends it to the roots, gives it
+  // this host and asks for its repaint.
+  void AddObject(TuiVisualObject* Object) override;
+  // Repaints the area, takes the host away from the object, tells the host's
+  // component, and drops it from the roots.
+  void RemoveObject(TuiObject* Object) override;
+  TuiObject* GetRoot() override { return FRoots.empty() ? nullptr : FRoots.front(); }
+
+  // Run-time hosts have no designer.
+  void InsertObject(const char*) override {}
+  bool GetDesignTime() override { return false; }
+  TuiObject* GetSelected() override { return nullptr; }
+  TuiObject* GetDesignDropTarget() override { return nullptr; }
+  void SetDesignDblClick(TuiObject*) override {}
+  void SetSelected(TuiVisualObject*) override {}
+  bool BeginTextInput(TuiControl*) override { return false; }
+  bool EndTextInput(TuiControl*) override { return false; }
+
+ protected:
+  // Frees every root, last first.
+  void FreeRoots();
+
+ private:
+  std::vector<TuiObject*> FRoots;
+};

@@ -83,9 +83,13 @@ TuiVisualObject::TuiVisualObject(TuiComponent* Owner)
 }
 
 TuiVisualObject::~TuiVisualObject() {
-  // The parent and the host must see a whole visual object leave, before the
-  // holders below go.
-  DestroyLinks();
+  // Only objects that were not freed through delete (on the stack, inside
+  // another object) get here with their links up; the parent and the host
+  // must still see a visual object leave, before the holders below go.
+  if (!TornDown()) {
+    BeginDestroy();
+    BeforeDestruction();
+  }
 }
 
 template <class F>
@@ -445,7 +449,7 @@ void TuiVisualObject::ChildRemoving(TuiObject* Child) {
 }
 
 void TuiVisualObject::ChildRemoved(TuiObject* Child) {
-  RecomputeChildFlags();
+  FChildFlagsStale = true;
   if (TuiVisualObject* c = Child->Visual()) {
     // It is a root now, or about to join another parent.
     c->OpacityChanged();
@@ -454,7 +458,9 @@ void TuiVisualObject::ChildRemoved(TuiObject* Child) {
   }
 }
 
-void TuiVisualObject::RecomputeChildFlags() {
+void TuiVisualObject::RefreshChildFlags() const {
+  if (!FChildFlagsStale) return;
+  FChildFlagsStale = false;
   FHasAlignedChildren = false;
   FHasEffects = false;
   for (TuiObject* c : ChildList()) {

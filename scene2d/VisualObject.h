@@ -192,7 +192,10 @@ class TuiVisualObject : public TuiObject {
   bool IsDragOver() const { return FIsDragOver; }
   bool IsFocused() const { return FIsFocused; }
   bool IsVisible() const { return FVisible; }
-  bool HasEffects() const { return FHasEffects; }
+  bool HasEffects() const {
+    RefreshChildFlags();
+    return FHasEffects;
+  }
 
   // ---- alignment ----
   // Places the aligned children. Does nothing while the object is being
@@ -290,7 +293,9 @@ class TuiVisualObject : public TuiObject {
   void GeometryHolderChanged();
   void EnabledChanged();
   void SetUpdateCountTree(int Value);
-  void RecomputeChildFlags();
+  // The flags are exact again after the next refresh; a removal only marks
+  // them, so freeing many children never rescans their siblings.
+  void RefreshChildFlags() const;
   template <class F>
   void ForVisualSubtree(F&& Action);
 
@@ -318,8 +323,9 @@ class TuiVisualObject : public TuiObject {
   bool FAbsoluteEnabledStale = true;
   int FUpdateCount = 0;
   bool FRealigning = false;
-  bool FHasAlignedChildren = false;
-  bool FHasEffects = false;
+  mutable bool FHasAlignedChildren = false;
+  mutable bool FHasEffects = false;
+  mutable bool FChildFlagsStale = false;
   bool FLocked = false;
   bool FDesignHide = false;
   // Set while alignment writes Position, whose change must not rebuild the

@@ -56,8 +56,9 @@ class TTestThing : public TuiObject {
   void SetText(const std::string& V) { FText = V; }
   TuiPosition* Position() const { return FPosition.get(); }
   TuiCollection* Points() const { return FPoints.get(); }
-  const std::string& OnClick() const { return FOnClick; }
-  void SetOnClick(const std::string& V) { FOnClick = V; }
+  std::function<void(TuiObject*)> OnClick;
+  std::string Clicked;
+  void HandleClick(TuiObject* Sender) { Clicked += Sender->Name() + ";"; }
   int LoadedCalls = 0;
   std::string LoadedOrder;
   void Loaded() override { LoadedOrder += Name() + ";"; }
@@ -70,7 +71,8 @@ class TTestThing : public TuiObject {
     C.Property("Text", &TTestThing::Text, &TTestThing::SetText);
     C.Object("Position", &TTestThing::Position);
     C.Collection("Points", &TTestThing::Points);
-    C.Event("OnClick", &TTestThing::OnClick, &TTestThing::SetOnClick);
+    C.Event("OnClick", &TTestThing::OnClick);
+    C.Method("AClick", &TTestThing::HandleClick);
   }
 
  private:
@@ -81,7 +83,6 @@ class TTestThing : public TuiObject {
   std::string FText;
   std::unique_ptr<TuiPosition> FPosition;
   std::unique_ptr<TuiCollection> FPoints;
-  std::string FOnClick;
 };
 UX_IMPLEMENT_CLASS(TTestThing)
 
@@ -117,7 +118,7 @@ TEST(ObjectStreaming, WritesOnlyWhatDiffersFromDefaultsAndReadsItBack) {
   a->SetCount(-300);
   a->SetText("On");
   a->Position()->SetPoint({14, 31});
-  a->SetOnClick("AClick");
+  a->SetProperty("OnClick", std::string("AClick"));
   auto* p = static_cast<TTestPoint*>(a->Points()->Add());
   p->SetColor("#FFFF0000");
   p->SetOffset(0.25f);
@@ -143,7 +144,10 @@ TEST(ObjectStreaming, WritesOnlyWhatDiffersFromDefaultsAndReadsItBack) {
   EXPECT_EQ(ca->Count(), -300);
   EXPECT_EQ(ca->Text(), "On");
   EXPECT_EQ(ca->Position()->Point(), (TuiPoint{14, 31}));
-  EXPECT_EQ(ca->OnClick(), "AClick");
+  // The handler is bound to the reading root's method of that name.
+  ASSERT_TRUE(ca->OnClick);
+  ca->OnClick(ca);
+  EXPECT_EQ(copy.Clicked, "A;");
   ASSERT_EQ(ca->Points()->Count(), 2);
   EXPECT_EQ(static_cast<TTestPoint*>(ca->Points()->Items(0))->Offset(), 0.25f);
   EXPECT_EQ(static_cast<TTestPoint*>(ca->Points()->Items(1))->Color(), "#FF0000FF");
