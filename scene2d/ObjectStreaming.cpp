@@ -120,7 +120,9 @@ class TObjectTarget;
 // objects read, the component references to resolve once everything is in.
 class TReadContext {
  public:
-  TReadContext(TuiComponent& Root, TuiComponent* Owner) : FRoot(Root), FOwner(Owner) {}
+  TReadContext(TuiComponent& Root, TuiComponent* Owner, bool KeepUnboundHandlers)
+      : FRoot(Root), FOwner(Owner), FKeepUnboundHandlers(KeepUnboundHandlers) {}
+  bool KeepUnboundHandlers() const { return FKeepUnboundHandlers || FRoot.IsDesigning(); }
   TObjectTarget& Target(TuiComponent& Object);
   TuiComponent& Root() const { return FRoot; }
   TuiComponent* Owner() const { return FOwner; }
@@ -143,6 +145,7 @@ class TReadContext {
 
   TuiComponent& FRoot;
   TuiComponent* FOwner;
+  bool FKeepUnboundHandlers;
   std::vector<std::unique_ptr<TObjectTarget>> FTargets;
   std::vector<TFixup> FFixups;
 };
@@ -163,7 +166,7 @@ void ReadEvent(TuiPersistent& Target, const TuiPropertyInfo& P, TuiStreamReader&
   if (const TuiMethodInfo* m = root.ClassInfo().FindMethod(name)) {
     if (*m->Type != *P.EventType) Raise(uxMsgInvalidPropertyValue);
     m->Bind(root, P.EventSlot(Target));
-  } else if (!root.IsDesigning()) {
+  } else if (!Context.KeepUnboundHandlers()) {
     Raise(uxMsgInvalidPropertyValue);
   }
   component->SetEventHandlerName(P.Name, name);
@@ -396,7 +399,7 @@ void ReadObjectData(std::string_view Data, TuiComponent& Root, TuiComponent* Own
                     const TuiReadHooks& Hooks) {
   TuiStreamReader reader(Data);
   TuiObjectReader objects(reader);
-  TReadContext context(Root, Owner);
+  TReadContext context(Root, Owner, Hooks.KeepUnboundHandlers);
   if (Hooks.OnSetName)
     objects.OnSetName = [&](TuiObjectReader*, IuxStreamReadTarget& Target, std::string& Name) {
       Hooks.OnSetName(&static_cast<TObjectTarget&>(Target).Object(), Name);

@@ -17,6 +17,9 @@ struct TuiReadHooks {
   std::function<void(TuiComponent* Object, std::string& Name)> OnSetName;
   // Called with each property error; setting Handled skips the value.
   std::function<void(const std::string& Message, bool& Handled)> OnError;
+  // Keeps a handler name the root has no method for, as a designer does,
+  // instead of raising.
+  bool KeepUnboundHandlers = false;
 };
 
 // Reads binary stream data into the existing Root, creating its descendants

@@ -60,6 +60,14 @@ void TuiComponent::operator delete(TuiComponent* P, std::destroying_delete_t) {
   ::operator delete(memory);
 }
 
+void* TuiComponent::operator new(size_t Size) {
+  return ::operator new(Size);
+}
+
+void TuiComponent::operator delete(void* Memory) noexcept {
+  ::operator delete(Memory);
+}
+
 void TuiComponent::BeforeDestruction() {
   BeginDestroy();
   // Tell every holder of a reference to this component, one at a time, and
@@ -128,7 +136,7 @@ void TuiComponent::GetChildren(const std::function<void(TuiComponent*)>& Proc,
                                const TuiComponent* Root) const {
   if (Root != this) return;
   for (TuiComponent* c : FComponents)
-    if (!c->HasParent() && c->Stored()) Proc(c);
+    if (!c->GetParentComponent() && c->Stored()) Proc(c);
 }
 
 const std::string& TuiComponent::EventHandlerName(std::string_view Event) const {

@@ -65,6 +65,10 @@ class TuiComponent : public TuiPersistent {
   void Free() { delete this; }
   // Runs BeforeDestruction, then the destructors, then releases the memory.
   void operator delete(TuiComponent* P, std::destroying_delete_t);
+  // The allocation that pairs with it, and the release of memory whose
+  // constructor threw, where there is no object to destroy.
+  static void* operator new(size_t Size);
+  static void operator delete(void* Memory) noexcept;
 
   TuiComponent* Owner() const { return FOwner; }
   const std::string& Name() const { return FName; }
@@ -94,7 +98,7 @@ class TuiComponent : public TuiPersistent {
   // ---- the stream side ----
   // The components a stream writes under this one, in order. Root is the
   // stream's root: the root also writes the components it owns that have no
-  // parent of their own (timers and other non-visual helpers).
+  // parent to be written under (timers and other non-visual helpers).
   virtual void GetChildren(const std::function<void(TuiComponent*)>& Proc, const TuiComponent* Root) const;
   // True for components that a stream writes under a parent rather than under
   // their owner.

@@ -62,6 +62,28 @@ void TuiVisualObject::DefineProperties(TuiClassBuilder<TuiVisualObject>& C) {
   C.Object("Scale", &V::Scale);
   C.Property("Visible", &V::Visible, &V::SetVisible, true);
   C.Property("DesignHide", &V::DesignHide, &V::SetDesignHide, false);
+  // Streams bind these to the methods of the form they are read into.
+  C.Event("OnMouseDown", &V::OnMouseDown);
+  C.Event("OnMouseUp", &V::OnMouseUp);
+  C.Event("OnMouseMove", &V::OnMouseMove);
+  C.Event("OnMouseWheel", &V::OnMouseWheel);
+  C.Event("OnClick", &V::OnClick);
+  C.Event("OnDblClick", &V::OnDblClick);
+  C.Event("OnCanFocused", &V::OnCanFocused);
+  C.Event("OnEnterFocus", &V::OnEnterFocus);
+  C.Event("OnKillFocus", &V::OnKillFocus);
+  C.Event("OnMouseEnter", &V::OnMouseEnter);
+  C.Event("OnMouseLeave", &V::OnMouseLeave);
+  C.Event("OnBeforePaint", &V::OnBeforePaint);
+  C.Event("OnPaint", &V::OnPaint);
+  C.Event("OnDragEnter", &V::OnDragEnter);
+  C.Event("OnDragDrop", &V::OnDragDrop);
+  C.Event("OnDragLeave", &V::OnDragLeave);
+  C.Event("OnDragOver", &V::OnDragOver);
+  C.Event("OnDragEnd", &V::OnDragEnd);
+  C.Event("OnKeyDown", &V::OnKeyDown);
+  C.Event("OnKeyUp", &V::OnKeyUp);
+  C.Event("OnApplyResource", &V::OnApplyResource);
 }
 
 TuiVisualObject::TuiVisualObject(TuiComponent* Owner)

@@ -199,9 +199,13 @@ int ThroughObjects(const std::string& In, const std::string& Out) {
   try {
     const std::string className = PeekObjectClassName(stream);
     const TuiClassInfo* info = TuiClassRegistry::Instance().Find(className);
-    TuiObject* root = info ? dynamic_cast<TuiObject*>(info->Create(&window)) : nullptr;
+    TuiComponent* root = info ? dynamic_cast<TuiComponent*>(info->Create(&window)) : nullptr;
     if (!root) throw EuxReadError("Class " + className + " not found");
-    ReadObjectData(stream, *root, &window);
+    // Without the program whose methods the handlers name, the names are kept
+    // as a designer keeps them.
+    TuiReadHooks hooks;
+    hooks.KeepUnboundHandlers = true;
+    ReadObjectData(stream, *root, &window, hooks);
     written = WriteObjectData(*root);
   } catch (const EuxError& e) {
     throw TFailure{Describe(In) + ": " + e.what()};
