@@ -105,4 +105,36 @@ void BM_LedRepaint(benchmark::State& state) {
 }
 BENCHMARK(BM_LedRepaint)->Unit(benchmark::kMicrosecond);
 
+// What the paint pass does around every object of every frame: one saved
+// state and its restore, with the fill a gradient and the stroke solid, as
+// most controls leave them.
+void BM_SaveRestore(benchmark::State& state) {
+  TuiCanvasCairo canvas(16, 16);
+  UseGradient(*canvas.Fill(), 0xFF586878, 0xFF303840, false);
+  canvas.SetStrokeThickness(1);
+  for (auto _ : state) {
+    const int32_t saved = canvas.SaveCanvas();
+    canvas.SetStrokeThickness(2);
+    canvas.RestoreCanvas(saved);
+    benchmark::DoNotOptimize(saved);
+  }
+}
+BENCHMARK(BM_SaveRestore);
+
+// The same, nested three deep as a control inside two panels.
+void BM_SaveRestoreNested(benchmark::State& state) {
+  TuiCanvasCairo canvas(16, 16);
+  canvas.Fill()->SetColorValue(0xFF202830);
+  for (auto _ : state) {
+    const int32_t a = canvas.SaveCanvas();
+    const int32_t b = canvas.SaveCanvas();
+    const int32_t c = canvas.SaveCanvas();
+    canvas.RestoreCanvas(c);
+    canvas.RestoreCanvas(b);
+    canvas.RestoreCanvas(a);
+    benchmark::DoNotOptimize(a + b + c);
+  }
+}
+BENCHMARK(BM_SaveRestoreNested);
+
 }  // namespace
