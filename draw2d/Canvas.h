@@ -113,7 +113,9 @@ class TuiCanvas : public TuiPersistent {
   TuiPaint FillPaint(const TuiBrushBox& Box, float Opacity) {
     return TuiPaint::ForFill(*FFill, Box, Opacity, FStrokeThickness);
   }
-  TuiPaint StrokePaint(const TuiRect& Box, float Opacity) { return TuiPaint::ForStroke(*FStroke, Box, Opacity); }
+  TuiPaint StrokePaint(const TuiRect& Box, float Opacity) {
+    return TuiPaint::ForStroke(*FStroke, Box, Opacity);
+  }
   TuiPaint TextPaint(const TuiRect& Rect, float Opacity) {
     return TuiPaint::ForText(*FFill, Rect, Opacity, FStrokeThickness);
   }

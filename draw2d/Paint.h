@@ -34,12 +34,12 @@ struct TuiBrushBox {
 };
 
 enum TuiPaintKind : uint8_t {
-  uxPaintNone,      // paints nothing
-  uxPaintSolid,     // Color
-  uxPaintLinear,    // Stops from Start (0) to Stop (1)
-  uxPaintRadial,    // Stops from the centre (0) to the edge (1) of the unit circle
-  uxPaintBitmap,    // Bitmap's pixels
-  uxPaintVisual,    // Visual paints itself into VisualRect
+  uxPaintNone,    // paints nothing
+  uxPaintSolid,   // Color
+  uxPaintLinear,  // Stops from Start (0) to Stop (1)
+  uxPaintRadial,  // Stops from the centre (0) to the edge (1) of the unit circle
+  uxPaintBitmap,  // Bitmap's pixels
+  uxPaintVisual,  // Visual paints itself into VisualRect
 };
 
 // What lies beyond a gradient's ends or a bitmap's edges.

@@ -72,9 +72,8 @@ cairo_pattern_t* FlipXTile(cairo_surface_t* Source, int Width, int Height) {
 cairo_pattern_t* BitmapPattern(const TuiPaint& P) {
   cairo_surface_t* surface = TuiCanvasCairo::BitmapSurface(*P.Bitmap);
   if (!surface) return nullptr;
-  cairo_pattern_t* p = P.Extend == uxExtendMirrorX
-                           ? FlipXTile(surface, P.Bitmap->Width(), P.Bitmap->Height())
-                           : cairo_pattern_create_for_surface(surface);
+  cairo_pattern_t* p = P.Extend == uxExtendMirrorX ? FlipXTile(surface, P.Bitmap->Width(), P.Bitmap->Height())
+                                                   : cairo_pattern_create_for_surface(surface);
   cairo_pattern_set_extend(p, Extend(P.Extend));
   if (SetBrushTransform(p, P.BrushToUser)) cairo_pattern_set_filter(p, CAIRO_FILTER_GOOD);
   return p;

@@ -94,7 +94,9 @@ const TuiCanvasClass& TuiCanvasCairo::CanvasClass() {
 // ---- construction and buffers ----
 
 TuiCanvasCairo::TuiCanvasCairo(int32_t Width, int32_t Height)
-    : TuiCanvas(true), FCairoMatrix(std::make_unique<cairo_matrix_t>()), FFonts(std::make_unique<TuiCairoFonts>()) {
+    : TuiCanvas(true),
+      FCairoMatrix(std::make_unique<cairo_matrix_t>()),
+      FFonts(std::make_unique<TuiCairoFonts>()) {
   cairo_matrix_init_identity(FCairoMatrix.get());
   ResizeBuffer(Width, Height);
   FontChanged();
@@ -132,7 +134,8 @@ cairo_surface_t* TuiCanvasCairo::BitmapSurface(TuiBitmap& Bitmap) {
   // The surface wraps the pixels; it only has to drop what it cached of them.
   if (!image->IsCurrent(Bitmap)) {
     const TuiPixelRect r = image->TakePending(Bitmap);
-    if (!r.IsEmpty()) cairo_surface_mark_dirty_rectangle(image->Surface, r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
+    if (!r.IsEmpty())
+      cairo_surface_mark_dirty_rectangle(image->Surface, r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
   }
   return image->Surface;
 }
