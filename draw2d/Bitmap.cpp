@@ -54,9 +54,7 @@ void TuiBitmap::DefineProperties(TuiClassBuilder<TuiBitmap>& C) {
 TuiBitmap::TuiBitmap() = default;
 
 TuiBitmap::TuiBitmap(int32_t Width, int32_t Height)
-    : FPixels(NewPixels(Width, Height)), FHeight(std::max(Height, 0)), FWidth(std::max(Width, 0)) {
-  FNeedsUpdate = true;
-}
+    : FPixels(NewPixels(Width, Height)), FHeight(std::max(Height, 0)), FWidth(std::max(Width, 0)) {}
 
 TuiBitmap::TuiBitmap(std::istream& Stream) {
   LoadFromStream(Stream);
@@ -65,6 +63,7 @@ TuiBitmap::TuiBitmap(std::istream& Stream) {
 TuiBitmap::~TuiBitmap() {
   FCanvas.reset();
   Fire(OnReleaseImage);
+  ReleaseImages();
 }
 
 uint32_t* TuiBitmap::Scanline(int32_t Y) {
@@ -79,12 +78,13 @@ const uint32_t* TuiBitmap::Scanline(int32_t Y) const {
 void TuiBitmap::ReplacePixels(int32_t Width, int32_t Height, std::unique_ptr<uint32_t[]> Pixels) {
   Fire(OnBeforeResize);
   Fire(OnReleaseImage);
-  FBackendImage = nullptr;
+  // The canvas first: its surface may be one of the images.
   FCanvas.reset();
+  ReleaseImages();
   FPixels = std::move(Pixels);
   FWidth = Width;
   FHeight = Height;
-  FNeedsUpdate = true;
+  ++FChangeCount;
   Fire(OnAfterResize);
 }
 
@@ -105,7 +105,7 @@ void TuiBitmap::AdoptPixels(int32_t Width, int32_t Height, std::unique_ptr<uint3
 }
 
 void TuiBitmap::Changed() {
-  FNeedsUpdate = true;
+  PixelsWritten(Bounds());
   Fire(OnChange);
 }
 
@@ -122,7 +122,7 @@ void TuiBitmap::ClearRect(const TuiRect& Rect, TuiColor Color) {
   if (left >= right || top >= bottom) return;
   TuiColor value = PremultiplyColor(Color);
   for (int32_t y = top; y < bottom; ++y) std::fill(Scanline(y) + left, Scanline(y) + right, value);
-  FNeedsUpdate = true;
+  PixelsWritten({left, top, right, bottom});
 }
 
 void TuiBitmap::Assign(const TuiPersistent* Source) {
@@ -295,6 +295,61 @@ TuiBitmap* TuiBitmap::ResolveBitmap() {
   if (!found || found->Bitmap() == this) return nullptr;
   SetResource(found);
   return found->Bitmap();
+}
+
+// ---- canvas and the backends' images ----
+
+bool TuiBitmapImage::IsCurrent(const TuiBitmap& Bitmap) const {
+  return Version == Bitmap.ChangeCount();
+}
+
+TuiPixelRect TuiBitmapImage::TakePending(const TuiBitmap& Bitmap) {
+  const TuiPixelRect pending = Pending;
+  Pending = {};
+  Version = Bitmap.ChangeCount();
+  return pending;
+}
+
+TuiBitmapImage* TuiBitmap::Image(const TuiClassInfo& Key) const {
+  for (const auto& [key, image] : FImages)
+    if (key == &Key) return image.get();
+  return nullptr;
+}
+
+TuiBitmapImage* TuiBitmap::SetImage(const TuiClassInfo& Key, std::unique_ptr<TuiBitmapImage> Image) {
+  auto it = std::find_if(FImages.begin(), FImages.end(), [&Key](const auto& E) { return E.first == &Key; });
+  if (!Image) {
+    if (it != FImages.end()) FImages.erase(it);
+    return nullptr;
+  }
+  Image->Version = FChangeCount;
+  Image->Pending = {};
+  if (it == FImages.end()) it = FImages.insert(FImages.end(), {&Key, nullptr});
+  it->second = std::move(Image);
+  return it->second.get();
+}
+
+void TuiBitmap::PixelsWritten(const TuiPixelRect& Rect, const TuiClassInfo* Writer) {
+  TuiPixelRect r{std::max(Rect.Left, 0), std::max(Rect.Top, 0), std::min(Rect.Right, FWidth),
+                 std::min(Rect.Bottom, FHeight)};
+  if (r.IsEmpty()) return;
+  ++FChangeCount;
+  for (auto& [key, image] : FImages) {
+    if (key == Writer) {
+      // Its image is the memory just written: still current, unless it
+      // already missed an earlier change.
+      if (image->Version == FChangeCount - 1) image->Version = FChangeCount;
+      continue;
+    }
+    image->Pending.Add(r);
+  }
+}
+
+void TuiBitmap::ReleaseImages() {
+  // Moved out first, so that an image's destructor sees the bitmap without it.
+  auto images = std::move(FImages);
+  FImages.clear();
+  images.clear();
 }
 
 // ---- canvas ----

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
@@ -7,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "scene2d/Colors.h"
@@ -17,6 +19,41 @@
 
 class TuiCanvas;
 class TuiBitmapObject;
+
+// A rectangle of whole pixels, right and bottom exclusive.
+struct TuiPixelRect {
+  int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+  bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
+  // The smallest rectangle holding both; an empty one adds nothing.
+  void Add(const TuiPixelRect& Other) {
+    if (Other.IsEmpty()) return;
+    if (IsEmpty()) {
+      *this = Other;
+      return;
+    }
+    Left = std::min(Left, Other.Left);
+    Top = std::min(Top, Other.Top);
+    Right = std::max(Right, Other.Right);
+    Bottom = std::max(Bottom, Other.Bottom);
+  }
+  friend bool operator==(const TuiPixelRect&, const TuiPixelRect&) = default;
+};
+
+// What a canvas backend makes of a bitmap's pixels and keeps in the bitmap:
+// a surface wrapping them, a texture holding a copy. The backend derives its
+// own and frees its resources in the destructor.
+class TuiBitmapImage {
+ public:
+  virtual ~TuiBitmapImage() = default;
+  // The bitmap's ChangeCount the image was last brought up to date with.
+  uint64_t Version = 0;
+  // The pixels changed since then; what a copy must upload again.
+  TuiPixelRect Pending;
+
+  bool IsCurrent(const TuiBitmap& Bitmap) const;
+  // Returns the pending rectangle and marks the image current.
+  TuiPixelRect TakePending(const TuiBitmap& Bitmap);
+};
 
 // The library's raster image: Width x Height words of premultiplied ARGB
 // (0xAARRGGBB, bytes B, G, R, A in memory; no channel above its alpha), rows
@@ -65,9 +102,10 @@ class TuiBitmap : public TuiPersistent {
   // Every pixel the premultiplied Color; OnChange.
   void Clear(TuiColor Color);
   // Left and Top truncated, Right and Bottom rounded (half to even), clipped to
-  // the bitmap; no OnChange, only the needs-update flag.
+  // the bitmap; no OnChange, only a counted change of that rectangle.
   void ClearRect(const TuiRect& Rect, TuiColor Color);
-  // Code that wrote into Bits() directly reports it here: needs update, OnChange.
+  // Code that wrote into Bits() directly reports it here: a counted change of
+  // every pixel, then OnChange.
   void Changed();
 
   // From another TuiBitmap: a source that resolves to a bitmap resource lends
@@ -129,23 +167,33 @@ class TuiBitmap : public TuiPersistent {
   // is adopted as Resource; else none (the caller then uses this bitmap).
   TuiBitmap* ResolveBitmap();
 
-  // ---- the canvas backend's side ----
+  // ---- the canvas backends' side ----
   // The canvas drawing into this bitmap, made on first request by
   // CanvasFactory and freed on resize and destruction; none while no canvas
   // backend has installed a factory.
   TuiCanvas* Canvas();
   static std::function<TCanvasHolder(TuiBitmap& Bitmap)> CanvasFactory;
-  // The backend's image object wrapping the pixel memory; the backend creates
-  // and frees it and is told through OnReleaseImage before the memory goes.
-  void* BackendImage() const { return FBackendImage; }
-  void SetBackendImage(void* Value) { FBackendImage = Value; }
-  // Set by every pixel change; the backend clears it once its image is current.
-  bool NeedsUpdate() const { return FNeedsUpdate; }
-  void SetNeedsUpdate(bool Value) { FNeedsUpdate = Value; }
+
+  // Every backend keeps its own image of the pixels here (a Cairo surface
+  // over them, a texture), under the class info of its canvas class, so that
+  // several backends in one process never share or overwrite an image. The
+  // bitmap frees them all before its pixel memory is replaced or freed.
+  TuiBitmapImage* Image(const TuiClassInfo& Key) const;
+  // Replaces Key's image (none removes it); the new one counts as current.
+  TuiBitmapImage* SetImage(const TuiClassInfo& Key, std::unique_ptr<TuiBitmapImage> Image);
+  // Goes up with every change of the pixels, whoever made it.
+  uint64_t ChangeCount() const { return FChangeCount; }
+  // Pixels written without going through the bitmap, Rect in whole pixels
+  // (clipped here): counts a change and adds Rect to every image's pending
+  // rectangle except Writer's, whose image is the memory written (a canvas
+  // drawing into the bitmap). No OnChange.
+  void PixelsWritten(const TuiPixelRect& Rect, const TuiClassInfo* Writer = nullptr);
+  TuiPixelRect Bounds() const { return {0, 0, FWidth, FHeight}; }
 
   // After the picture changed.
   TNotify OnChange;
-  // Before the pixel memory is replaced or freed (installed by the backend).
+  // Before the pixel memory is replaced or freed, just before the backends'
+  // images are.
   TNotify OnReleaseImage;
   // After a successful load from a stream, bytes or a file (following OnChange).
   TNotify OnLoaded;
@@ -162,11 +210,13 @@ class TuiBitmap : public TuiPersistent {
   }
   void FireLoaded();
 
+  void ReleaseImages();
+
   std::unique_ptr<uint32_t[]> FPixels;
-  void* FBackendImage = nullptr;
   int32_t FHeight = 0;
   int32_t FWidth = 0;
-  bool FNeedsUpdate = false;
+  uint64_t FChangeCount = 1;
+  std::vector<std::pair<const TuiClassInfo*, std::unique_ptr<TuiBitmapImage>>> FImages;
   TuiResourceLink<TuiBitmapObject> FLink;
   TCanvasHolder FCanvas{nullptr, nullptr};
 };

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "scene2d/Errors.h"
+#include "scene2d/VisualObject.h"
 
 UX_IMPLEMENT_CLASS(TuiCanvas)
 
@@ -181,19 +182,24 @@ int32_t TuiCanvas::SaveCanvas() {
   auto free = std::find_if(FSaved.begin(), FSaved.end(), [](const TuiSaveData& S) { return S.Handle == -1; });
   if (free == FSaved.end()) free = FSaved.insert(FSaved.end(), TuiSaveData{});
   TuiSaveData& s = *free;
+  // The paint pass saves around every object of every frame; a slot's copies
+  // are made once and then only assigned, which for unchanged brushes and
+  // fonts compares and copies nothing.
+  if (!s.Stroke) {
+    s.Stroke = std::make_unique<TuiBrush>(FStroke->DefaultStyle(), FStroke->DefaultColor());
+    s.Fill = std::make_unique<TuiBrush>(FFill->DefaultStyle(), FFill->DefaultColor());
+    s.Font = std::make_unique<TuiFont>();
+  }
   s.Handle = handle;
   s.Matrix = FMatrix;
-  s.Stroke = std::make_unique<TuiBrush>(FStroke->DefaultStyle(), FStroke->DefaultColor());
   s.Stroke->Assign(*FStroke);
-  s.Fill = std::make_unique<TuiBrush>(FFill->DefaultStyle(), FFill->DefaultColor());
   s.Fill->Assign(*FFill);
   s.StrokeThickness = FStrokeThickness;
   s.StrokeCap = FStrokeCap;
   s.StrokeJoin = FStrokeJoin;
   s.StrokeDash = FStrokeDash;
-  if (FStrokeDash != uxDashSolid) s.DashPattern = FDashPattern;
+  if (FStrokeDash != uxDashSolid) s.DashPattern.assign(FDashPattern.begin(), FDashPattern.end());
   s.DashOffset = FDashOffset;
-  s.Font = std::make_unique<TuiFont>();
   s.Font->Assign(*FFont);
   return int32_t(free - FSaved.begin());
 }
@@ -206,18 +212,41 @@ void TuiCanvas::RestoreCanvas(int32_t Index) {
   s.Handle = -1;
   FStroke->Assign(*s.Stroke);
   FFill->Assign(*s.Fill);
-  s.Stroke.reset();
-  s.Fill.reset();
   SetMatrix(s.Matrix);
   FStrokeThickness = s.StrokeThickness;
   FStrokeCap = TuiStrokeCap(s.StrokeCap);
   FStrokeJoin = TuiStrokeJoin(s.StrokeJoin);
   FStrokeDash = TuiStrokeDash(s.StrokeDash);
-  if (FStrokeDash != uxDashSolid) FDashPattern = std::move(s.DashPattern);
-  s.DashPattern.clear();
+  // Swapped, so that both vectors keep their memory for the next save.
+  if (FStrokeDash != uxDashSolid) FDashPattern.swap(s.DashPattern);
   FDashOffset = s.DashOffset;
   FFont->Assign(*s.Font);
-  s.Font.reset();
+}
+
+// ---- visual brushes ----
+
+void TuiCanvas::PaintVisual(const TuiPaint& Paint, const std::function<void()>& ClipToShape) {
+  const int32_t state = SaveCanvas();
+  struct TRestore {
+    TuiCanvas& Canvas;
+    int32_t State;
+    ~TRestore() { Canvas.RestoreCanvas(State); }
+  } restore{*this, state};
+  ClipToShape();
+  // An object whose look contains its own picture would never end.
+  if (!Paint.Visual || !VisualPainter || FVisualDepth >= TuiPaint::MaxVisualDepth) return;
+  TuiVisualObject& object = *Paint.Visual;
+  struct TPainting {
+    TuiVisualObject& Object;
+    float Opacity;
+    int& Depth;
+    ~TPainting() {
+      Object.SetOpacity(Opacity);
+      --Depth;
+    }
+  } painting{object, object.Opacity(), ++FVisualDepth};
+  object.SetOpacity(Paint.Opacity);
+  VisualPainter(object, *this, Paint.VisualRect);
 }
 
 // ---- polygons, arcs and sides ----

@@ -12,6 +12,7 @@
 #include "draw2d/Bitmap.h"
 #include "draw2d/Brush.h"
 #include "draw2d/Font.h"
+#include "draw2d/Paint.h"
 #include "draw2d/PathData.h"
 #include "scene2d/ClassInfo.h"
 #include "scene2d/Geometry.h"
@@ -61,7 +62,9 @@ class IuxPixelTarget {
                          int32_t Height) = 0;
 };
 
-// One saved drawing state; a Handle of -1 marks a free slot.
+// One saved drawing state; a Handle of -1 marks a free slot. A slot keeps
+// its copies (brushes, font, dash pattern) when it is freed, so that saving
+// into it again only copies values and allocates nothing.
 struct TuiSaveData {
   int32_t Handle = -1;
   TuiMatrix Matrix;
@@ -103,6 +106,19 @@ class TuiCanvas : public TuiPersistent {
   // How a visual brush's object paints itself into Rect of a canvas; installed
   // by the painting code. Without it a visual brush paints nothing.
   static std::function<void(TuiVisualObject& Object, TuiCanvas& Canvas, const TuiRect& Rect)> VisualPainter;
+
+  // ---- what the brushes paint, for the backends (draw2d/Paint.h) ----
+  // The Fill brush over Box at Opacity; a resource brush takes over the brush
+  // it names.
+  TuiPaint FillPaint(const TuiBrushBox& Box, float Opacity) {
+    return TuiPaint::ForFill(*FFill, Box, Opacity, FStrokeThickness);
+  }
+  TuiPaint StrokePaint(const TuiRect& Box, float Opacity) {
+    return TuiPaint::ForStroke(*FStroke, Box, Opacity);
+  }
+  TuiPaint TextPaint(const TuiRect& Rect, float Opacity) {
+    return TuiPaint::ForText(*FFill, Rect, Opacity, FStrokeThickness);
+  }
 
   // ---- state ----
   int32_t Width() const { return FWidth; }
@@ -260,6 +276,18 @@ class TuiCanvas : public TuiPersistent {
   virtual void FlushPixels() {}
   virtual void PixelsChanged() {}
 
+  // Fills with a uxPaintVisual paint: saves the state, calls ClipToShape to
+  // clip to the shape being filled, lets the object paint itself into
+  // Paint.VisualRect at Paint.Opacity and restores the state. The object's
+  // own Opacity is set to the fill's for the while (the painter reads it
+  // there) and put back, also when the painter throws.
+  void PaintVisual(const TuiPaint& Paint, const std::function<void()>& ClipToShape);
+  // A bitmap canvas reports after drawing that its bitmap's pixels changed;
+  // the images other backends keep of them are then out of date, its own not.
+  void PixelsDrawn() {
+    if (FBitmap) FBitmap->PixelsWritten(FBitmap->Bounds(), &ClassInfo());
+  }
+
   void StoreSize(int32_t Width, int32_t Height) {
     FWidth = Width;
     FHeight = Height;
@@ -287,4 +315,5 @@ class TuiCanvas : public TuiPersistent {
   bool FBuffered = false;
   std::unique_ptr<uint32_t[]> FBufferBits;
   std::vector<TuiSaveData> FSaved;
+  int FVisualDepth = 0;  // visual brushes being painted, one inside the other
 };

@@ -2,13 +2,12 @@
 
 #include <cairo.h>
 
-#include "draw2d/Brush.h"
+#include "draw2d/Paint.h"
 #include "scene2d/Geometry.h"
 
-// A brush or pen made into what Cairo paints with. No pattern means the brush
-// paints nothing (none, transparent, unresolved, or a visual brush, which the
-// canvas paints itself). Alpha is an extra factor for bitmap brushes below
-// full opacity, which Cairo applies as a paint-with-alpha.
+// A paint description made into what Cairo paints with. Alpha is an extra
+// factor for bitmap brushes below full opacity, which Cairo applies as a
+// paint-with-alpha.
 struct TuiCairoPaint {
   cairo_pattern_t* Pattern = nullptr;
   double Alpha = 1;
@@ -24,11 +23,9 @@ struct TuiCairoPaint {
   }
 };
 
-// The fill brush for the brush rectangle R = (L, T, R, B) at Opacity. A
-// resource brush that resolves is first assigned the brush it names, which is
-// why Fill is not const. StrokeThickness widens a stretched bitmap.
-TuiCairoPaint BuildFillPaint(TuiBrush& Fill, const TuiRect& R, float Opacity, float StrokeThickness);
-// The pen's brush for R at Opacity.
-TuiCairoPaint BuildPenPaint(TuiBrush& Stroke, const TuiRect& R, float Opacity);
+// Cairo's pattern for a paint description; none for a paint that paints
+// nothing, a visual one (which the canvas paints itself) or a bitmap Cairo
+// cannot wrap.
+TuiCairoPaint MakeCairoPaint(const TuiPaint& Paint);
 // Cairo's form of a straight ARGB colour.
 void SetSourceColor(cairo_t* Context, TuiColor Color);

@@ -1,12 +1,13 @@
 #include "draw2d/cairo/CanvasCairo.h"
 
+#include <cairo.h>
+
 #include <algorithm>
 #include <cmath>
 
 #include "draw2d/cairo/BrushCairo.h"
 #include "draw2d/cairo/TextLayoutCairo.h"
 #include "scene2d/Errors.h"
-#include "scene2d/VisualObject.h"
 
 UX_IMPLEMENT_CLASS(TuiCanvasCairo)
 
@@ -64,6 +65,13 @@ cairo_t* ScratchContext() {
   return cr;
 }
 
+// This canvas class's image of a bitmap: a surface over its pixels.
+struct TSurfaceImage : TuiBitmapImage {
+  explicit TSurfaceImage(cairo_surface_t* S) : Surface(S) {}
+  ~TSurfaceImage() override { cairo_surface_destroy(Surface); }
+  cairo_surface_t* Surface;
+};
+
 std::unique_ptr<TuiCanvas> NewBuffered(int32_t Width, int32_t Height) {
   return std::make_unique<TuiCanvasCairo>(Width, Height);
 }
@@ -86,15 +94,19 @@ const TuiCanvasClass& TuiCanvasCairo::CanvasClass() {
 // ---- construction and buffers ----
 
 TuiCanvasCairo::TuiCanvasCairo(int32_t Width, int32_t Height)
-    : TuiCanvas(true), FFonts(std::make_unique<TuiCairoFonts>()) {
-  cairo_matrix_init_identity(&FCairoMatrix);
+    : TuiCanvas(true),
+      FCairoMatrix(std::make_unique<cairo_matrix_t>()),
+      FFonts(std::make_unique<TuiCairoFonts>()) {
+  cairo_matrix_init_identity(FCairoMatrix.get());
   ResizeBuffer(Width, Height);
   FontChanged();
 }
 
 TuiCanvasCairo::TuiCanvasCairo(TuiBitmap& Bitmap)
-    : TuiCanvas(false, &Bitmap), FFonts(std::make_unique<TuiCairoFonts>()) {
-  cairo_matrix_init_identity(&FCairoMatrix);
+    : TuiCanvas(false, &Bitmap),
+      FCairoMatrix(std::make_unique<cairo_matrix_t>()),
+      FFonts(std::make_unique<TuiCairoFonts>()) {
+  cairo_matrix_init_identity(FCairoMatrix.get());
   ResizeBuffer(Bitmap.Width(), Bitmap.Height());
   FontChanged();
 }
@@ -105,32 +117,27 @@ TuiCanvasCairo::~TuiCanvasCairo() {
 
 cairo_surface_t* TuiCanvasCairo::BitmapSurface(TuiBitmap& Bitmap) {
   if (Bitmap.IsEmpty() || Bitmap.Width() > MaxSide || Bitmap.Height() > MaxSide) return nullptr;
-  auto* s = static_cast<cairo_surface_t*>(Bitmap.BackendImage());
-  if (s && (cairo_image_surface_get_data(s) != reinterpret_cast<unsigned char*>(Bitmap.Bits()) ||
-            cairo_image_surface_get_width(s) != Bitmap.Width() ||
-            cairo_image_surface_get_height(s) != Bitmap.Height())) {
-    cairo_surface_destroy(s);
-    Bitmap.SetBackendImage(nullptr);
-    s = nullptr;
-  }
-  if (!s) {
-    s = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(Bitmap.Bits()),
-                                            CAIRO_FORMAT_ARGB32, Bitmap.Width(), Bitmap.Height(),
-                                            Bitmap.Width() * 4);
+  auto* image = static_cast<TSurfaceImage*>(Bitmap.Image(StaticClass()));
+  if (!image) {
+    cairo_surface_t* s = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(Bitmap.Bits()),
+                                                             CAIRO_FORMAT_ARGB32, Bitmap.Width(),
+                                                             Bitmap.Height(), Bitmap.Width() * 4);
     if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
       cairo_surface_destroy(s);
       return nullptr;
     }
-    Bitmap.SetBackendImage(s);
-    Bitmap.OnReleaseImage = [](TuiBitmap* Sender) {
-      if (auto* image = static_cast<cairo_surface_t*>(Sender->BackendImage())) cairo_surface_destroy(image);
-      Sender->SetBackendImage(nullptr);
-    };
-  } else if (Bitmap.NeedsUpdate()) {
-    cairo_surface_mark_dirty(s);
+    // The bitmap frees its images before the memory they wrap changes, so a
+    // surface never outlives its pixels.
+    Bitmap.SetImage(StaticClass(), std::make_unique<TSurfaceImage>(s));
+    return s;
   }
-  Bitmap.SetNeedsUpdate(false);
-  return s;
+  // The surface wraps the pixels; it only has to drop what it cached of them.
+  if (!image->IsCurrent(Bitmap)) {
+    const TuiPixelRect r = image->TakePending(Bitmap);
+    if (!r.IsEmpty())
+      cairo_surface_mark_dirty_rectangle(image->Surface, r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
+  }
+  return image->Surface;
 }
 
 void TuiCanvasCairo::ResizeBuffer(int32_t Width, int32_t Height) {
@@ -204,21 +211,21 @@ bool TuiCanvasCairo::CanDraw() {
 // ---- transformation, saved states, clipping ----
 
 void TuiCanvasCairo::ApplyMatrix() {
-  FMatrixValid = Invertible(FCairoMatrix);
-  if (FContext && FMatrixValid) cairo_set_matrix(FContext, &FCairoMatrix);
+  FMatrixValid = Invertible(*FCairoMatrix);
+  if (FContext && FMatrixValid) cairo_set_matrix(FContext, FCairoMatrix.get());
 }
 
 void TuiCanvasCairo::SetMatrix(const TuiMatrix& M) {
   TuiCanvas::SetMatrix(M);
-  FCairoMatrix = ToCairo(M);
+  *FCairoMatrix = ToCairo(M);
   ApplyMatrix();
 }
 
 void TuiCanvasCairo::MultiplyMatrix(const TuiMatrix& M) {
   const cairo_matrix_t m = ToCairo(M);
   cairo_matrix_t product;
-  cairo_matrix_multiply(&product, &m, &FCairoMatrix);
-  FCairoMatrix = product;
+  cairo_matrix_multiply(&product, &m, FCairoMatrix.get());
+  *FCairoMatrix = product;
   ApplyMatrix();
 }
 
@@ -235,8 +242,8 @@ void TuiCanvasCairo::RestoreBackendState(int32_t Handle) {
     cairo_restore(FContext);
     --FDepth;
   }
-  cairo_get_matrix(FContext, &FCairoMatrix);
-  FMatrixValid = Invertible(FCairoMatrix);
+  cairo_get_matrix(FContext, FCairoMatrix.get());
+  FMatrixValid = Invertible(*FCairoMatrix);
 }
 
 void TuiCanvasCairo::SetClipRects(std::span<const TuiRect> Rects) {
@@ -268,7 +275,7 @@ void TuiCanvasCairo::ExcludeClipRect(const TuiRect& R) {
   cairo_new_path(FContext);
   cairo_identity_matrix(FContext);
   cairo_rectangle(FContext, -1, -1, Width() + 2.0, Height() + 2.0);
-  cairo_set_matrix(FContext, &FCairoMatrix);
+  cairo_set_matrix(FContext, FCairoMatrix.get());
   cairo_rectangle(FContext, R.Left, R.Top, R.Width(), R.Height());
   cairo_set_fill_rule(FContext, CAIRO_FILL_RULE_EVEN_ODD);
   cairo_clip(FContext);
@@ -281,30 +288,16 @@ void TuiCanvasCairo::ResetClipRect() {
 
 // ---- painting the current path ----
 
-void TuiCanvasCairo::FillCurrentPath(const TuiRect& BrushRect, float Opacity) {
-  if (Fill()->Style() == uxBrushVisual) {
-    TuiVisualObject* object = Fill()->Visual()->VisualObject();
-    const int32_t state = SaveCanvas();
-    cairo_set_fill_rule(FContext, CAIRO_FILL_RULE_EVEN_ODD);
-    cairo_clip(FContext);
-    // An object whose look contains its own picture would never end.
-    if (object && VisualPainter && FVisualDepth < 8) {
-      ++FVisualDepth;
-      const float opacity = object->Opacity();
-      TuiBrush stroke(Stroke()->DefaultStyle(), Stroke()->DefaultColor());
-      stroke.Assign(*Stroke());
-      const float thickness = StrokeThickness();
-      object->SetOpacity(Opacity);
-      VisualPainter(*object, *this, BrushRect);
-      object->SetOpacity(opacity);
-      Stroke()->Assign(stroke);
-      SetStrokeThickness(thickness);
-      --FVisualDepth;
-    }
-    RestoreCanvas(state);
+void TuiCanvasCairo::FillCurrentPath(const TuiBrushBox& Box, float Opacity) {
+  const TuiPaint description = FillPaint(Box, Opacity);
+  if (description.Kind == uxPaintVisual) {
+    PaintVisual(description, [this] {
+      cairo_set_fill_rule(FContext, CAIRO_FILL_RULE_EVEN_ODD);
+      cairo_clip(FContext);
+    });
     return;
   }
-  TuiCairoPaint paint = BuildFillPaint(*Fill(), BrushRect, Opacity, StrokeThickness());
+  TuiCairoPaint paint = MakeCairoPaint(description);
   if (!paint.Pattern || !(paint.Alpha > 0)) {
     cairo_new_path(FContext);
     return;
@@ -318,6 +311,7 @@ void TuiCanvasCairo::FillCurrentPath(const TuiRect& BrushRect, float Opacity) {
     cairo_paint_with_alpha(FContext, paint.Alpha);
     cairo_restore(FContext);
   }
+  PixelsDrawn();
 }
 
 void TuiCanvasCairo::SetPen(const TuiCairoPaint& Paint) {
@@ -325,7 +319,7 @@ void TuiCanvasCairo::SetPen(const TuiCairoPaint& Paint) {
   double width = StrokeThickness();
   if (!(width > 0) || !std::isfinite(width)) {
     // A pen without width draws one device pixel wide, whatever the scale.
-    const double det = std::abs(FCairoMatrix.xx * FCairoMatrix.yy - FCairoMatrix.xy * FCairoMatrix.yx);
+    const double det = std::abs(FCairoMatrix->xx * FCairoMatrix->yy - FCairoMatrix->xy * FCairoMatrix->yx);
     width = 1 / std::sqrt(det);
   }
   cairo_set_line_width(FContext, width);
@@ -353,13 +347,14 @@ void TuiCanvasCairo::SetPen(const TuiCairoPaint& Paint) {
 }
 
 void TuiCanvasCairo::StrokeCurrentPath(const TuiRect& PenRect, float Opacity) {
-  TuiCairoPaint paint = BuildPenPaint(*Stroke(), PenRect, Opacity);
+  TuiCairoPaint paint = MakeCairoPaint(StrokePaint(PenRect, Opacity));
   if (!paint.Pattern) {
     cairo_new_path(FContext);
     return;
   }
   SetPen(paint);
   cairo_stroke(FContext);
+  PixelsDrawn();
 }
 
 void TuiCanvasCairo::AddPath(const std::vector<TuiPathPoint>& P) {
@@ -411,7 +406,7 @@ void TuiCanvasCairo::FillRect(const TuiRect& R, float XRadius, float YRadius, Tu
                               float Opacity, TuiCornerType CornerType) {
   if (Fill()->Style() == uxBrushNone || !Visible(Opacity) || !CanDraw()) return;
   AddRectPath(true, R, XRadius, YRadius, Corners, CornerType);
-  FillCurrentPath(R, Opacity);
+  FillCurrentPath(TuiBrushBox::Shape(R), Opacity);
 }
 
 void TuiCanvasCairo::DrawRect(const TuiRect& R, float XRadius, float YRadius, TuiCorners Corners,
@@ -424,9 +419,7 @@ void TuiCanvasCairo::DrawRect(const TuiRect& R, float XRadius, float YRadius, Tu
 void TuiCanvasCairo::FillEllipse(const TuiRect& R, float Opacity) {
   if (Fill()->Style() == uxBrushNone || !Visible(Opacity) || !CanDraw()) return;
   EllipsePath(FContext, R);
-  // The brush rectangle holds the size in Right and Bottom, so a gradient's
-  // fractions span the ellipse wherever it is.
-  FillCurrentPath({R.Left, R.Top, R.Width(), R.Height()}, Opacity);
+  FillCurrentPath(TuiBrushBox::Ellipse(R), Opacity);
 }
 
 void TuiCanvasCairo::DrawEllipse(const TuiRect& R, float Opacity) {
@@ -451,13 +444,13 @@ void TuiCanvasCairo::FillPath(const TuiPathData& Path, const TuiRect& Rect, floa
   if (Path.IsEmpty() || Fill()->Style() == uxBrushNone || !Visible(Opacity) || !CanDraw()) return;
   AddPath(Path.FitToRect(Rect));
   cairo_set_fill_rule(FContext, CAIRO_FILL_RULE_EVEN_ODD);
-  FillCurrentPath(Rect, Opacity);
+  FillCurrentPath(TuiBrushBox::Shape(Rect), Opacity);
   cairo_set_fill_rule(FContext, CAIRO_FILL_RULE_WINDING);
 }
 
 void TuiCanvasCairo::DrawPath(const TuiPathData& Path, const TuiRect& Rect, float Opacity) {
   if (Path.IsEmpty() || Stroke()->Style() == uxBrushNone || !Visible(Opacity) || !CanDraw()) return;
-  TuiCairoPaint paint = BuildPenPaint(*Stroke(), Path.GetBounds(), Opacity);
+  TuiCairoPaint paint = MakeCairoPaint(StrokePaint(Path.GetBounds(), Opacity));
   if (!paint.Pattern) return;
   SetPen(paint);
   const std::vector<TuiPathPoint> p = Path.FitToRect(Rect);
@@ -478,7 +471,10 @@ void TuiCanvasCairo::DrawPath(const TuiPathData& Path, const TuiRect& Rect, floa
         current = p[i].Point;
         break;
       case ppCurveTo:
-        if (i + 2 >= p.size()) return;
+        if (i + 2 >= p.size()) {
+          PixelsDrawn();
+          return;
+        }
         segment(current);
         cairo_curve_to(FContext, p[i].Point.X, p[i].Point.Y, p[i + 1].Point.X, p[i + 1].Point.Y,
                        p[i + 2].Point.X, p[i + 2].Point.Y);
@@ -494,6 +490,7 @@ void TuiCanvasCairo::DrawPath(const TuiPathData& Path, const TuiRect& Rect, floa
         break;
     }
   }
+  PixelsDrawn();
 }
 
 // ---- bitmaps ----
@@ -523,6 +520,7 @@ void TuiCanvasCairo::DrawBitmap(TuiBitmap& Bitmap, const TuiRect& Src, const Tui
     cairo_restore(FContext);
   }
   cairo_pattern_destroy(p);
+  PixelsDrawn();
 }
 
 void TuiCanvasCairo::DrawThumbnail(TuiBitmap& Bitmap, float Width, float /*Height*/) {
@@ -532,8 +530,8 @@ void TuiCanvasCairo::DrawThumbnail(TuiBitmap& Bitmap, float Width, float /*Heigh
   const double scale = double(Width) / Bitmap.Width();
   cairo_matrix_t product, s;
   cairo_matrix_init_scale(&s, scale, scale);
-  cairo_matrix_multiply(&product, &s, &FCairoMatrix);
-  FCairoMatrix = product;
+  cairo_matrix_multiply(&product, &s, FCairoMatrix.get());
+  *FCairoMatrix = product;
   ApplyMatrix();
   if (!FMatrixValid) return;
   cairo_set_source_surface(FContext, surface, 0, 0);
@@ -541,6 +539,7 @@ void TuiCanvasCairo::DrawThumbnail(TuiBitmap& Bitmap, float Width, float /*Heigh
   cairo_new_path(FContext);
   cairo_rectangle(FContext, 0, 0, Bitmap.Width(), Bitmap.Height());
   cairo_fill(FContext);
+  PixelsDrawn();
 }
 
 // ---- text ----
@@ -562,8 +561,7 @@ bool TuiCanvasCairo::LoadFontFromStream(std::istream& Stream) {
 void TuiCanvasCairo::FillText(const TuiRect& Rect, std::string_view Text, bool WordWrap, float Opacity,
                               TuiTextAlign HAlign, TuiTextAlign VAlign) {
   if (Fill()->Style() == uxBrushNone || Text.empty() || !Visible(Opacity) || !CanDraw()) return;
-  // Full opacity is drawn at 0.99, as the stored looks were tuned with.
-  TuiCairoPaint paint = BuildFillPaint(*Fill(), Rect, Opacity == 1 ? 0.99f : Opacity, StrokeThickness());
+  TuiCairoPaint paint = MakeCairoPaint(TextPaint(Rect, Opacity));
   if (!paint.Pattern || !(paint.Alpha > 0)) return;
   // Glyphs fitted to the pixel grid would jump about under a scale that is
   // not a whole number.
@@ -576,6 +574,7 @@ void TuiCanvasCairo::FillText(const TuiRect& Rect, std::string_view Text, bool W
     cairo_pop_group_to_source(FContext);
     cairo_paint_with_alpha(FContext, paint.Alpha);
   }
+  PixelsDrawn();
 }
 
 void TuiCanvasCairo::MeasureText(TuiRect& Rect, std::string_view Text, bool WordWrap, TuiTextAlign HAlign,

@@ -1,10 +1,15 @@
 #pragma once
 
-#include <cairo.h>
-
 #include <memory>
 
 #include "draw2d/Canvas.h"
+#include "draw2d/cairo/CairoRegistration.h"
+
+// Cairo's handles, named the way <cairo.h> names them, so that users of the
+// canvas do not see Cairo's headers.
+typedef struct _cairo cairo_t;
+typedef struct _cairo_surface cairo_surface_t;
+typedef struct _cairo_matrix cairo_matrix_t;
 
 class TuiCairoFonts;
 struct TuiCairoPaint;
@@ -62,8 +67,9 @@ class TuiCanvasCairo : public TuiCanvas {
                   TuiTextAlign HAlign, TuiTextAlign VAlign = uxTextAlignCenter) override;
   void FontChanged() override;
 
-  // A cairo surface over Bitmap's pixels, kept in the bitmap and freed by it
-  // before its memory goes; none for an empty bitmap.
+  // A cairo surface over Bitmap's pixels, kept in the bitmap as this canvas
+  // class's image and freed by it before its memory goes; none for an empty
+  // bitmap or one too large for Cairo.
   static cairo_surface_t* BitmapSurface(TuiBitmap& Bitmap);
 
  protected:
@@ -80,8 +86,8 @@ class TuiCanvasCairo : public TuiCanvas {
   // Puts the context back in working order after Cairo refused a call.
   void CheckContext();
   void ApplyMatrix();
-  // Fills the current path with the Fill brush built for BrushRect.
-  void FillCurrentPath(const TuiRect& BrushRect, float Opacity);
+  // Fills the current path with the Fill brush laid out over Box.
+  void FillCurrentPath(const TuiBrushBox& Box, float Opacity);
   // Strokes the current path with the Stroke pen built for PenRect.
   void StrokeCurrentPath(const TuiRect& PenRect, float Opacity);
   void SetPen(const TuiCairoPaint& Paint);
@@ -94,11 +100,7 @@ class TuiCanvasCairo : public TuiCanvas {
   cairo_t* FContext = nullptr;
   int32_t FDepth = 0;  // cairo_save levels in force
   bool FMatrixValid = true;
-  int FVisualDepth = 0;         // visual brushes being painted, one inside the other
-  cairo_matrix_t FCairoMatrix;  // what Matrix() means to Cairo, shear included
+  // What Matrix() means to Cairo, shear included.
+  std::unique_ptr<cairo_matrix_t> FCairoMatrix;
   std::unique_ptr<TuiCairoFonts> FFonts;
 };
-
-// Makes TuiCanvasCairo the default canvas class unless another was registered
-// first, and so the maker of bitmaps' canvases.
-void RegisterCairoCanvas();

@@ -16,6 +16,13 @@ using ::testing::IsEmpty;
 
 namespace {
 
+// An image a backend would keep, telling when the bitmap frees it.
+struct LoggedImage : TuiBitmapImage {
+  explicit LoggedImage(std::vector<std::string>& L) : Log(L) {}
+  ~LoggedImage() override { Log.push_back("image freed"); }
+  std::vector<std::string>& Log;
+};
+
 TEST(Bitmap, EmptyBitmapHasNoMemoryAndWritesNoPicture) {
   for (auto [w, h] : {std::pair{0, 0}, {5, 0}, {0, 5}, {-3, 4}}) {
     TuiBitmap b(w, h);
@@ -36,16 +43,16 @@ TEST(Bitmap, SetSizeNotifiesOnlyForANewSizeAndClearsThePixels) {
   TuiBitmap b(2, 2);
   b.Clear(0xFFFFFFFF);
   NotifyLog log(b);
-  b.SetNeedsUpdate(false);
+  const uint64_t count = b.ChangeCount();
   b.SetSize(2, 2);
   EXPECT_THAT(log.Events, IsEmpty());
-  EXPECT_FALSE(b.NeedsUpdate());
+  EXPECT_EQ(b.ChangeCount(), count);
 
-  b.SetBackendImage(&log);
+  b.SetImage(TuiBitmap::StaticClass(), std::make_unique<LoggedImage>(log.Events));
   b.SetSize(3, 1);
-  EXPECT_THAT(log.Events, ElementsAre("before", "release", "after", "change"));
-  EXPECT_EQ(b.BackendImage(), nullptr);
-  EXPECT_TRUE(b.NeedsUpdate());
+  EXPECT_THAT(log.Events, ElementsAre("before", "release", "image freed", "after", "change"));
+  EXPECT_EQ(b.Image(TuiBitmap::StaticClass()), nullptr);
+  EXPECT_GT(b.ChangeCount(), count);
   EXPECT_EQ(b.Width(), 3);
   EXPECT_THAT(PixelsOf(b), ElementsAre(0u, 0u, 0u));
 
@@ -62,6 +69,48 @@ TEST(Bitmap, DestructionReleasesTheBackendImage) {
     b.OnReleaseImage = [&](TuiBitmap*) { events.push_back("release"); };
   }
   EXPECT_THAT(events, ElementsAre("release"));
+}
+
+TEST(Bitmap, EachKeyKeepsItsOwnImageAndItsOwnPendingChanges) {
+  // Any class info serves as a key; backends use their canvas class's.
+  const TuiClassInfo& first = TuiBitmap::StaticClass();
+  const TuiClassInfo& second = TuiBitmapObject::StaticClass();
+  std::vector<std::string> freed;
+  {
+    TuiBitmap b(8, 8);
+    TuiBitmapImage* one = b.SetImage(first, std::make_unique<LoggedImage>(freed));
+    TuiBitmapImage* two = b.SetImage(second, std::make_unique<LoggedImage>(freed));
+    EXPECT_EQ(b.Image(first), one);
+    EXPECT_EQ(b.Image(second), two);
+    EXPECT_TRUE(one->IsCurrent(b));
+
+    b.ClearRect({1, 1, 3, 2}, 0xFFFFFFFF);
+    EXPECT_EQ(one->TakePending(b), (TuiPixelRect{1, 1, 3, 2}));
+    EXPECT_TRUE(one->IsCurrent(b));
+    EXPECT_FALSE(two->IsCurrent(b)) << "one image catching up leaves the other behind";
+
+    b.ClearRect({6, 5, 7, 8}, 0xFFFFFFFF);
+    EXPECT_EQ(one->Pending, (TuiPixelRect{6, 5, 7, 8}));
+    EXPECT_EQ(two->Pending, (TuiPixelRect{1, 1, 7, 8})) << "changes add up until taken";
+
+    // A canvas of the first class drew into the pixels: its image is that
+    // memory, the other one is not.
+    one->TakePending(b);
+    b.PixelsWritten({-5, 7, 2, 99}, &first);
+    EXPECT_TRUE(one->IsCurrent(b));
+    EXPECT_EQ(two->TakePending(b), (TuiPixelRect{0, 1, 7, 8}));
+    const uint64_t count = b.ChangeCount();
+    b.PixelsWritten({9, 9, 12, 12});
+    EXPECT_EQ(b.ChangeCount(), count) << "nothing inside the bitmap, no change";
+
+    b.Changed();
+    EXPECT_EQ(one->Pending, b.Bounds());
+    b.SetImage(first, nullptr);
+    EXPECT_THAT(freed, ElementsAre("image freed"));
+    EXPECT_EQ(b.Image(first), nullptr);
+    EXPECT_EQ(b.Image(second), two);
+  }
+  EXPECT_THAT(freed, ElementsAre("image freed", "image freed")) << "the bitmap frees what is left";
 }
 
 TEST(Bitmap, ClearStoresThePremultipliedColour) {
@@ -99,7 +148,8 @@ TEST(Bitmap, ClearRectFillsOnlyTheClippedWholePixels) {
   };
   for (const Case& c : cases) {
     TuiBitmap b(4, 3);
-    b.SetNeedsUpdate(false);
+    TuiBitmapImage* image = b.SetImage(TuiBitmap::StaticClass(), std::make_unique<TuiBitmapImage>());
+    const uint64_t count = b.ChangeCount();
     NotifyLog log(b);
     b.ClearRect(c.Rect, 0x80FF0000);
     std::vector<int> filled;
@@ -112,14 +162,18 @@ TEST(Bitmap, ClearRectFillsOnlyTheClippedWholePixels) {
     EXPECT_EQ(filled, c.Filled) << c.Rect.Left << "," << c.Rect.Top << "," << c.Rect.Right << ","
                                 << c.Rect.Bottom;
     EXPECT_THAT(log.Events, IsEmpty());
-    EXPECT_EQ(b.NeedsUpdate(), !c.Filled.empty());
+    EXPECT_EQ(b.ChangeCount() != count, !c.Filled.empty());
+    TuiPixelRect box;
+    for (int i : c.Filled) box.Add({i % 4, i / 4, i % 4 + 1, i / 4 + 1});
+    EXPECT_EQ(image->Pending, box) << "what an image must take again";
+    EXPECT_EQ(image->IsCurrent(b), c.Filled.empty());
   }
 }
 
 TEST(BitmapPixels, FlipVerticalSwapsRowsAndKeepsAnOddMiddleRow) {
   for (int h : {1, 2, 3, 4, 5}) {
     auto b = MakeBitmap(2, h, [](int32_t x, int32_t y) { return uint32_t(y * 10 + x); });
-    b->SetNeedsUpdate(false);
+    const uint64_t count = b->ChangeCount();
     NotifyLog log(*b);
     b->FlipVertical();
     for (int y = 0; y < h; ++y)
@@ -127,7 +181,7 @@ TEST(BitmapPixels, FlipVerticalSwapsRowsAndKeepsAnOddMiddleRow) {
                   ElementsAre(uint32_t((h - 1 - y) * 10), uint32_t((h - 1 - y) * 10 + 1)))
           << "height " << h << " row " << y;
     EXPECT_THAT(log.Events, ElementsAre("change"));
-    EXPECT_TRUE(b->NeedsUpdate());
+    EXPECT_GT(b->ChangeCount(), count);
   }
 }
 

@@ -1,5 +1,6 @@
 // Bitmaps drawn and used as brushes, and brushes that stand for others.
 #include "draw2d/BrushObject.h"
+#include "scene2d/Errors.h"
 #include "scene2d/VisualObject.h"
 #include "tests/draw2d/canvas/CanvasFixtures.h"
 
@@ -151,4 +152,39 @@ TEST_F(CanvasTest, VisualBrushPaintsItsObjectClippedToTheShape) {
   EXPECT_EQ(AlphaOf(Pixel(*c, 1, 1)), 0u) << "clipped to the ellipse";
   EXPECT_EQ(c->Fill()->Style(), uxBrushVisual) << "the canvas state is restored";
   EXPECT_EQ(c->StrokeThickness(), 1);
+}
+
+TEST_F(CanvasTest, VisualBrushPaintsIntoTheShapesBoxAndSurvivesAThrowingPainter) {
+  TuiVisualObject object(nullptr);
+  object.SetOpacity(0.75f);
+  TuiRect paintedIn;
+  TuiCanvas::VisualPainter = [&](TuiVisualObject&, TuiCanvas& C, const TuiRect& R) {
+    paintedIn = R;
+    C.Fill()->SetStyle(uxBrushSolid);
+    C.Fill()->SetColorValue(0xFF00FF00);
+    C.FillRect(R, 0, 0, AllCorners, 1);
+  };
+  auto c = NewCanvas(48, 20);
+  c->Fill()->SetStyle(uxBrushVisual);
+  c->Fill()->Visual()->SetVisualObject(&object);
+  c->FillEllipse({30, 2, 44, 16}, 1);
+  EXPECT_EQ(paintedIn, (TuiRect{30, 2, 44, 16})) << "the ellipse's own box, wherever it is";
+  EXPECT_EQ(Pixel(*c, 37, 9), 0xFF00FF00u);
+  EXPECT_EQ(AlphaOf(Pixel(*c, 30, 2)), 0u) << "clipped to the ellipse";
+
+  // A painter that fails leaves the object and the canvas as they were.
+  TuiCanvas::VisualPainter = [](TuiVisualObject&, TuiCanvas& C, const TuiRect&) {
+    C.SetStrokeThickness(7);
+    C.IntersectClipRect({0, 0, 1, 1});
+    throw EuxError("painter failed");
+  };
+  EXPECT_THROW(c->FillRect({0, 0, 48, 20}, 0, 0, AllCorners, 0.5f), EuxError);
+  TuiCanvas::VisualPainter = nullptr;
+  EXPECT_EQ(object.Opacity(), 0.75f);
+  EXPECT_EQ(c->StrokeThickness(), 1);
+  EXPECT_EQ(c->Fill()->Style(), uxBrushVisual);
+  c->Clear(0);
+  c->Fill()->SetStyle(uxBrushSolid);
+  c->FillRect({0, 0, 48, 20}, 0, 0, AllCorners, 1);
+  EXPECT_TRUE(Painted(*c, 40, 15)) << "the painter's clip went with the saved state";
 }

@@ -163,6 +163,78 @@ TEST_F(CanvasTest, RadialGradientRunsFromTheEdgeToTheCentre) {
   EXPECT_EQ(AlphaOf(Pixel(*c, 30, 30)), 0u);
 }
 
+TEST_F(CanvasTest, GradientShapesAwayFromTheOriginPaintAsAtTheOrigin) {
+  // Each shape is painted at the origin and moved by (30, 2); the moved one
+  // must show the same pixels, moved. A 14 x 14 radial-gradient ellipse is
+  // the settings window's track-bar thumb.
+  auto radial = [](TuiBrush& B) {
+    B.SetStyle(uxBrushGradient);
+    B.Gradient()->SetStyle(uxRadialGradient);
+    B.Gradient()->Points()->Clear();
+    B.Gradient()->Points()->Add(0xFF607080, 0);
+    B.Gradient()->Points()->Add(0xFFE0E8F0, 1);
+  };
+  auto linear = [](TuiBrush& B) { HorizontalGradient(B, {{0xFFFF0000, 0}, {0xFF0000FF, 1}}); };
+  struct TCase {
+    const char* Name;
+    void (*Brush)(TuiBrush&);
+    bool Ellipse;
+    int MinPixels;
+  };
+  const TCase cases[] = {
+      {"radial ellipse", +radial, true, 150},
+      {"radial rectangle", +radial, false, 150},
+      {"linear ellipse", +linear, true, 150},
+  };
+  for (const TCase& t : cases) {
+    auto paint = [&](float Dx, float Dy) {
+      auto c = NewCanvas(48, 20);
+      t.Brush(*c->Fill());
+      const TuiRect r{Dx, Dy, Dx + 14, Dy + 14};
+      if (t.Ellipse)
+        c->FillEllipse(r, 1);
+      else
+        c->FillRect(r, 0, 0, AllCorners, 1);
+      return c;
+    };
+    auto home = paint(0, 0), away = paint(30, 2);
+    int painted = 0, differing = 0;
+    for (int32_t y = 0; y < 14; ++y)
+      for (int32_t x = 0; x < 14; ++x) {
+        painted += AlphaOf(Pixel(*home, x, y)) > 0;
+        differing += Pixel(*away, x + 30, y + 2) != Pixel(*home, x, y);
+      }
+    EXPECT_GE(painted, t.MinPixels) << t.Name;
+    EXPECT_EQ(differing, 0) << t.Name;
+    const TInk ink = InkBox(*away);
+    EXPECT_EQ(ink.Left, 30) << t.Name;
+    EXPECT_EQ(ink.Top, 2) << t.Name;
+  }
+}
+
+TEST_F(CanvasTest, StretchedBitmapFillsTheEllipsesOwnSize) {
+  // A stretched bitmap is anchored at the origin and covers the shape's size
+  // (plus half the stroke) once: for the ellipse (4, 0, 20, 16) that is
+  // x < 16.5, so its two pixels are 8.25 wide and the ellipse's right part
+  // at x = 14 shows the blue one. Taking the size as Right - Left of (4, 0,
+  // 16, 16) would end the picture at 12.5.
+  auto b = std::make_unique<TuiBitmap>(2, 1);
+  b->Scanline(0)[0] = 0xFFFF0000;
+  b->Scanline(0)[1] = 0xFF0000FF;
+  b->Changed();
+  auto c = NewCanvas(24, 16);
+  c->Fill()->SetStyle(uxBrushBitmap);
+  c->Fill()->Bitmap()->SetBitmap(*b);
+  c->Fill()->Bitmap()->SetWrapMode(uxWrapTileStretch);
+  c->FillEllipse({4, 0, 20, 16}, 1);
+  const uint32_t right = Pixel(*c, 14, 8), left = Pixel(*c, 5, 8);
+  // Smooth sampling blurs the edges; the sides are still plain.
+  EXPECT_GT(AlphaOf(right), 160u);
+  EXPECT_GT(BlueOf(right), 4 * RedOf(right));
+  EXPECT_GT(AlphaOf(left), 160u);
+  EXPECT_GT(RedOf(left), 4 * BlueOf(left));
+}
+
 TEST_F(CanvasTest, GradientOutlineIsStretchedByTheRectangleAlongItsDirection) {
   // Red to blue from left to right on the outline of (0, 0, 4, 2): the pen's
   // gradient runs from 0 to 4 and is then scaled by the width, so at the

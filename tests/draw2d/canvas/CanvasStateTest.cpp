@@ -82,6 +82,35 @@ TEST_F(CanvasTest, RestoreBringsBackEverySavedSettingAndSlotsAreReused) {
   EXPECT_EQ(c->SaveCanvas(), 1);
 }
 
+TEST_F(CanvasTest, ReusedSlotsRestoreWhatWasSavedLastNotBefore) {
+  // Slots keep their copies between uses; what a slot held before must never
+  // come back.
+  auto c = NewCanvas(8, 8);
+  HorizontalGradient(*c->Fill(), {{0xFFFF0000, 0}, {0xFF0000FF, 1}});
+  c->SetStrokeDash(uxDashDashDot);
+  c->RestoreCanvas(c->SaveCanvas());
+
+  c->Fill()->SetStyle(uxBrushSolid);
+  c->Fill()->SetColorValue(0xFF102030);
+  c->SetStrokeDash(uxDashCustom);
+  c->SetDashPattern({2, 5});
+  const int32_t slot = c->SaveCanvas();
+  EXPECT_EQ(slot, 0);
+  HorizontalGradient(*c->Fill(), {{0xFF00FF00, 0}, {0xFFFFFFFF, 1}});
+  c->SetDashPattern({9});
+  c->RestoreCanvas(slot);
+  EXPECT_EQ(c->Fill()->Style(), uxBrushSolid);
+  EXPECT_EQ(c->Fill()->ColorValue(), 0xFF102030u);
+  EXPECT_EQ(c->DashPattern(), (std::vector<float>{2, 5}));
+
+  HorizontalGradient(*c->Fill(), {{0xFF00FF00, 0}, {0xFF000000, 0.5f}, {0xFFFFFFFF, 1}});
+  const int32_t again = c->SaveCanvas();
+  HorizontalGradient(*c->Fill(), {{0xFFFF0000, 0}, {0xFF0000FF, 1}});
+  c->RestoreCanvas(again);
+  ASSERT_EQ(c->Fill()->Gradient()->Points()->Count(), 3);
+  EXPECT_EQ(c->Fill()->Gradient()->Points()->Points(1)->ColorValue(), 0xFF000000u);
+}
+
 TEST_F(CanvasTest, NestedSavesRestoreTransformAndClipInLifoOrder) {
   auto c = NewCanvas(20, 10);
   c->Fill()->SetColorValue(0xFFFF0000);
