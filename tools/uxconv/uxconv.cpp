@@ -98,7 +98,7 @@ std::string ReadAll(const std::string& Name) {
     ~TClose() {
       if (F != stdin) std::fclose(F);
     }
-  } close{f};
+  } closer{f};
   struct stat info;
   if (fstat(fileno(f), &info) == 0 && S_ISREG(info.st_mode) && uint64_t(info.st_size) > kMaxInput)
     throw TFailure{TooLarge(Name)};
