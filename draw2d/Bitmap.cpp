@@ -10,6 +10,7 @@
 #include "draw2d/BitmapObject.h"
 #include "draw2d/ImageFilter.h"
 #include "scene2d/Errors.h"
+#include "scene2d/ReadLosses.h"
 
 namespace {
 
@@ -217,7 +218,7 @@ TuiBinary TuiBitmap::PngData() const {
 }
 
 void TuiBitmap::SetPngData(const TuiBinary& Value) {
-  LoadFromBytes(Value.Bytes);
+  if (!LoadFromBytes(Value.Bytes) && !Value.Bytes.empty()) uxReportLoss("the image does not decode");
 }
 
 // ---- pixel operations ----

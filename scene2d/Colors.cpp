@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "scene2d/Geometry.h"
+#include "scene2d/ReadLosses.h"
 
 namespace {
 
@@ -119,7 +120,7 @@ bool TryTextToColor(std::string_view Text, TuiColor& Color) {
 
 TuiColor TextToColor(std::string_view Text) {
   TuiColor color = 0;
-  TryTextToColor(Text, color);
+  if (!TryTextToColor(Text, color)) uxReportLoss(uxQuoteForLoss(Text) + " is not a colour");
   return color;
 }
 

@@ -1,11 +1,13 @@
 #include "scene2d/ObjectStreaming.h"
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
 #include "scene2d/Collection.h"
 #include "scene2d/Errors.h"
 #include "scene2d/Object.h"
+#include "scene2d/ReadLosses.h"
 #include "scene2d/stream/ObjectStream.h"
 #include "scene2d/stream/StreamConvert.h"
 #include "scene2d/stream/StreamErrors.h"
@@ -71,7 +73,10 @@ TuiPropValue ReadValueFor(const TuiPropertyInfo& P, TuiStreamReader& R) {
     case pkFloat:
       // Integral floats are stored with integer tags.
       if (next != vtExtended && !IsIntegerTag(next) && next != vtInt64) Raise(uxMsgInvalidPropertyValue);
-      return double(R.ReadFloat());
+      // No stored geometry is infinite or NaN: such a value would not survive
+      // its next trip through a text form.
+      if (const float value = R.ReadFloat(); std::isfinite(value)) return double(value);
+      throw EuxConvertError("Invalid floating point value");
     case pkString:
       if (!IsTextTag(next)) Raise(uxMsgInvalidPropertyValue);
       return R.ReadString();
@@ -216,6 +221,7 @@ class TObjectTarget final : public IuxStreamReadTarget {
   TObjectTarget(TReadContext& Context, TuiComponent& Object) : FContext(Context), FObject(Object) {}
   void StreamSetHeader(const TuiObjectHeader& Header) override { FObject.SetName(Header.Name); }
   void StreamReadProperty(std::string_view Path, TuiStreamReader& Reader) override {
+    const TuiLossContext lossContext(FObject, Path);
     ReadInto(FObject, Path, Reader, FContext);
   }
   IuxStreamReadTarget& StreamCreateChild(const TuiObjectHeader& Header) override;
@@ -302,6 +308,7 @@ void WriteValue(const TuiPropertyInfo& P, const TuiPropValue& V, TuiStreamWriter
       W.WriteInteger(std::get<int64_t>(V));
       break;
     case pkFloat:
+      if (!std::isfinite(std::get<double>(V))) uxRaiseWriteError();  // the reader would refuse it
       W.WriteFloat(float(std::get<double>(V)));
       break;
     case pkString:

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "scene2d/Errors.h"
+#include "scene2d/ReadLosses.h"
 
 namespace {
 
@@ -153,13 +154,19 @@ bool ReadValues(std::string_view Text, float* Values, int Count) {
 
 TuiPoint TextToPoint(std::string_view Text) {
   float v[2];
-  if (!ReadValues(Text, v, 2)) return {};
+  if (!ReadValues(Text, v, 2)) {
+    uxReportLoss(uxQuoteForLoss(Text) + " is not a point");
+    return {};
+  }
   return {v[0], v[1]};
 }
 
 TuiRect TextToRect(std::string_view Text) {
   float v[4];
-  if (!ReadValues(Text, v, 4)) return {};
+  if (!ReadValues(Text, v, 4)) {
+    uxReportLoss(uxQuoteForLoss(Text) + " is not a rectangle");
+    return {};
+  }
   return {v[0], v[1], v[2], v[3]};
 }
 

@@ -302,6 +302,28 @@ void TuiStreamReader::ReadCollectionEnd() {
   LeaveNesting();
 }
 
+TuiStreamItem TuiStreamReader::ReadItem() {
+  TuiStreamItem item;
+  ReadItemBegin(item.Index, item.IndexType);
+  while (!EndOfList()) {
+    std::string path(ReadPropertyName());
+    item.Properties.push_back({std::move(path), ReadValue()});
+  }
+  ReadEnd();
+  return item;
+}
+
+void TuiStreamReader::SkipItem() {
+  std::optional<int32_t> index;
+  TuiValueType indexType;
+  ReadItemBegin(index, indexType);
+  while (!EndOfList()) {
+    ReadShortString();
+    SkipValue();
+  }
+  ReadEnd();
+}
+
 TuiStreamValue TuiStreamReader::ReadValue() {
   const TuiValueType t = ReadValueType();
   switch (t) {
@@ -340,25 +362,19 @@ TuiStreamValue TuiStreamReader::ReadValue() {
       return TuiStreamValue::Set(SetPayload());
     case vtList: {
       EnterNesting();
-      std::vector<TuiStreamValue> values;
-      while (!EndOfList()) values.push_back(ReadValue());
+      const size_t start = FPos;
+      while (!EndOfList()) SkipValue();
+      std::string contents(FData.substr(start, FPos - start));
       ReadListEnd();
-      return TuiStreamValue::List(std::move(values));
+      return TuiStreamValue::EncodedList(std::move(contents));
     }
     case vtCollection: {
       EnterNesting();
-      std::vector<TuiStreamItem> items;
-      while (!EndOfList()) {
-        TuiStreamItem& item = items.emplace_back();
-        ReadItemBegin(item.Index, item.IndexType);
-        while (!EndOfList()) {
-          std::string path(ReadPropertyName());
-          item.Properties.push_back({std::move(path), ReadValue()});
-        }
-        ReadEnd();
-      }
+      const size_t start = FPos;
+      while (!EndOfList()) SkipItem();
+      std::string contents(FData.substr(start, FPos - start));
       ReadCollectionEnd();
-      return TuiStreamValue::Collection(std::move(items));
+      return TuiStreamValue::EncodedCollection(std::move(contents));
     }
   }
   InvalidFormat();
@@ -401,20 +417,10 @@ void TuiStreamReader::SkipPayload(TuiValueType Type) {
       EnterNesting();
       while (!EndOfList()) SkipValue();
       return ReadListEnd();
-    case vtCollection: {
+    case vtCollection:
       EnterNesting();
-      std::optional<int32_t> index;
-      TuiValueType indexType;
-      while (!EndOfList()) {
-        ReadItemBegin(index, indexType);
-        while (!EndOfList()) {
-          ReadShortString();
-          SkipValue();
-        }
-        ReadEnd();
-      }
+      while (!EndOfList()) SkipItem();
       return ReadCollectionEnd();
-    }
   }
 }
 

@@ -95,8 +95,12 @@ class TuiStreamReader {
   // The optional index (vtInt8..vtInt32) and the 1 byte that opens an item.
   void ReadItemBegin(std::optional<int32_t>& Index, TuiValueType& IndexType);
   void ReadCollectionEnd();
+  // One whole item, from its index to its end.
+  TuiStreamItem ReadItem();
+  void SkipItem();
 
-  // Any value, exactly as stored.
+  // Any value, exactly as stored. Lists and collections come encoded (see
+  // TuiStreamValue::EncodedContents): checked to the end, copied once.
   TuiStreamValue ReadValue();
   // Passes over one value of any tag without keeping it.
   void SkipValue();

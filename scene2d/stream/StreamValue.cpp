@@ -3,6 +3,8 @@
 #include <bit>
 #include <utility>
 
+#include "scene2d/stream/StreamReader.h"
+#include "scene2d/stream/StreamWriter.h"
 #include "scene2d/stream/TextEncoding.h"
 
 TuiValueType uxIntegerType(int64_t Value) {
@@ -107,11 +109,43 @@ TuiStreamValue TuiStreamValue::Set(std::vector<std::string> Names) {
 }
 
 TuiStreamValue TuiStreamValue::List(std::vector<TuiStreamValue> Values) {
-  return {vtList, std::move(Values)};
+  TuiStreamWriter writer;
+  writer.WriteListBegin();
+  for (const TuiStreamValue& v : Values) writer.WriteListItem(v);
+  writer.WriteListEnd();
+  const std::string bytes = writer.TakeData();
+  return EncodedList(bytes.substr(1, bytes.size() - 2));
 }
 
 TuiStreamValue TuiStreamValue::Collection(std::vector<TuiStreamItem> Items) {
-  return {vtCollection, std::move(Items)};
+  TuiStreamWriter writer;
+  writer.WriteCollectionBegin();
+  for (const TuiStreamItem& item : Items) writer.WriteItem(item);
+  writer.WriteCollectionEnd();
+  const std::string bytes = writer.TakeData();
+  return EncodedCollection(bytes.substr(1, bytes.size() - 2));
+}
+
+TuiStreamValue TuiStreamValue::EncodedList(std::string Contents) {
+  return {vtList, std::move(Contents)};
+}
+
+TuiStreamValue TuiStreamValue::EncodedCollection(std::string Contents) {
+  return {vtCollection, std::move(Contents)};
+}
+
+std::vector<TuiStreamValue> TuiStreamValue::AsList() const {
+  TuiStreamReader reader(EncodedContents());
+  std::vector<TuiStreamValue> values;
+  while (!reader.AtEnd()) values.push_back(reader.ReadValue());
+  return values;
+}
+
+std::vector<TuiStreamItem> TuiStreamValue::AsCollection() const {
+  TuiStreamReader reader(EncodedContents());
+  std::vector<TuiStreamItem> items;
+  while (!reader.AtEnd()) items.push_back(reader.ReadItem());
+  return items;
 }
 
 float TuiStreamValue::AsSingle() const {

@@ -95,8 +95,16 @@ class TuiStreamValue {
   static TuiStreamValue WString(std::u16string Units);
   static TuiStreamValue Text(const TuiStoredText& Text);
   static TuiStreamValue Set(std::vector<std::string> Names);
+  // Lists and collections are held in their binary encoding, so a list of a
+  // million one-byte values costs a million bytes, not a million values.
+  // Building one encodes it, and raises EuxWriteError for what a writer would
+  // refuse (see StreamWriter.h).
   static TuiStreamValue List(std::vector<TuiStreamValue> Values);
   static TuiStreamValue Collection(std::vector<TuiStreamItem> Items);
+  // From encoded contents that a reader has already checked: the bytes
+  // between the tag and the closing 0 byte.
+  static TuiStreamValue EncodedList(std::string Contents);
+  static TuiStreamValue EncodedCollection(std::string Contents);
 
   TuiValueType Type() const { return FType; }
   bool IsInteger() const {
@@ -117,17 +125,19 @@ class TuiStreamValue {
   // Any of the four string tags, decoded.
   std::u16string AsUtf16() const;
   const std::vector<std::string>& AsSet() const { return std::get<std::vector<std::string>>(FData); }
-  const std::vector<TuiStreamValue>& AsList() const { return std::get<std::vector<TuiStreamValue>>(FData); }
-  const std::vector<TuiStreamItem>& AsCollection() const {
-    return std::get<std::vector<TuiStreamItem>>(FData);
-  }
+  // Decoded on each call; walking a large one goes better through
+  // EncodedContents and a TuiStreamReader.
+  std::vector<TuiStreamValue> AsList() const;
+  std::vector<TuiStreamItem> AsCollection() const;
+  // vtList, vtCollection: the encoded values or items, without the tag and
+  // the closing 0 byte.
+  std::string_view EncodedContents() const { return std::get<std::string>(FData); }
 
   bool operator==(const TuiStreamValue& Other) const;
 
  private:
   using TData = std::variant<std::monostate, int64_t, TuiExtended, uint32_t /*single bits*/,
-                             uint64_t /*date bits*/, std::string, std::u16string, std::vector<std::string>,
-                             std::vector<TuiStreamValue>, std::vector<TuiStreamItem>>;
+                             uint64_t /*date bits*/, std::string, std::u16string, std::vector<std::string>>;
   TuiStreamValue(TuiValueType Type, TData Data);
   TuiValueType FType = vtNull;
   TData FData;

@@ -172,7 +172,29 @@ void TuiStreamWriter::WriteCollectionEnd() {
   LeaveNesting();
 }
 
-void TuiStreamWriter::ListValue(const TuiStreamValue& Value) {
+void TuiStreamWriter::WriteItem(const TuiStreamItem& Item) {
+  WriteItemBegin(Item.Index, Item.IndexType);
+  for (const TuiStreamProperty& p : Item.Properties) {
+    WritePropertyName(p.Path);
+    WriteValue(p.Value);
+  }
+  WriteEnd();
+}
+
+// Encoded contents may nest deeper than their place here allows; a reader
+// starting at this depth finds out, in one pass that builds nothing.
+void TuiStreamWriter::EncodedContents(std::string_view Contents, bool Items) {
+  TuiStreamReader reader(Contents);
+  reader.Reset({0, FDepth});
+  try {
+    while (!reader.AtEnd()) Items ? reader.SkipItem() : reader.SkipValue();
+  } catch (const EuxReadError&) {
+    uxRaiseWriteError();
+  }
+  FData += Contents;
+}
+
+void TuiStreamWriter::WriteListItem(const TuiStreamValue& Value) {
   if (Value.Type() == vtNull)
     WriteIdent("Null");
   else
@@ -218,18 +240,11 @@ void TuiStreamWriter::WriteValue(const TuiStreamValue& Value) {
       return WriteSet(Value.AsSet());
     case vtList:
       WriteListBegin();
-      for (const TuiStreamValue& v : Value.AsList()) ListValue(v);
+      EncodedContents(Value.EncodedContents(), false);
       return WriteListEnd();
     case vtCollection:
       WriteCollectionBegin();
-      for (const TuiStreamItem& item : Value.AsCollection()) {
-        WriteItemBegin(item.Index, item.IndexType);
-        for (const TuiStreamProperty& p : item.Properties) {
-          WritePropertyName(p.Path);
-          WriteValue(p.Value);
-        }
-        WriteEnd();
-      }
+      EncodedContents(Value.EncodedContents(), true);
       return WriteCollectionEnd();
   }
   uxRaiseWriteError();

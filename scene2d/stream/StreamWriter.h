@@ -61,10 +61,13 @@ class TuiStreamWriter {
   void WriteCollectionBegin();
   void WriteItemBegin(std::optional<int32_t> Index = {}, TuiValueType IndexType = vtNull);
   void WriteCollectionEnd();
+  // One item: its index, its property entries and its end.
+  void WriteItem(const TuiStreamItem& Item);
 
   // Any value with exactly its own tag. A vtNull inside a list, where its 0
   // byte would end the list, goes as the identifier "Null" it reads as.
   void WriteValue(const TuiStreamValue& Value);
+  void WriteListItem(const TuiStreamValue& Value);
 
  private:
   void WriteValueType(TuiValueType Type) { FData += char(Type); }
@@ -73,7 +76,7 @@ class TuiStreamWriter {
   void LongString(std::string_view Text);
   void WideString(std::u16string_view Text);
   void IntegerAs(TuiValueType Type, int64_t Value);
-  void ListValue(const TuiStreamValue& Value);
+  void EncodedContents(std::string_view Contents, bool Items);
 
   std::string FData;
   int FDepth = 0;

@@ -201,11 +201,16 @@ void TuiTextParser::Prefix(TuiObjectHeader& Header) {
 
 TuiStreamProperty TuiTextParser::Property() {
   TuiStreamProperty p;
-  p.Path = Name("a property name", 255);
-  if (p.Path.empty()) Fail(uxMsgInvalidStreamFormat, "a property name cannot be empty");
-  Expect('=', "\"=\" after the property name");
+  p.Path = PropertyName();
   p.Value = Value(false);
   return p;
+}
+
+std::string TuiTextParser::PropertyName() {
+  std::string path = Name("a property name", 255);
+  if (path.empty()) Fail(uxMsgInvalidStreamFormat, "a property name cannot be empty");
+  Expect('=', "\"=\" after the property name");
+  return path;
 }
 
 std::string TuiTextParser::Name(std::string_view What, size_t MaxLength) {
@@ -295,8 +300,14 @@ TuiStreamValue TuiTextParser::Value(bool InList) {
     return TuiStreamValue::Ident(Name("a name", 255));
   }
   if (c == '[') return Set();
-  if (c == '(') return List();
-  if (c == '<') return Collection();
+  if (c == '(' || c == '<') {
+    TuiStreamWriter writer;
+    ValueInto(writer, InList);
+    const std::string_view bytes = writer.Data();
+    std::string contents(bytes.substr(1, bytes.size() - 2));
+    return c == '(' ? TuiStreamValue::EncodedList(std::move(contents))
+                    : TuiStreamValue::EncodedCollection(std::move(contents));
+  }
   if (c == '{') return Binary();
   if (c == '-' || c == '+' || c == '$' || IsDigit(c)) return Number();
   if (uxIsWordStart(c)) {
@@ -444,40 +455,56 @@ TuiStreamValue TuiTextParser::Set() {
   return TuiStreamValue::Set(std::move(names));
 }
 
-TuiStreamValue TuiTextParser::List() {
+void TuiTextParser::ValueInto(TuiStreamWriter& Writer, bool InList) {
+  SkipBlanks();
+  if (Peek() == '(') {
+    Writer.WriteListBegin();
+    ListInto(Writer);
+    Writer.WriteListEnd();
+  } else if (Peek() == '<') {
+    Writer.WriteCollectionBegin();
+    CollectionInto(Writer);
+    Writer.WriteCollectionEnd();
+  } else if (InList) {
+    Writer.WriteListItem(Value(true));
+  } else {
+    Writer.WriteValue(Value(false));
+  }
+}
+
+void TuiTextParser::ListInto(TuiStreamWriter& Writer) {
   Enter();
   ++FPos;
-  std::vector<TuiStreamValue> values;
   for (;;) {
     SkipBlanks();
     if (AtEnd()) FailEnd("the text ends inside a list");
     if (FText[FPos] == ')') break;
-    values.push_back(Value(true));
+    ValueInto(Writer, true);
   }
   ++FPos;
   Leave();
-  return TuiStreamValue::List(std::move(values));
 }
 
-TuiStreamValue TuiTextParser::Collection() {
+void TuiTextParser::CollectionInto(TuiStreamWriter& Writer) {
   Enter();
   ++FPos;
-  std::vector<TuiStreamItem> items;
   for (;;) {
     SkipBlanks();
     if (AtEnd()) FailEnd("the text ends inside a collection");
     if (FText[FPos] == '>') break;
     if (!AtKeyword("item")) Fail(uxMsgInvalidStreamFormat, "expected \"item\" or \">\"");
     FPos += 4;
-    TuiStreamItem& item = items.emplace_back();
     SkipBlanks();
+    std::optional<int32_t> index;
+    TuiValueType indexType = vtNull;
     if (IsDigit(Peek()) || Peek() == '-' || Peek() == '$') {
-      const TuiStreamValue index = Number();
-      if (!index.IsInteger() || !uxFitsIntegerType(vtInt32, index.AsInteger()))
+      const TuiStreamValue number = Number();
+      if (!number.IsInteger() || !uxFitsIntegerType(vtInt32, number.AsInteger()))
         Fail(uxMsgInvalidPropertyValue, "an item index is a 32-bit integer");
-      item.Index = int32_t(index.AsInteger());
-      item.IndexType = index.Type();
+      index = int32_t(number.AsInteger());
+      indexType = number.Type();
     }
+    Writer.WriteItemBegin(index, indexType);
     for (;;) {
       SkipBlanks();
       if (AtEnd()) FailEnd("the text ends before an item's \"end\"");
@@ -485,12 +512,14 @@ TuiStreamValue TuiTextParser::Collection() {
         FPos += 3;
         break;
       }
-      item.Properties.push_back(Property());
+      const std::string path = PropertyName();
+      Writer.WritePropertyName(path);
+      ValueInto(Writer, false);
     }
+    Writer.WriteEnd();
   }
   ++FPos;
   Leave();
-  return TuiStreamValue::Collection(std::move(items));
 }
 
 TuiStreamValue TuiTextParser::Binary() {

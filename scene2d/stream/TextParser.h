@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "scene2d/stream/StreamTree.h"
+#include "scene2d/stream/StreamWriter.h"
 
 // Reads the text form of a stream into a stream tree, choosing the tags a
 // writer would: integral numbers take the smallest integer tag, other numbers
@@ -64,13 +65,18 @@ class TuiTextParser {
   void Object(TuiStreamObject& Object);
   void Prefix(TuiObjectHeader& Header);
   TuiStreamProperty Property();
+  // A name and its "=".
+  std::string PropertyName();
   std::string Name(std::string_view What, size_t MaxLength);
   std::u16string Text();
   TuiStreamValue Value(bool InList);
   TuiStreamValue Number();
   TuiStreamValue Set();
-  TuiStreamValue List();
-  TuiStreamValue Collection();
+  // Lists and collections are encoded as they are read, nested ones straight
+  // into the same writer, so that deep nesting copies nothing.
+  void ValueInto(TuiStreamWriter& Writer, bool InList);
+  void ListInto(TuiStreamWriter& Writer);
+  void CollectionInto(TuiStreamWriter& Writer);
   TuiStreamValue Binary();
 
   std::string_view FText;

@@ -1,6 +1,9 @@
 #include "scene2d/stream/TextPrinter.h"
 
+#include <optional>
+
 #include "scene2d/stream/DecimalFloat.h"
+#include "scene2d/stream/StreamReader.h"
 #include "scene2d/stream/TextEncoding.h"
 #include "scene2d/stream/TextSyntax.h"
 
@@ -142,38 +145,82 @@ void TuiTextPrinter::Value(const TuiStreamValue& V, int Indent) {
       FOut += ']';
       return;
     }
+    case vtList: {
+      TuiStreamReader reader(V.EncodedContents());
+      return List(reader, Indent);
+    }
+    case vtCollection: {
+      TuiStreamReader reader(V.EncodedContents());
+      return Collection(reader, Indent);
+    }
+  }
+}
+
+// Nested lists and collections are printed straight from their encoding:
+// nothing is decoded into values beyond the one being printed.
+void TuiTextPrinter::Value(TuiStreamReader& Reader, int Indent) {
+  switch (Reader.NextValue()) {
     case vtList:
-      if (V.AsList().empty()) {
-        FOut += "()";
-        return;
-      }
-      FOut += "(\n";
-      for (const TuiStreamValue& item : V.AsList()) {
-        Pad(Indent + kStep);
-        Value(item, Indent + kStep);
-        FOut += '\n';
-      }
-      Pad(Indent);
-      FOut += ')';
-      return;
+      Reader.ReadListBegin();
+      List(Reader, Indent);
+      return Reader.ReadListEnd();
     case vtCollection:
-      if (V.AsCollection().empty()) {
-        FOut += "<>";
-        return;
-      }
-      FOut += "<\n";
-      for (const TuiStreamItem& item : V.AsCollection()) {
-        Pad(Indent + kStep);
-        FOut += "item";
-        if (item.Index) FOut += ' ' + std::to_string(*item.Index);
-        FOut += '\n';
-        Properties(item.Properties, Indent + 2 * kStep);
-        Pad(Indent + kStep);
-        FOut += "end\n";
-      }
-      Pad(Indent);
-      FOut += '>';
-      return;
+      Reader.ReadCollectionBegin();
+      Collection(Reader, Indent);
+      return Reader.ReadCollectionEnd();
+    default:
+      return Value(Reader.ReadValue(), Indent);
+  }
+}
+
+// The values up to the reader's end or the list's 0 byte.
+void TuiTextPrinter::List(TuiStreamReader& Reader, int Indent) {
+  auto more = [&] { return !Reader.AtEnd() && !Reader.EndOfList(); };
+  if (!more()) {
+    FOut += "()";
+    return;
+  }
+  FOut += "(\n";
+  while (more()) {
+    Pad(Indent + kStep);
+    Value(Reader, Indent + kStep);
+    FOut += '\n';
+  }
+  Pad(Indent);
+  FOut += ')';
+}
+
+void TuiTextPrinter::Collection(TuiStreamReader& Reader, int Indent) {
+  auto more = [&] { return !Reader.AtEnd() && !Reader.EndOfList(); };
+  if (!more()) {
+    FOut += "<>";
+    return;
+  }
+  FOut += "<\n";
+  while (more()) {
+    std::optional<int32_t> index;
+    TuiValueType indexType;
+    Reader.ReadItemBegin(index, indexType);
+    Pad(Indent + kStep);
+    FOut += "item";
+    if (index) FOut += ' ' + std::to_string(*index);
+    FOut += '\n';
+    Properties(Reader, Indent + 2 * kStep);
+    Reader.ReadEnd();
+    Pad(Indent + kStep);
+    FOut += "end\n";
+  }
+  Pad(Indent);
+  FOut += '>';
+}
+
+void TuiTextPrinter::Properties(TuiStreamReader& Reader, int Indent) {
+  while (!Reader.EndOfList()) {
+    Pad(Indent);
+    Name(Reader.ReadPropertyName());
+    FOut += " = ";
+    Value(Reader, Indent);
+    FOut += '\n';
   }
 }
 

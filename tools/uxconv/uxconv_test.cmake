@@ -59,3 +59,54 @@ run(0 --help)
 expect_match("${out}" "--to-text")
 run(2)
 run(2 --to-text ${SAMPLE})
+
+# Values that take their fallback: each is a warning with the object and
+# property, and the exit status says the layout was read with losses.
+file(WRITE ${WORK}/lossy.txt "object R: TuiLayout\n  Position.Point = 'garbage'\n  object B: TuiBrushObject\n    Brush.Color = 'nonsense'\n  end\n  object I: TuiBitmapObject\n    Bitmap.PNG = {89504E47}\n  end\nend\n")
+foreach(mode "--check;${WORK}/lossy.txt" "--through-objects;${WORK}/lossy.txt;${WORK}/lossy-out.txt")
+  run(3 ${mode})
+  expect_match("${err}" "lossy.txt: warning: R: Position.Point: 'garbage' is not a point, read as its fallback\n")
+  expect_match("${err}" "lossy.txt: warning: R.B: Brush.Color: 'nonsense' is not a colour, read as its fallback\n")
+  expect_match("${err}" "lossy.txt: warning: R.I: Bitmap.PNG: the image does not decode, read as its fallback\n")
+endforeach()
+file(WRITE ${WORK}/huge.txt "object R: TuiLayout\n  Width = 1E39\nend\n")
+run(1 --check ${WORK}/huge.txt)
+expect_match("${err}" "huge.txt: Error reading R.Width: Invalid floating point value")
+run(0 --help)
+expect_match("${out}" "3 read with losses")
+
+# Bytes after the root object: a warning when converting, an error when checking.
+execute_process(COMMAND sh -c "cat a.bin > tail2.bin && printf xy >> tail2.bin" WORKING_DIRECTORY ${WORK})
+run(0 --to-text ${WORK}/tail2.bin ${WORK}/tail2.txt)
+expect_match("${err}" "warning: 2 bytes after the root object are ignored")
+run(1 --check ${WORK}/tail2.bin)
+expect_match("${err}" "tail2.bin: byte [0-9]+: 2 bytes after the root object\n")
+
+# Inputs over 512 MiB are refused before they are read: a sparse file by its
+# size, an endless device once past the limit.
+execute_process(COMMAND truncate -s 513M ${WORK}/big.bin)
+run(1 --check ${WORK}/big.bin)
+expect_match("${err}" "big.bin: larger than 512 MiB, the most uxconv reads")
+file(REMOVE ${WORK}/big.bin)
+run(1 --check /dev/zero)
+expect_match("${err}" "/dev/zero: larger than 512 MiB, the most uxconv reads")
+
+# A symbolic link as OUT stays a link, and the file it names gets the text;
+# a pipe is written straight, with no file appearing beside it.
+file(WRITE ${WORK}/target.txt "old")
+file(CREATE_LINK target.txt ${WORK}/link.txt SYMBOLIC)
+run(0 --to-text ${WORK}/a.bin ${WORK}/link.txt)
+if(NOT IS_SYMLINK ${WORK}/link.txt)
+  message(FATAL_ERROR "the link was replaced by a file")
+endif()
+expect_same(${WORK}/target.txt ${WORK}/b.txt)
+execute_process(COMMAND sh -c "mkfifo pipe && (cat pipe > from-pipe.txt &) && '${UXCONV}' --to-text a.bin pipe && sleep 0.2"
+                WORKING_DIRECTORY ${WORK} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "writing into a pipe failed: ${rc}")
+endif()
+expect_same(${WORK}/from-pipe.txt ${WORK}/b.txt)
+file(GLOB strays ${WORK}/*.??????)
+if(strays)
+  message(FATAL_ERROR "temporary files left: ${strays}")
+endif()

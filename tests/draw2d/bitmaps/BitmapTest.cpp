@@ -6,6 +6,7 @@
 #include "BitmapFixtures.h"
 #include "draw2d/BitmapObject.h"
 #include "scene2d/Errors.h"
+#include "scene2d/ReadLosses.h"
 
 using fixtures::MakeBitmap;
 using fixtures::NotifyLog;
@@ -37,6 +38,24 @@ TEST(Bitmap, EmptyBitmapHasNoMemoryAndWritesNoPicture) {
   EXPECT_THAT(PixelsOf(b), Each(0u));
   EXPECT_EQ(b.Scanline(2), b.Bits() + 4);
   EXPECT_EQ(b.Scanline(3), nullptr);
+}
+
+// A picture that does not decode leaves the bitmap empty and says so to
+// whoever collects losses; one that decodes says nothing.
+TEST(Bitmap, PictureThatDoesNotDecodeIsReportedAsALoss) {
+  TuiBitmap picture;
+  picture.SetSize(2, 1);
+  const TuiBinary good = picture.PngData();
+  TuiLossCollector collector;
+  TuiBitmap b;
+  b.SetPngData(good);
+  EXPECT_EQ(b.Width(), 2);
+  EXPECT_TRUE(collector.Losses().empty());
+  TuiBinary bad = good;
+  bad.Bytes.resize(bad.Bytes.size() / 2);
+  b.SetPngData(bad);
+  ASSERT_EQ(collector.Losses().size(), 1u);
+  EXPECT_EQ(collector.Losses()[0].What, "the image does not decode");
 }
 
 TEST(Bitmap, SetSizeNotifiesOnlyForANewSizeAndClearsThePixels) {

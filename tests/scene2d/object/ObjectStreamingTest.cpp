@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "scene2d/Collection.h"
+#include "scene2d/Colors.h"
 #include "scene2d/Errors.h"
 #include "scene2d/Object.h"
 #include "scene2d/ObjectStreaming.h"
+#include "scene2d/ReadLosses.h"
+#include "scene2d/TextForms.h"
 #include "scene2d/ValueHolders.h"
 #include "scene2d/stream/StreamConvert.h"
 
@@ -185,6 +190,11 @@ TEST(ObjectStreaming, ReportsTheReadersMessages) {
   const Case cases[] = {
       {"object R: TTestThing\n Nope = 1\nend", "Error reading R.Nope: Property Nope does not exist"},
       {"object R: TTestThing\n Width = 'x'\nend", "Error reading R.Width: Invalid property value"},
+      // Beyond a float, or not a number: no text form would give them back.
+      {"object R: TTestThing\n Width = 1E39\nend", "Error reading R.Width: Invalid floating point value"},
+      {"object R: TTestThing\n Width = -Inf\nend", "Error reading R.Width: Invalid floating point value"},
+      {"object R: TTestThing\n Position.X = +Nan\nend",
+       "Error reading R.Position.X: Invalid floating point value"},
       {"object R: TTestThing\n Shape = tsOval\nend", "Error reading R.Shape: Invalid property value"},
       {"object R: TTestThing\n Width.X = 1\nend", "Error reading R.Width.X: Invalid property path"},
       {"object R: TTestThing\n object C: TNoSuchClass\n end\nend", "Class TNoSuchClass not found"},
@@ -201,6 +211,55 @@ TEST(ObjectStreaming, ReportsTheReadersMessages) {
   }
   TTestThing root(nullptr);
   EXPECT_THROW(ReadObjectData("TPF1", root, nullptr), EuxReadError);
+}
+
+TEST(ObjectStreaming, WritesNoFloatThatWouldNotReadBack) {
+  for (const float bad : {INFINITY, -INFINITY, NAN}) {
+    TTestThing thing(nullptr);
+    thing.SetWidth(bad);
+    EXPECT_THROW(WriteObjectData(thing), EuxWriteError) << bad;
+  }
+}
+
+// Each fallback taken while reading is reported with the object's path and
+// the property as stored; values that convert report nothing, and without a
+// collector nothing is kept.
+TEST(ObjectStreaming, ReportsEachFallbackWithItsObjectAndProperty) {
+  const std::string data = uxObjectTextToBinary(
+      "object R: TTestThing\n"
+      "  Position.Point = 'garbage'\n"
+      "  object Good: TTestThing\n"
+      "    Position.Point = '(1,2)'\n"
+      "    object Deep: TTestThing\n"
+      "      Position.Point = '(NAN,0)'\n"
+      "    end\n"
+      "  end\n"
+      "  object TTestThing\n"
+      "    Position.Point = ''\n"
+      "  end\n"
+      "end\n");
+  TTestThing root(nullptr);
+  TuiLossCollector collector;
+  ReadObjectData(data, root, nullptr);
+  std::vector<std::string> seen;
+  for (const TuiReadLoss& l : collector.Losses())
+    seen.push_back(l.Object + " | " + l.Property + " | " + l.What);
+  EXPECT_EQ(seen, (std::vector<std::string>{"R | Position.Point | 'garbage' is not a point",
+                                            "R.Good.Deep | Position.Point | '(NAN,0)' is not a point",
+                                            "R.TTestThing | Position.Point | '' is not a point"}));
+  EXPECT_EQ(root.Position()->Point(), (TuiPoint{0, 0}));  // the fallback itself stays
+
+  {
+    TuiLossCollector inner;
+    EXPECT_EQ(TextToColor("nonsense"), 0u);
+    EXPECT_EQ(TextToColor("#FF102030"), 0xFF102030u);
+    TextToRect(std::string(100, 'x'));
+    ASSERT_EQ(inner.Losses().size(), 2u);
+    EXPECT_EQ(inner.Losses()[0].What, "'nonsense' is not a colour");
+    EXPECT_EQ(inner.Losses()[0].Object, "");  // outside any reading
+    EXPECT_EQ(inner.Losses()[1].What, "'" + std::string(64, 'x') + "'... is not a rectangle");
+  }
+  EXPECT_EQ(collector.Losses().size(), 3u);  // the inner collector took the later ones
 }
 
 TEST(ObjectStreaming, LoadFromStreamSkipsBadValuesAndDropsNames) {
