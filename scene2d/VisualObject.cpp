@@ -398,6 +398,16 @@ void TuiVisualObject::SetScene(IuxScene* Value) {
   Inherited::SetScene(Value);
 }
 
+TuiCanvas* TuiVisualObject::Canvas() const {
+  if (FTempCanvas) return FTempCanvas;
+  return Scene() ? Scene()->GetCanvas() : nullptr;
+}
+
+bool TuiVisualObject::PointInObject(float X, float Y) {
+  const TuiPoint p = AbsoluteToLocal({X, Y});
+  return p.X > 0 && p.X < FWidth && p.Y > 0 && p.Y < FHeight;
+}
+
 // ---- update counter and loading ----
 
 void TuiVisualObject::SetUpdateCountTree(int Value) {

@@ -214,6 +214,14 @@ class TuiVisualObject : public TuiObject {
   // Marks the update rectangles of this object and its subtree stale; the
   // painting code keeps them.
   virtual void InvalidateUpdateRects() {}
+  // The canvas the object paints into: the temporary one while its subtree
+  // is painted into another canvas, otherwise its host's; none without either.
+  TuiCanvas* Canvas() const;
+
+  // ---- hit testing ----
+  // Whether the scene point lies strictly inside the object's rectangle;
+  // shapes with another outline refine it.
+  virtual bool PointInObject(float X, float Y);
 
   // Load completion: ends the loading state, takes the loaded size as the last
   // aligned one, rebuilds the matrix and realigns.
@@ -253,6 +261,16 @@ class TuiVisualObject : public TuiObject {
   void ChildrenReordered(TuiObject* Child) override;
   // Style parts (locked, not hit) pass triggers on to their children.
   bool PassesTriggers() const override { return FLocked && !FHitTest; }
+
+  // The paint pass calls these in this order with the canvas's matrix set to
+  // the object's absolute one: BeforePaint prepares the canvas state (shapes
+  // set their brushes, controls apply their style), Paint draws the object
+  // itself, AfterPaint follows its children.
+  virtual void BeforePaint() {}
+  virtual void Paint() {}
+  virtual void AfterPaint() {}
+  // Set while the subtree is painted into a canvas other than the host's.
+  TuiCanvas* FTempCanvas = nullptr;
 
   // The look or the place of this object changed: cached effect pictures of
   // it and of its ancestors are stale. The effects code keeps those caches.
