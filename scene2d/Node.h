@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -12,31 +13,32 @@
 // the 2D tree (TuiObject) and the 3D tree use the same machinery, each adding
 // its own steps through hooks. T is the node class deriving from TuiNode<T>.
 //
-// Costs: a child finds its slot through a cached index, so removing the last
-// child, or the child just looked up, is O(1); freeing all children is one
-// pass. Lists exist only once a child arrives.
+// Costs: every child knows its slot, and a removed child leaves a hole that is
+// swept out once holes make up half the list (or when the order is next
+// asked for), so removing children in any order, and freeing all of them, is
+// linear overall. Lists exist only once a child arrives.
 template <class T>
 class TuiNode {
  public:
   T* Parent() const { return FParent; }
-  int ChildrenCount() const { return int(FChildren.size()); }
+  int ChildrenCount() const {
+    Sweep();
+    return int(FChildren.size());
+  }
   T* Children(int Index) const {
+    Sweep();
     return Index >= 0 && Index < int(FChildren.size()) ? FChildren[size_t(Index)] : nullptr;
   }
-  const std::vector<T*>& ChildList() const { return FChildren; }
+  const std::vector<T*>& ChildList() const {
+    Sweep();
+    return FChildren;
+  }
 
   // The position among the parent's children, or -1 without a parent.
   int Index() const {
     if (!FParent) return -1;
-    const auto& siblings = FParent->FChildren;
-    const int n = int(siblings.size());
-    // Removing an earlier sibling shifts this one down by one: try there too.
-    if (FIndexCache >= 0 && FIndexCache < n && siblings[size_t(FIndexCache)] == Self()) return FIndexCache;
-    if (FIndexCache > 0 && FIndexCache - 1 < n && siblings[size_t(FIndexCache - 1)] == Self())
-      return --FIndexCache;
-    for (int i = 0; i < n; ++i)
-      if (siblings[size_t(i)] == Self()) return FIndexCache = i;
-    return -1;
+    FParent->Sweep();
+    return FSlot;
   }
 
   // True when Other is this node or lies above it.
@@ -46,97 +48,126 @@ class TuiNode {
     return false;
   }
 
-  // Runs Action for each child in order, surviving children that leave or die
-  // inside it (an animation that frees itself when it finishes): the next
-  // child is whatever then follows the last one visited.
+  // Runs Action for each child in order, surviving children that leave, die
+  // or move inside it (an animation that frees itself when it finishes): when
+  // the order changes under the walk, it goes on with the children it has not
+  // visited yet.
   template <class F>
   void ForEachChild(F&& Action) const {
-    size_t i = 0;
-    while (i < FChildren.size()) {
-      T* c = FChildren[i];
-      Action(c);
-      if (i < FChildren.size() && FChildren[i] == c) ++i;
-    }
+    Walk(std::forward<F>(Action), false);
   }
   template <class F>
   void ForEachChildReverse(F&& Action) const {
-    size_t i = FChildren.size();
-    while (i > 0) {
-      --i;
-      if (i >= FChildren.size()) {
-        i = FChildren.size();
-        continue;
-      }
-      Action(FChildren[i]);
-    }
+    Walk(std::forward<F>(Action), true);
   }
 
  protected:
   TuiNode() = default;
   ~TuiNode() = default;
 
-  // Links Child as the last child. Returns false when there is nothing to do;
-  // raises for a child that is this node or one of its ancestors, which would
-  // make the tree a cycle.
   void RefuseCycle(const T* Child) const {
     if (Child && HasAncestor(Child)) throw EuxError("An object cannot be added to its own subtree");
   }
 
+  // Links Child as the last child; raises for a child that is this node or
+  // one of its ancestors, which would make the tree a cycle.
   bool LinkChild(T* Child) {
     if (!Child) return false;
     RefuseCycle(Child);
     if (FChildren.capacity() == 0) FChildren.reserve(10);
-    FChildren.push_back(Child);
     Child->FParent = Self();
-    Child->FIndexCache = int(FChildren.size()) - 1;
+    Child->FSlot = int(FChildren.size());
+    FChildren.push_back(Child);
     return true;
   }
 
   // Unlinks Child; false when it is not a child of this node.
   bool UnlinkChild(T* Child) {
     if (!Child || Child->FParent != Self()) return false;
-    const int i = Child->Index();
-    if (i < 0) return false;
-    FChildren.erase(FChildren.begin() + i);
+    FChildren[size_t(Child->FSlot)] = nullptr;
+    ++FHoles;
     Child->FParent = nullptr;
-    Child->FIndexCache = -1;
-    if (FChildren.empty()) std::vector<T*>().swap(FChildren);
+    Child->FSlot = -1;
+    if (FHoles == FChildren.size()) {
+      std::vector<T*>().swap(FChildren);
+      FHoles = 0;
+      ++FGeneration;
+    } else if (FHoles * 2 > FChildren.size()) {
+      Sweep();
+    }
     return true;
   }
 
   // Moves a child to a new position among its siblings.
   void MoveChild(T* Child, int NewIndex) {
-    const int current = Child->Index();
-    if (current < 0 || NewIndex == current) return;
+    Sweep();
+    const int current = Child->FSlot;
+    if (Child->FParent != Self() || NewIndex == current) return;
     FChildren.erase(FChildren.begin() + current);
     FChildren.insert(FChildren.begin() + NewIndex, Child);
-    for (size_t i = 0; i < FChildren.size(); ++i) FChildren[i]->FIndexCache = int(i);
+    Renumber();
   }
 
   void SortChildList(const std::function<bool(T*, T*)>& Less) {
+    Sweep();
     std::stable_sort(FChildren.begin(), FChildren.end(), Less);
-    for (size_t i = 0; i < FChildren.size(); ++i) FChildren[i]->FIndexCache = int(i);
+    Renumber();
   }
 
   // Takes the whole list away in one step: the caller frees what it got, and
   // nothing it frees finds a parent to leave.
   std::vector<T*> TakeChildren() {
+    Sweep();
     std::vector<T*> taken;
     taken.swap(FChildren);
     for (T* c : taken) {
       c->FParent = nullptr;
-      c->FIndexCache = -1;
+      c->FSlot = -1;
     }
+    ++FGeneration;
     return taken;
   }
-
-  void SetParentLink(T* Value) { FParent = Value; }
 
  private:
   T* Self() { return static_cast<T*>(this); }
   const T* Self() const { return static_cast<const T*>(this); }
 
+  void Sweep() const {
+    if (FHoles == 0) return;
+    std::erase(FChildren, nullptr);
+    FHoles = 0;
+    Renumber();
+  }
+  void Renumber() const {
+    for (size_t i = 0; i < FChildren.size(); ++i) FChildren[i]->FSlot = int(i);
+    ++FGeneration;
+  }
+  template <class F>
+  void Walk(F&& Action, bool Reverse) const {
+    Sweep();
+    const uint64_t start = FGeneration;
+    uint64_t seen = start;
+    // Pointers only: a visited child may be gone, and is never looked into.
+    std::vector<const T*> visited;
+    size_t n = 0;
+    while (n < FChildren.size()) {
+      const size_t i = Reverse ? FChildren.size() - 1 - n : n;
+      T* c = FChildren[i];
+      ++n;
+      if (!c) continue;
+      if (seen != start && std::find(visited.begin(), visited.end(), c) != visited.end()) continue;
+      visited.push_back(c);
+      Action(c);
+      if (FGeneration != seen) {
+        seen = FGeneration;
+        n = 0;
+      }
+    }
+  }
+
   T* FParent = nullptr;
-  std::vector<T*> FChildren;
-  mutable int FIndexCache = -1;
+  mutable std::vector<T*> FChildren;  // holes are none
+  mutable size_t FHoles = 0;
+  mutable int FSlot = -1;            // this node's place in its parent's list
+  mutable uint64_t FGeneration = 0;  // moves on whenever the children change places
 };

@@ -89,6 +89,8 @@ void TuiObject::BeforeDestruction() {
 
 void TuiObject::SetParent(TuiObject* Value) {
   if (Value == Parent()) return;
+  // Refused before this object leaves its place.
+  if (Value) Value->RefuseCycle(this);
   if (Parent())
     Parent()->RemoveObject(this);
   else if (FScene)

@@ -84,6 +84,10 @@ void TuiComponent::BeforeDestruction() {
   while (!FComponents.empty()) {
     TuiComponent* c = FComponents.back();
     FComponents.pop_back();
+    if (!c) {
+      --FComponentHoles;
+      continue;
+    }
     c->FOwner = nullptr;
     Notification(c, opRemove);
     delete c;
@@ -95,24 +99,34 @@ void TuiComponent::BeforeDestruction() {
 void TuiComponent::InsertComponent(TuiComponent* C) {
   if (!C || C->FOwner) return;
   C->FOwner = this;
+  C->FOwnerSlot = FComponents.size();
   FComponents.push_back(C);
 }
 
 void TuiComponent::RemoveComponent(TuiComponent* C) {
-  // Owners free their components last created first: search from the end.
-  for (size_t i = FComponents.size(); i > 0; --i)
-    if (FComponents[i - 1] == C) {
-      FComponents.erase(FComponents.begin() + std::ptrdiff_t(i - 1));
-      break;
+  if (C->FOwnerSlot < FComponents.size() && FComponents[C->FOwnerSlot] == C) {
+    if (C->FOwnerSlot + 1 == FComponents.size()) {
+      FComponents.pop_back();
+    } else {
+      FComponents[C->FOwnerSlot] = nullptr;
+      if (++FComponentHoles * 2 > FComponents.size()) SweepComponents();
     }
+  }
   C->FOwner = nullptr;
   Notification(C, opRemove);
+}
+
+void TuiComponent::SweepComponents() const {
+  if (FComponentHoles == 0) return;
+  std::erase(FComponents, nullptr);
+  FComponentHoles = 0;
+  for (size_t i = 0; i < FComponents.size(); ++i) FComponents[i]->FOwnerSlot = i;
 }
 
 TuiComponent* TuiComponent::FindComponent(std::string_view Name) const {
   if (Name.empty()) return nullptr;
   for (TuiComponent* c : FComponents)
-    if (SameText(c->Name(), Name)) return c;
+    if (c && SameText(c->Name(), Name)) return c;
   return nullptr;
 }
 
@@ -135,6 +149,7 @@ void TuiComponent::Notification(TuiComponent*, TuiOperation) {}
 void TuiComponent::GetChildren(const std::function<void(TuiComponent*)>& Proc,
                                const TuiComponent* Root) const {
   if (Root != this) return;
+  SweepComponents();
   for (TuiComponent* c : FComponents)
     if (!c->GetParentComponent() && c->Stored()) Proc(c);
 }

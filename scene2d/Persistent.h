@@ -83,8 +83,14 @@ class TuiComponent : public TuiPersistent {
   void SetLoading(bool Value) { SetState(csLoading, Value); }
   void SetDesigning(bool Value) { SetState(csDesigning, Value); }
 
-  int ComponentCount() const { return int(FComponents.size()); }
-  TuiComponent* Components(int Index) const { return FComponents[size_t(Index)]; }
+  int ComponentCount() const {
+    SweepComponents();
+    return int(FComponents.size());
+  }
+  TuiComponent* Components(int Index) const {
+    SweepComponents();
+    return FComponents[size_t(Index)];
+  }
   // The owned component of that name (case-insensitive), or none.
   TuiComponent* FindComponent(std::string_view Name) const;
   // Takes over a component that has no owner.
@@ -134,13 +140,19 @@ class TuiComponent : public TuiPersistent {
  private:
   void SetState(uint8_t Flag, bool Value) { FState = Value ? (FState | Flag) : (FState & ~Flag); }
   void RemoveComponent(TuiComponent* C);
+  // A component that leaves its owner leaves a hole, swept out once holes
+  // make up half the list or the list is next read, so owners give up their
+  // components in linear time in any order.
+  void SweepComponents() const;
 
   TuiComponent* FOwner = nullptr;
   std::string FName;
   int32_t FTag = 0;
   uint8_t FState = 0;
   bool FTornDown = false;
-  std::vector<TuiComponent*> FComponents;                        // owned
+  mutable std::vector<TuiComponent*> FComponents;  // owned; holes are none
+  mutable size_t FComponentHoles = 0;
+  mutable size_t FOwnerSlot = 0;                                 // this component's place in its owner's list
   std::vector<TuiComponent*> FFreeNotifies;                      // both directions, as links go
   std::vector<std::pair<std::string, std::string>> FEventNames;  // event, handler
 };
