@@ -7,6 +7,7 @@
 #include "scene2d/Errors.h"
 #include "scene2d/Object.h"
 #include "scene2d/stream/ObjectStream.h"
+#include "scene2d/stream/ReadBudget.h"
 #include "scene2d/stream/StreamConvert.h"
 #include "scene2d/stream/StreamErrors.h"
 
@@ -302,6 +303,7 @@ class TObjectSource final : public IuxStreamWriteSource {
 }  // namespace
 
 void ReadObjectData(std::string_view Data, TuiObject& Root, TuiComponent* Owner, const TuiReadHooks& Hooks) {
+  TuiReadBudget budget(TuiReadBudget::StreamPixels);  // the pictures of one load
   TuiStreamReader reader(Data);
   TuiObjectReader objects(reader);
   TReadContext context(Owner);
