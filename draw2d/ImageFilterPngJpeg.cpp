@@ -203,7 +203,8 @@ bool DecodePng(std::span<const uint8_t> Data, TImage& Out) {
   std::unique_ptr<uint32_t[]> pixels = AllocatePixels(width, height);
   if (!pixels) return false;
   std::vector<png_bytep> rows(static_cast<size_t>(height));
-  for (int64_t y = 0; y < height; ++y) rows[size_t(y)] = reinterpret_cast<png_bytep>(pixels.get() + y * width);
+  for (int64_t y = 0; y < height; ++y)
+    rows[size_t(y)] = reinterpret_cast<png_bytep>(pixels.get() + y * width);
   if (!PngPixels(d, rows.data())) return false;
   for (size_t i = 0, n = size_t(width * height); i < n; ++i) pixels[i] = PremultiplyPixel(pixels[i]);
   Out = {int32_t(width), int32_t(height), std::move(pixels)};
@@ -277,8 +278,8 @@ void JpegProgress(j_common_ptr Info) {
   if (!Info->is_decompressor) return;
   auto* d = reinterpret_cast<j_decompress_ptr>(Info);
   const int64_t pixels = std::max<int64_t>(1, int64_t(d->image_width) * int64_t(d->image_height));
-  const int64_t scans = std::clamp<int64_t>(TuiFilterPngJpeg::MaxJpegScanPixels / pixels, 1,
-                                            TuiFilterPngJpeg::MaxJpegScans);
+  const int64_t scans =
+      std::clamp<int64_t>(TuiFilterPngJpeg::MaxJpegScanPixels / pixels, 1, TuiFilterPngJpeg::MaxJpegScans);
   if (d->input_scan_number > scans) JpegFail(Info);
 }
 

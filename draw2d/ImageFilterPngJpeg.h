@@ -25,7 +25,7 @@ class TuiFilterPngJpeg : public TuiFilter {
   static constexpr int32_t MaxSide = 16384;
   static constexpr int64_t MaxPixels = int64_t(8192) * 8192;
   static constexpr int MaxJpegScans = 500;
-  // 16 passes over the largest picture, some 130 ms of decoding each.
+  // 16 passes over the largest picture: about a second of decoding.
   static constexpr int64_t MaxJpegScanPixels = int64_t(1) << 30;
   static constexpr long MaxJpegMemory = long(512) << 20;
   // The quality of a JPEG saved without a "quality" parameter.

@@ -138,7 +138,8 @@ std::string Hex(const Bytes& Data) {
 // A layout holding each picture in a bitmap resource, in binary form.
 std::string StreamOf(const std::vector<Bytes>& Pictures) {
   std::string text = "object TuiObject\n";
-  for (const Bytes& p : Pictures) text += "  object TuiBitmapObject\n    Bitmap.PNG = {" + Hex(p) + "}\n  end\n";
+  for (const Bytes& p : Pictures)
+    text += "  object TuiBitmapObject\n    Bitmap.PNG = {" + Hex(p) + "}\n  end\n";
   return uxObjectTextToBinary(text + "end\n");
 }
 
@@ -194,7 +195,8 @@ std::vector<Hostile> HostileInputs() {
       // inflated when text is read), without a machine-sized allocation when
       // it comes back.
       {"PNG of one pixel and 100 zTXt chunks of 7.75 MB inflated",
-       [] { return [png = PngTextBomb(100)] { return LoadBytes(png); }; }, "1 x 1, first pixel 80201008", 5, 48},
+       [] { return [png = PngTextBomb(100)] { return LoadBytes(png); }; }, "1 x 1, first pixel 80201008", 5,
+       48},
       {"sixteen 8192 x 8192 arithmetic JPEGs of 96 bytes in one stream",
        [] {
          return [s = StreamOf(std::vector<Bytes>(16, SequentialArithmeticJpeg(8192, 8192)))] {
@@ -215,7 +217,9 @@ std::vector<Hostile> HostileInputs() {
       {"8192 x 8192 progressive arithmetic JPEG with 694 scans",
        [] { return [jpeg = ScanFloodJpeg(8192, 8192)] { return LoadBytes(jpeg); }; }, "refused", 15, 448},
       {"ten 4096 x 4096 progressive arithmetic JPEGs with 694 scans in one stream",
-       [] { return [s = StreamOf(std::vector<Bytes>(10, ScanFloodJpeg(4096, 4096)))] { return LoadStream(s); }; },
+       [] {
+         return [s = StreamOf(std::vector<Bytes>(10, ScanFloodJpeg(4096, 4096)))] { return LoadStream(s); };
+       },
        "0 decoded; Error reading TuiBitmapObject.Bitmap.PNG: " + BudgetError, 15, 160},
       {"200000 curves in a 3.2 MB path text, flattened as finely as asked",
        [] {
@@ -227,8 +231,9 @@ std::vector<Hostile> HostileInputs() {
            TuiPolygon polygon;
            TuiPoint size;
            path->FlattenToPolygon(polygon, size, 0);
-           return polygon.size() <= TuiPathData::MaxFlattenPoints ? std::string("within the point budget")
-                                                                   : std::to_string(polygon.size()) + " points";
+           return polygon.size() <= TuiPathData::MaxFlattenPoints
+                      ? std::string("within the point budget")
+                      : std::to_string(polygon.size()) + " points";
          };
        },
        "within the point budget", 10, 48},
