@@ -115,9 +115,9 @@ Bytes SequentialArithmeticJpeg(uint16_t W, uint16_t H) {
   return ArithmeticJpeg(W, H, false, {{0, 63, 0, 0}});
 }
 
-// The longest valid progression of a grey picture: the DC scan, then for each
-// of the 63 AC coefficients a first scan of its top bits and ten refinements
-// of one bit each, 694 scans. Count takes the first ones, which are valid too.
+// A long valid progression of a grey picture: the DC scan, then for each of
+// the 63 AC coefficients a first scan of its top bits and ten refinements of
+// one bit each, 694 scans. Count takes the first ones, which are valid too.
 Bytes ScanFloodJpeg(uint16_t W, uint16_t H, size_t Count = 694) {
   std::vector<JpegScan> scans = {{0, 0, 0, 0}};
   for (uint8_t k = 1; k <= 63; ++k) {
