@@ -20,7 +20,10 @@ class TuiBitmap;
 // Decoding results in premultiplied pixels over transparent black. Anything
 // that does not decode (unknown signature, damaged or truncated data, zero
 // area, a size beyond the filter's limits) leaves the bitmap untouched and
-// returns false; no filter raises an error for bad image data.
+// returns false; no filter raises an error for bad image data. The one error
+// is the read budget's (scene2d/stream/ReadBudget.h): a picture that would take
+// more pixels than the open budgets have left raises EuxReadError, again with
+// the bitmap untouched.
 class TuiFilter {
  public:
   // Streams and files holding more encoded data than this are refused unread;

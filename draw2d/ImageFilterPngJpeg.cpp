@@ -20,6 +20,7 @@
 #include "draw2d/Bitmap.h"
 #include "scene2d/Errors.h"
 #include "scene2d/Geometry.h"
+#include "scene2d/stream/ReadBudget.h"
 
 namespace {
 
@@ -75,36 +76,136 @@ bool IsJpeg(std::span<const uint8_t> Data) {
 
 // ---- PNG ----
 //
-// libpng's simplified interface keeps its own longjmp inside the library and
-// reports failure as a return value, so no C++ frame is ever jumped over.
+// Reading goes through libpng's full interface, which alone lets us set its
+// limits and leave out the chunks that cost without adding a pixel: a file of
+// a thousand compressed text chunks otherwise inflates every one of them into
+// memory. Only the chunks that shape the pixels are read (the critical ones,
+// transparency, and gamma, so that a file stating its gamma still shows as
+// sRGB); everything else is skipped unread. libpng reports errors by a longjmp
+// back to png_jmpbuf; as for JPEG below, every setjmp sits in a function that
+// only touches plain C data, and the C++ holder tears the library state down.
+// Writing keeps the simplified interface, which holds its own longjmp inside
+// the library.
 
 constexpr uint32_t PngPixelFormat = LittleEndian ? PNG_FORMAT_BGRA : PNG_FORMAT_ARGB;
 
-struct TPngReader {
-  png_image Image{};
-  TPngReader() { Image.version = PNG_IMAGE_VERSION; }
-  ~TPngReader() { png_image_free(&Image); }
+// Chunks still declare their length; a kept chunk longer than this is
+// refused before libpng allocates it, whatever the library was built with.
+constexpr png_alloc_size_t MaxPngChunkBytes = png_alloc_size_t(8) << 20;
+// Ancillary chunks libpng may keep; none that this reader keeps ever reaches it.
+constexpr png_uint_32 MaxPngCachedChunks = 32;
+
+struct TPngSource {
+  const uint8_t* Data;
+  size_t Size;
+  size_t At;
 };
 
-bool PngHeader(std::span<const uint8_t> Data, TPngReader& Reader) {
-  return png_image_begin_read_from_memory(&Reader.Image, Data.data(), Data.size()) != 0;
+void PngRead(png_structp Png, png_bytep Out, size_t Count) {
+  auto* source = static_cast<TPngSource*>(png_get_io_ptr(Png));
+  if (Count > source->Size - source->At) png_error(Png, "data ends early");
+  std::memcpy(Out, source->Data + source->At, Count);
+  source->At += Count;
+}
+
+[[noreturn]] void PngFail(png_structp Png, png_const_charp) {
+  png_longjmp(Png, 1);
+}
+
+// The library writes no log.
+void PngWarning(png_structp, png_const_charp) {}
+
+struct TPngDecoder {
+  png_structp Png;
+  png_infop Info;
+  TPngSource Source;
+  png_uint_32 Width, Height;
+};
+
+// Pure C data only from here to PngPixels.
+bool PngHeader(TPngDecoder& D, const uint8_t* Data, size_t Size) {
+  D.Source = {Data, Size, 0};
+  D.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngFail, PngWarning);
+  if (!D.Png) return false;
+  D.Info = png_create_info_struct(D.Png);
+  if (!D.Info) return false;
+  if (setjmp(png_jmpbuf(D.Png))) return false;
+  png_set_read_fn(D.Png, &D.Source, PngRead);
+  png_set_user_limits(D.Png, TuiFilterPngJpeg::MaxSide, TuiFilterPngJpeg::MaxSide);
+  png_set_chunk_malloc_max(D.Png, MaxPngChunkBytes);
+  png_set_chunk_cache_max(D.Png, MaxPngCachedChunks);
+  // Every chunk but the critical ones and tRNS is skipped, then gamma is let
+  // back in.
+  png_set_keep_unknown_chunks(D.Png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+  static const png_byte gammaChunks[] = "gAMA\0sRGB";
+  png_set_keep_unknown_chunks(D.Png, PNG_HANDLE_CHUNK_AS_DEFAULT, gammaChunks, 2);
+  png_read_info(D.Png, D.Info);
+  D.Width = png_get_image_width(D.Png, D.Info);
+  D.Height = png_get_image_height(D.Png, D.Info);
+  return true;
+}
+
+// Rows receive four bytes a pixel in the order of PngPixelFormat, alpha not
+// premultiplied.
+bool PngPixels(TPngDecoder& D, png_bytepp Rows) {
+  if (setjmp(png_jmpbuf(D.Png))) return false;
+  const png_byte colorType = png_get_color_type(D.Png, D.Info);
+  png_set_expand(D.Png);  // palettes, grey below 8 bits, tRNS into alpha
+  png_set_scale_16(D.Png);
+  if (!(colorType & PNG_COLOR_MASK_COLOR)) png_set_gray_to_rgb(D.Png);
+  png_fixed_point fileGamma = 0;
+  if (png_get_gAMA_fixed(D.Png, D.Info, &fileGamma)) png_set_gamma_fixed(D.Png, PNG_GAMMA_sRGB, fileGamma);
+  if (LittleEndian) {
+    png_set_bgr(D.Png);
+    png_set_add_alpha(D.Png, 0xFF, PNG_FILLER_AFTER);
+  } else {
+    png_set_swap_alpha(D.Png);
+    png_set_add_alpha(D.Png, 0xFF, PNG_FILLER_BEFORE);
+  }
+  png_set_interlace_handling(D.Png);
+  png_read_update_info(D.Png, D.Info);
+  // Any other layout would overrun the rows.
+  if (png_get_rowbytes(D.Png, D.Info) != size_t(D.Width) * 4) return false;
+  png_read_image(D.Png, Rows);
+  png_read_end(D.Png, nullptr);
+  return true;
+}
+
+// Owns the library state on the C++ side.
+struct TPngDecoderHolder {
+  TPngDecoder D{};
+  ~TPngDecoderHolder() {
+    if (D.Png) png_destroy_read_struct(&D.Png, D.Info ? &D.Info : nullptr, nullptr);
+  }
+};
+
+bool PngSize(std::span<const uint8_t> Data, int32_t& Width, int32_t& Height) {
+  TPngDecoderHolder holder;
+  if (!PngHeader(holder.D, Data.data(), Data.size())) return false;
+  Width = int32_t(std::min<png_uint_32>(holder.D.Width, INT32_MAX));
+  Height = int32_t(std::min<png_uint_32>(holder.D.Height, INT32_MAX));
+  return true;
 }
 
 bool DecodePng(std::span<const uint8_t> Data, TImage& Out) {
-  TPngReader reader;
-  if (!PngHeader(Data, reader)) return false;
-  int64_t width = reader.Image.width;
-  int64_t height = reader.Image.height;
+  TPngDecoderHolder holder;
+  TPngDecoder& d = holder.D;
+  if (!PngHeader(d, Data.data(), Data.size())) return false;
+  int64_t width = d.Width;
+  int64_t height = d.Height;
   if (!WithinLimits(width, height)) return false;
   // Deflate expands at most about 1032 : 1, and every row holds at least a
   // filter byte and one bit per pixel; a header promising more than the data
   // can hold is a truncated or forged file, refused before its pixels are taken.
   int64_t leastRaw = height * (1 + (width + 7) / 8);
   if (leastRaw > int64_t(Data.size()) * 1032 + 4096) return false;
-  reader.Image.format = PngPixelFormat;
+  TuiReadBudget::ChargePixels(width * height);
   std::unique_ptr<uint32_t[]> pixels = AllocatePixels(width, height);
   if (!pixels) return false;
-  if (!png_image_finish_read(&reader.Image, nullptr, pixels.get(), 0, nullptr)) return false;
+  std::vector<png_bytep> rows(static_cast<size_t>(height));
+  for (int64_t y = 0; y < height; ++y)
+    rows[size_t(y)] = reinterpret_cast<png_bytep>(pixels.get() + y * width);
+  if (!PngPixels(d, rows.data())) return false;
   for (size_t i = 0, n = size_t(width * height); i < n; ++i) pixels[i] = PremultiplyPixel(pixels[i]);
   Out = {int32_t(width), int32_t(height), std::move(pixels)};
   return true;
@@ -170,11 +271,16 @@ void JpegMessage(j_common_ptr Info, int Level) {
 void JpegOutput(j_common_ptr) {}
 
 // A progressive file can repeat scans without end, each one a pass over the
-// whole picture.
+// whole picture, so what is bounded is the work: pixels times scans. A small
+// picture may have the most scans any encoder writes; the largest ones still
+// get more than the ten of a usual progressive file.
 void JpegProgress(j_common_ptr Info) {
-  if (Info->is_decompressor &&
-      reinterpret_cast<j_decompress_ptr>(Info)->input_scan_number > TuiFilterPngJpeg::MaxJpegScans)
-    JpegFail(Info);
+  if (!Info->is_decompressor) return;
+  auto* d = reinterpret_cast<j_decompress_ptr>(Info);
+  const int64_t pixels = std::max<int64_t>(1, int64_t(d->image_width) * int64_t(d->image_height));
+  const int64_t scans =
+      std::clamp<int64_t>(TuiFilterPngJpeg::MaxJpegScanPixels / pixels, 1, TuiFilterPngJpeg::MaxJpegScans);
+  if (d->input_scan_number > scans) JpegFail(Info);
 }
 
 void InitJpegError(TJpegError& Error) {
@@ -252,6 +358,7 @@ bool DecodeJpeg(std::span<const uint8_t> Data, TImage& Out, unsigned ScaleDenom 
   int64_t width = d.Info.output_width;
   int64_t height = d.Info.output_height;
   if (!WithinLimits(width, height)) return false;
+  TuiReadBudget::ChargePixels(width * height);
   std::unique_ptr<uint32_t[]> pixels = AllocatePixels(width, height);
   if (!pixels || !JpegPixels(d, pixels.get())) return false;
   if (d.Info.out_color_space == JCS_CMYK)
@@ -431,12 +538,7 @@ bool TuiFilterPngJpeg::GetImageSize(const std::string& FileName, int32_t& Width,
   std::optional<std::vector<uint8_t>> data = ReadFile(FileName);
   if (!data) return false;
   if (IsJpeg(*data)) return JpegSize(*data, Width, Height);
-  if (!IsPng(*data)) return false;
-  TPngReader reader;
-  if (!PngHeader(*data, reader)) return false;
-  Width = int32_t(std::min<uint32_t>(reader.Image.width, INT32_MAX));
-  Height = int32_t(std::min<uint32_t>(reader.Image.height, INT32_MAX));
-  return true;
+  return IsPng(*data) && PngSize(*data, Width, Height);
 }
 
 bool TuiFilterPngJpeg::LoadFromBytes(std::span<const uint8_t> Data, TuiBitmap& Bitmap) {
@@ -473,11 +575,8 @@ bool TuiFilterPngJpeg::LoadThumbnailFromFile(const std::string& FileName, bool U
   int32_t width = 0, height = 0;
   if (IsJpeg(*data)) {
     if (!JpegSize(*data, width, height)) return false;
-  } else {
-    TPngReader reader;
-    if (!IsPng(*data) || !PngHeader(*data, reader)) return false;
-    width = int32_t(std::min<uint32_t>(reader.Image.width, INT32_MAX));
-    height = int32_t(std::min<uint32_t>(reader.Image.height, INT32_MAX));
+  } else if (!IsPng(*data) || !PngSize(*data, width, height)) {
+    return false;
   }
   TuiRect fitted{0, 0, float(width), float(height)};
   double scale = FitRect(fitted, TuiRect{0, 0, MaxWidth, MaxHeight});

@@ -11,16 +11,22 @@
 //
 // Image files come from anyone, so decoding is bounded before any pixel memory
 // is taken: at most MaxSide pixels per side and MaxPixels in all (256 MiB of
-// pixels), at most MaxInputBytes of encoded data (TuiFilter), at most MaxJpegScans scans of
-// a progressive JPEG and MaxJpegMemory of libjpeg's working memory. A PNG whose
-// declared size its compressed data cannot possibly fill is refused before its
-// pixels are allocated. A JPEG that the library can only patch up (data ends
-// early, entropy codes broken) counts as unreadable rather than half-grey.
+// pixels), at most MaxInputBytes of encoded data (TuiFilter), MaxJpegMemory of
+// libjpeg's working memory, and for a progressive JPEG at most MaxJpegScans
+// scans and MaxJpegScanPixels of pixels times scans. Inside an open read
+// budget (scene2d/stream/ReadBudget.h) every decoded picture is charged to it
+// first. A PNG whose declared size its compressed data cannot possibly fill is
+// refused before its pixels are allocated, and its text, profile and other
+// metadata chunks are skipped unread. A JPEG that the library can only patch
+// up (data ends early, entropy codes broken) counts as unreadable rather than
+// half-grey.
 class TuiFilterPngJpeg : public TuiFilter {
  public:
   static constexpr int32_t MaxSide = 16384;
   static constexpr int64_t MaxPixels = int64_t(8192) * 8192;
   static constexpr int MaxJpegScans = 500;
+  // 16 passes over the largest picture: about a second of decoding.
+  static constexpr int64_t MaxJpegScanPixels = int64_t(1) << 30;
   static constexpr long MaxJpegMemory = long(512) << 20;
   // The quality of a JPEG saved without a "quality" parameter.
   static constexpr int DefaultJpegQuality = 75;

@@ -478,6 +478,31 @@ void TuiPathData::FlattenToPolygon(TuiPolygon& Polygon, TuiPoint& Size, float Fl
   const double scale = std::max(b.Height() / 100.0, b.Width() / 100.0);
   double flatness = Flatness * scale;
   if (!(flatness >= 0.05)) flatness = 0.05;  // NaN too
+  // The points each curve asks for, counted first: a path of many long curves
+  // would otherwise ask for a thousand points apiece. Past the total budget
+  // every curve gives up the same share of what it asked beyond its two ends.
+  auto wanted = [&](size_t At) {
+    const double n = RoundHalfEven(Distance(FPoints[At].Point, FPoints[At + 2].Point) / flatness);
+    return n > 2 ? int(std::min(n, double(MaxCurvePoints))) : 2;
+  };
+  size_t total = 0, extra = 0;
+  for (size_t i = 0; i < FPoints.size(); ++i) {
+    if (FPoints[i].Kind == ppCurveTo) {
+      if (i + 2 >= FPoints.size()) break;
+      const int n = wanted(i);
+      total += size_t(n);
+      extra += size_t(n - 2);
+      i += 2;
+    } else {
+      total += FPoints[i].Kind == ppClose ? 2 : 1;
+    }
+  }
+  double share = 1;
+  if (total > MaxFlattenPoints) {
+    const size_t fixed = total - extra;
+    share = fixed >= MaxFlattenPoints ? 0 : double(MaxFlattenPoints - fixed) / double(extra);
+  }
+  Polygon.reserve(std::min(total, std::max(MaxFlattenPoints, total - extra)));
   TuiPoint current, start;
   for (size_t i = 0; i < FPoints.size(); ++i) {
     const TuiPathPoint& p = FPoints[i];
@@ -495,8 +520,8 @@ void TuiPathData::FlattenToPolygon(TuiPolygon& Polygon, TuiPoint& Size, float Fl
           break;
         }
         const TuiPoint c1 = p.Point, c2 = FPoints[i + 1].Point, end = FPoints[i + 2].Point;
-        const double n = RoundHalfEven(Distance(c1, end) / flatness);
-        const int count = n > 2 ? int(std::min(n, double(MaxCurvePoints))) : 2;
+        int count = wanted(i);
+        if (share < 1) count = 2 + int(std::floor((count - 2) * share));
         for (int j = 0; j < count; ++j)
           Polygon.push_back(Bezier(current, c1, c2, end, double(j) / (count - 1)));
         current = end;

@@ -94,8 +94,13 @@ class TuiPathData : public TuiPersistent {
   std::vector<TuiPathPoint> FitToRect(const TuiRect& Rect) const;
   // Curves become runs of points, each close the figure start followed by
   // PolygonFigureEnd. Flatness is relative to a hundredth of the larger side of
-  // the bounds. Size receives the bounds' size.
+  // the bounds. Size receives the bounds' size. One flattening yields at most
+  // MaxFlattenPoints, or two per curve and one per other entry when the path
+  // alone has more: past that budget every curve is drawn with fewer points.
   void FlattenToPolygon(TuiPolygon& Polygon, TuiPoint& Size, float Flatness = 0.25f) const;
+  // 8 MiB of points; the glyphs and outlines of the windows need a few
+  // thousand.
+  static constexpr size_t MaxFlattenPoints = size_t(1) << 20;
   // Length of the flattened outline, closing segments included.
   float Length(float Flatness = 0.25f) const;
 

@@ -9,6 +9,7 @@
 #include "scene2d/Object.h"
 #include "scene2d/ReadLosses.h"
 #include "scene2d/stream/ObjectStream.h"
+#include "scene2d/stream/ReadBudget.h"
 #include "scene2d/stream/StreamConvert.h"
 #include "scene2d/stream/StreamErrors.h"
 
@@ -404,6 +405,7 @@ class TObjectSource final : public IuxStreamWriteSource {
 
 void ReadObjectData(std::string_view Data, TuiComponent& Root, TuiComponent* Owner,
                     const TuiReadHooks& Hooks) {
+  TuiReadBudget budget(TuiReadBudget::StreamPixels);  // the pictures of one load
   TuiStreamReader reader(Data);
   TuiObjectReader objects(reader);
   TReadContext context(Root, Owner, Hooks.KeepUnboundHandlers);

@@ -22,6 +22,7 @@
 #include "scene2d/Object.h"
 #include "scene2d/ObjectStreaming.h"
 #include "scene2d/ReadLosses.h"
+#include "scene2d/stream/ReadBudget.h"
 #include "scene2d/stream/StreamConvert.h"
 #include "scene2d/stream/StreamReader.h"
 #include "scene2d/stream/StreamTree.h"
@@ -375,6 +376,7 @@ int Usage(const char* Problem) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+  TuiReadBudget budget(TuiReadBudget::ProcessPixels);  // every picture of the run
   if (args.empty()) return Usage("nothing to do");
   const std::string& mode = args[0];
   try {

@@ -318,6 +318,38 @@ TEST(PathGeometry, DamagedNumbersStayBounded) {
   EXPECT_LE(arc.Count(), 13);
 }
 
+TEST(PathGeometry, CurvesShareOnePointBudget) {
+  // Each curve is 100 long and asks for the most points one curve may have at
+  // the finest flatness; past the budget they all give up the same share, and
+  // each run still goes from its curve's start to its end.
+  struct Case {
+    int Curves;
+    size_t PointsPerCurve;
+  };
+  const Case cases[] = {
+      {1000, 1024},  // within the budget
+      {2048, 2 + 1022 * (TuiPathData::MaxFlattenPoints - 1 - 2 * 2048) / (2048 * 1022)},
+      {530000, 2},  // two a curve already exceed it
+  };
+  for (const Case& c : cases) {
+    TuiPathData p;
+    p.MoveTo({0, 0});
+    for (int i = 0; i < c.Curves; ++i)
+      p.CurveTo({100.0f * i, 0}, {100.0f * i + 50, 50}, {100.0f * (i + 1), 0});
+    TuiPolygon polygon;
+    TuiPoint size;
+    p.FlattenToPolygon(polygon, size, 0);
+    ASSERT_EQ(polygon.size(), 1 + c.PointsPerCurve * size_t(c.Curves)) << c.Curves;
+    EXPECT_LE(polygon.size(), std::max(TuiPathData::MaxFlattenPoints, 1 + 2 * size_t(c.Curves)));
+    for (int i = 0; i < c.Curves; i += c.Curves / 8) {
+      const size_t first = 1 + size_t(i) * c.PointsPerCurve;
+      EXPECT_EQ(polygon[first], (TuiPoint{100.0f * i, 0})) << c.Curves << " " << i;
+      EXPECT_EQ(polygon[first + c.PointsPerCurve - 1], (TuiPoint{100.0f * (i + 1), 0}))
+          << c.Curves << " " << i;
+    }
+  }
+}
+
 // ---- binary form ----
 
 std::vector<uint8_t> Bytes(std::initializer_list<int> Values) {
