@@ -65,7 +65,12 @@ bool ToBool(const TuiPropertyInfo& P, const TuiPropValue& V) {
 std::string ToText(const TuiPropertyInfo& P, const TuiPropValue& V) {
   if (auto* t = std::get_if<std::string>(&V)) return *t;
   if (auto* i = std::get_if<int64_t>(&V)) return std::to_string(*i);
-  if (auto* d = std::get_if<double>(&V)) return FloatToText(float(*d));
+  if (auto* d = std::get_if<double>(&V)) {
+    // The shortest text that reads back as the same number, "." whatever the locale.
+    char buffer[64];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, *d);
+    if (ec == std::errc()) return std::string(buffer, end);
+  }
   if (auto* b = std::get_if<bool>(&V)) return *b ? "True" : "False";
   CannotConvert(P, Describe(V));
 }
