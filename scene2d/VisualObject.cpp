@@ -399,12 +399,18 @@ void TuiVisualObject::SetScene(IuxScene* Value) {
     FAbsoluteOpacityStale = true;
     FUpdateRectStale = true;
     // The old host must not keep routing keys or the mouse to an object it
-    // no longer shows.
-    if (old && old->GetFocused() == this)
-      old->SetFocused(nullptr);
-    else if (FIsFocused)
-      KillFocus();
-    if (old && old->GetCaptured() == this) old->SetCaptured(nullptr);
+    // no longer shows. A host that is going (it has left the scene list)
+    // cannot be asked any more, and routes nothing either.
+    const auto& live = TuiSceneList::Scenes();
+    if (old && std::find(live.begin(), live.end(), old) == live.end()) {
+      FIsFocused = false;
+    } else {
+      if (old && old->GetFocused() == this)
+        old->SetFocused(nullptr);
+      else if (FIsFocused)
+        KillFocus();
+      if (old && old->GetCaptured() == this) old->SetCaptured(nullptr);
+    }
   }
   Inherited::SetScene(Value);
 }
