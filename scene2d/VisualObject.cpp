@@ -376,7 +376,10 @@ bool TuiVisualObject::GetAbsoluteVisible() const {
 
 void TuiVisualObject::SetClipChildren(bool Value) {
   if (Value == FClipChildren) return;
+  Repaint();
   FClipChildren = Value;
+  // Clipping changes what this object and its children cover.
+  InvalidateUpdateRects();
   Repaint();
 }
 

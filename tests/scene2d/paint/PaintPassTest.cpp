@@ -181,7 +181,6 @@ TEST_F(PaintPass, UpdateRectsFollowClippingAndFocus) {
   TBox* c = Add(p, "c", 10, 10, 30, 30);
   EXPECT_EQ(p->UpdateRect().Right, 50);  // with the child reaching out
   p->SetClipChildren(true);
-  p->InvalidateUpdateRects();
   EXPECT_EQ(p->UpdateRect().Right, 30);
   EXPECT_EQ(c->UpdateRect().Right, 30);  // cut to the clipping parent
   c->SetCanFocused(true);
