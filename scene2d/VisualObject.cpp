@@ -376,7 +376,10 @@ bool TuiVisualObject::GetAbsoluteVisible() const {
 
 void TuiVisualObject::SetClipChildren(bool Value) {
   if (Value == FClipChildren) return;
+  Repaint();
   FClipChildren = Value;
+  // Clipping changes what this object and its children cover.
+  InvalidateUpdateRects();
   Repaint();
 }
 
@@ -394,8 +397,82 @@ void TuiVisualObject::Notification(TuiComponent* Component, TuiOperation Operati
 
 void TuiVisualObject::SetScene(IuxScene* Value) {
   // Whether this object counts as the host's frame depends on the host.
-  if (Value != Scene()) FAbsoluteOpacityStale = true;
+  IuxScene* old = Scene();
+  if (Value != old) {
+    FAbsoluteOpacityStale = true;
+    FUpdateRectStale = true;
+    // The old host must not keep routing keys or the mouse to an object it
+    // no longer shows. A host that is going (it has left the scene list)
+    // cannot be asked any more, and routes nothing either.
+    const auto& live = TuiSceneList::Scenes();
+    if (old && std::find(live.begin(), live.end(), old) == live.end()) {
+      FIsFocused = false;
+    } else {
+      if (old && old->GetFocused() == this)
+        old->SetFocused(nullptr);
+      else if (FIsFocused)
+        KillFocus();
+      if (old && old->GetCaptured() == this) old->SetCaptured(nullptr);
+    }
+  }
   Inherited::SetScene(Value);
+}
+
+// ---- painting ----
+
+IuxPaintDriver* TuiVisualObject::PaintDriver = nullptr;
+
+bool TuiVisualObject::CanExtendUpdateRect() const {
+  return Scene() && !Scene()->GetDisableUpdate() && !IsLoading();
+}
+
+TuiRect TuiVisualObject::UpdateRect() {
+  if (!FUpdateRectStale) return FUpdateRect;
+  TuiRect r = GetAbsoluteRect();
+  if (CanExtendUpdateRect()) {
+    for (TuiVisualObject* a = VisualParent(); a; a = a->VisualParent())
+      if (a->FClipChildren) IntersectRect(r, a->UpdateRect(), r);
+    // Room for the focus glow.
+    if (FIsFocused && FCanFocused) InflateRect(r, 5, 5);
+    if (InDesigner()) {
+      if (Scene()->GetSelected() == this) r = TuiRect{r.Left - 4, r.Top - 17, r.Right + 4, r.Bottom + 4};
+      if (Scene()->GetDesignDropTarget() == this) {
+        r = TuiRect{r.Left - 1, r.Top - 21, r.Right + 1, r.Bottom + 1};
+        if (r.Width() < 160) r.Right = r.Left + 160;
+      }
+    }
+    if (!FClipChildren) {
+      if (HasEffects()) r = UnionRect(r, TransformBounds(GetEffectRect(), GetAbsoluteMatrix()));
+      for (TuiObject* c : ChildList())
+        if (TuiVisualObject* v = c->Visual(); v && v->FVisible) r = UnionRect(r, v->UpdateRect());
+    }
+  }
+  FUpdateRect = r;
+  FUpdateRectStale = false;
+  return r;
+}
+
+void TuiVisualObject::InvalidateUpdateRects() {
+  ForVisualSubtree([](TuiVisualObject* V) { V->FUpdateRectStale = true; });
+  TuiVisualObject* p = VisualParent();
+  if (!p || p->FClipChildren) return;
+  const float x = FPosition->X(), y = FPosition->Y();
+  if (x < 0 || y < 0 || x + FWidth > p->FWidth || y + FHeight > p->FHeight) p->InvalidateUpdateRects();
+}
+
+void TuiVisualObject::Repaint() {
+  IuxScene* scene = Scene();
+  const bool designer = InDesigner();
+  if (!FVisible && (!designer || FDesignHide)) return;
+  if (!scene || (designer && FDesignHide)) return;
+  if (scene->GetDisableUpdate()) return;
+  if (!designer && !GetAbsoluteVisible()) return;
+  if (FUpdateCount != 0 || IsLoading()) return;
+  scene->AddUpdateRect(UpdateRect());
+}
+
+void TuiVisualObject::PaintChildren() {
+  if (PaintDriver) PaintDriver->PaintChildren(*this);
 }
 
 TuiCanvas* TuiVisualObject::Canvas() const {
@@ -435,12 +512,6 @@ void TuiVisualObject::Loaded() {
   EnabledChanged();
   if (ChildrenCount() > 0) Realign();
   RestoreTabOrder();
-}
-
-void TuiVisualObject::Repaint() {
-  IuxScene* scene = Scene();
-  if (!scene || IsLoading() || scene->GetDisableUpdate()) return;
-  scene->AddUpdateRect(GetAbsoluteRect());
 }
 
 // ---- children ----

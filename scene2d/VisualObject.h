@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "scene2d/Object.h"
 #include "scene2d/ValueHolders.h"
@@ -79,6 +80,30 @@ using TuiDragOverEvent =
     std::function<void(TuiObject* Sender, const TuiDragObject& Data, const TuiPoint& Point, bool& Accept)>;
 using TuiCanFocusEvent = std::function<void(TuiObject* Sender, bool& ACanFocused)>;
 
+// The context-menu key.
+constexpr uint16_t uxKeyApps = 93;
+
+// The canvas side of painting. It lives above the canvas contract
+// (scene2d/paint) and installs itself in TuiVisualObject::PaintDriver, so
+// that this library calls no canvas operation itself. Without it nothing is
+// painted and an automatic drag starts without an image.
+class IuxPaintDriver {
+ public:
+  virtual ~IuxPaintDriver() = default;
+  virtual void PaintChildren(TuiVisualObject& Parent) = 0;
+  virtual void BeginAutoDrag(TuiVisualObject& Object) = 0;
+};
+
+// What a popup menu component offers the objects that show it.
+class IuxPopupMenu {
+ public:
+  virtual ~IuxPopupMenu() = default;
+  // The object the menu was opened for.
+  virtual void SetPopupComponent(TuiComponent* Component) = 0;
+  // Screen pixels.
+  virtual void Popup(int32_t X, int32_t Y) = 0;
+};
+
 // A 2D object with a place, a size and a look. Its local matrix comes from
 // Position, Scale, RotateAngle and RotateCenter; absolute matrix, opacity and
 // enabled state chain down the visual tree and are cached, each with a stale
@@ -89,6 +114,7 @@ using TuiCanFocusEvent = std::function<void(TuiObject* Sender, bool& ACanFocused
 // deferred work. Painting, hit testing and input fill in the hooks marked below.
 class TuiVisualObject : public TuiObject {
   UX_CLASS(TuiVisualObject, TuiObject)
+  friend class TuiPainter;
 
  public:
   explicit TuiVisualObject(TuiComponent* Owner);
@@ -124,6 +150,8 @@ class TuiVisualObject : public TuiObject {
   virtual TuiRect GetClipRect() const { return GetLocalRect(); }
   virtual TuiRect GetBoundsRect() const { return GetLocalRect(); }
   virtual TuiRect GetParentedRect() const;
+  // The local area the object's effects paint in; the effects widen it.
+  virtual TuiRect GetEffectRect() { return GetLocalRect(); }
 
   // ---- matrices ----
   const TuiMatrix& LocalMatrix() const { return FLocalMatrix; }
@@ -208,20 +236,73 @@ class TuiVisualObject : public TuiObject {
   int UpdateCount() const { return FUpdateCount; }
 
   // ---- painting ----
-  // Asks the host to repaint the area the object covers, unless there is no
-  // host, the host's painting is suspended or the object is loading.
+  // Asks the host to repaint the object's update rectangle, unless it or an
+  // ancestor is hidden, there is no host, the host's painting is suspended,
+  // the object is loading or in an update.
   virtual void Repaint();
-  // Marks the update rectangles of this object and its subtree stale; the
-  // painting code keeps them.
-  virtual void InvalidateUpdateRects() {}
+  // The scene area a repaint of this object covers: its absolute rectangle,
+  // clipped by ancestors that clip their children, grown by the focus glow
+  // and, unless it clips its children, united with its visible children's.
+  // Cached until InvalidateUpdateRects; without a host just the absolute
+  // rectangle.
+  virtual TuiRect UpdateRect();
+  // Marks the update rectangles of this object and its subtree stale, and the
+  // parent's when the object reaches outside an unclipping parent.
+  virtual void InvalidateUpdateRects();
+  // Paints the children into Canvas(); the painting code installed in
+  // PaintDriver does the work.
+  virtual void PaintChildren();
   // The canvas the object paints into: the temporary one while its subtree
   // is painted into another canvas, otherwise its host's; none without either.
   TuiCanvas* Canvas() const;
+  static IuxPaintDriver* PaintDriver;
 
   // ---- hit testing ----
   // Whether the scene point lies strictly inside the object's rectangle;
   // shapes with another outline refine it.
   virtual bool PointInObject(float X, float Y);
+  // The topmost object of this subtree at the scene point that takes hits:
+  // children from the last to the first, then the object itself.
+  virtual TuiVisualObject* ObjectByPoint(float X, float Y);
+  // Like ObjectByPoint, but only an object whose DragOver accepts the data.
+  TuiVisualObject* FindDropTarget(const TuiPoint& P, const TuiDragObject& Data);
+
+  // ---- input; coordinates are local unless said otherwise ----
+  virtual void MouseDown(TuiMouseButton Button, TuiShiftState Shift, float X, float Y);
+  virtual void MouseMove(TuiShiftState Shift, float X, float Y, float DeltaX, float DeltaY);
+  virtual void MouseUp(TuiMouseButton Button, TuiShiftState Shift, float X, float Y);
+  virtual void MouseWheel(TuiShiftState Shift, int WheelDelta, bool& Handled);
+  virtual void Click();
+  virtual void DblClick();
+  virtual void KeyDown(uint16_t& Key, char32_t& KeyChar, TuiShiftState Shift);
+  virtual void KeyUp(uint16_t& Key, char32_t& KeyChar, TuiShiftState Shift);
+  // Offers a navigation key to the visible, enabled children in order until
+  // one consumes it (sets it to 0).
+  virtual void DialogKey(uint16_t& Key, TuiShiftState Shift);
+  virtual void MouseEnter();
+  virtual void MouseLeave();
+  // Pops up PopupMenu at a screen point.
+  virtual void ContextMenu(const TuiPoint& ScreenPoint);
+  // Makes the drag image and hands the drag to the host.
+  virtual void BeginAutoDrag();
+  virtual void DragEnter(const TuiDragObject& Data, const TuiPoint& Point);
+  virtual void DragOver(const TuiDragObject& Data, const TuiPoint& Point, bool& Accept);
+  virtual void DragDrop(const TuiDragObject& Data, const TuiPoint& Point);
+  virtual void DragLeave();
+  virtual void DragEnd();
+
+  // ---- focus and capture ----
+  // Asks the host for the focus, when the object can take it and
+  // OnCanFocused agrees.
+  void SetFocus();
+  // Called by the host, the old object's KillFocus first.
+  virtual void EnterFocus();
+  virtual void KillFocus();
+  bool DisableFocusEffect() const { return FDisableFocusEffect; }
+  void SetDisableFocusEffect(bool Value) { FDisableFocusEffect = Value; }
+  // All mouse input goes to this object until released.
+  void Capture();
+  void ReleaseCapture();
 
   // Load completion: ends the loading state, takes the loaded size as the last
   // aligned one, rebuilds the matrix and realigns.
@@ -230,6 +311,7 @@ class TuiVisualObject : public TuiObject {
   void SetScene(IuxScene* Value) override;
 
   // ---- events ----
+  // Exceptions raised by handlers pass to the caller (the host's message loop).
   TuiMouseEvent OnMouseDown;
   TuiMouseEvent OnMouseUp;
   TuiMouseMoveEvent OnMouseMove;
@@ -286,12 +368,34 @@ class TuiVisualObject : public TuiObject {
 
   TuiVisualObject* VisualParent() const { return Parent() ? Parent()->Visual() : nullptr; }
 
+  // A descendant took the focus.
+  virtual void ChildFocused(TuiVisualObject* /*Child*/) {}
+  // Objects that track the mouse (controls) capture it on every press.
+  bool AutoCapture() const { return FAutoCapture; }
+  void SetAutoCapture(bool Value) { FAutoCapture = Value; }
+
   // Input state, kept by the input code.
   bool FIsMouseOver = false;
   bool FIsDragOver = false;
   bool FIsFocused = false;
   // True while the subtree is painted into a canvas other than the host's.
   bool FPaintingTo = false;
+
+ private:
+  bool InDesigner() const { return IsDesigning(); }
+  // The host's painting runs and the object is not loading: only then are
+  // update rectangles more than the absolute rectangle.
+  bool CanExtendUpdateRect() const;
+  void RunTriggers(std::string_view Trigger);
+
+  TuiRect FUpdateRect;
+  bool FUpdateRectStale = true;
+  // Click detection: a left press sets pressed, the next release consumes it;
+  // a double click suppresses the click of the release that follows.
+  bool FPressed = false;
+  bool FDoubleClicked = false;
+  bool FAutoCapture = false;
+  bool FDisableFocusEffect = false;
 
  private:
   // Alignment engine (Align.cpp).

@@ -1,0 +1,264 @@
+#include "scene2d/paint/Painter.h"
+
+#include <cmath>
+#include <utility>
+
+#include "draw2d/Bitmap.h"
+#include "draw2d/Canvas.h"
+#include "scene2d/VisualObject.h"
+
+IuxEffectPainter* TuiPainter::EffectPainter = nullptr;
+
+class TuiPainter::TDriver : public IuxPaintDriver {
+ public:
+  void PaintChildren(TuiVisualObject& Parent) override { TuiPainter::PaintChildren(Parent); }
+  void BeginAutoDrag(TuiVisualObject& Object) override { TuiPainter::BeginAutoDrag(Object); }
+};
+
+namespace {
+
+constexpr TuiColor DragHighlightColor = 0xB2005ACC;
+constexpr float DragImageMax = 512;
+constexpr float DragImageOpacity = 0.7f;
+
+// Restores a saved canvas state when the scope ends, also by an exception.
+class TSavedState {
+ public:
+  explicit TSavedState(TuiCanvas& Canvas) : FCanvas(Canvas) {}
+  TSavedState(const TSavedState&) = delete;
+  TSavedState& operator=(const TSavedState&) = delete;
+  ~TSavedState() { Restore(); }
+  void Save() {
+    Restore();
+    FState = FCanvas.SaveCanvas();
+    FSaved = true;
+  }
+  void Restore() {
+    if (!FSaved) return;
+    FSaved = false;
+    FCanvas.RestoreCanvas(FState);
+  }
+
+ private:
+  TuiCanvas& FCanvas;
+  int32_t FState = -1;
+  bool FSaved = false;
+};
+
+bool TouchesDirtyArea(IuxScene* Scene, const TuiRect& R) {
+  if (!Scene) return false;
+  const int count = Scene->GetUpdateRectsCount();
+  for (int i = 0; i < count; ++i)
+    if (RectsIntersect(R, Scene->GetUpdateRect(i))) return true;
+  return false;
+}
+
+void DrawDragHighlight(TuiVisualObject& Object, TuiCanvas& Canvas) {
+  TSavedState state(Canvas);
+  state.Save();
+  Canvas.SetMatrix(Object.GetAbsoluteMatrix());
+  Canvas.Stroke()->SetStyle(uxBrushSolid);
+  Canvas.Stroke()->SetColorValue(DragHighlightColor);
+  Canvas.SetStrokeThickness(3);
+  Canvas.SetStrokeDash(uxDashSolid);
+  TuiRect r = Object.GetLocalRect();
+  InflateRect(r, -1, -1);
+  Canvas.DrawRect(r, 1, 1, AllCorners, 1);
+}
+
+}  // namespace
+
+void TuiPainter::Register() {
+  static TDriver driver;
+  TuiVisualObject::PaintDriver = &driver;
+  TuiCanvas::VisualPainter = [](TuiVisualObject& Object, TuiCanvas& Canvas, const TuiRect& Rect) {
+    // The rectangle is in the user space of the shape being filled.
+    PaintTo(Object, Canvas, Rect, nullptr, Canvas.Matrix());
+  };
+}
+
+void TuiPainter::PaintChildren(TuiVisualObject& Parent) {
+  TuiCanvas* canvas = Parent.Canvas();
+  if (!canvas) return;
+  const bool designer = Parent.InDesigner();
+  // By index: a handler that changes the children must not leave the loop on
+  // a freed element.
+  for (int i = 0; i < Parent.ChildrenCount(); ++i) {
+    TuiVisualObject* c = Parent.Children(i)->Visual();
+    if (!c) continue;
+    if (!(c->FVisible || (designer && !c->FLocked)) || (designer && c->FDesignHide)) continue;
+    const TuiRect r = c->UpdateRect();
+    if (r.Width() == 0 || r.Height() == 0) continue;
+    if (c->Scene() != Parent.Scene()) c->SetScene(Parent.Scene());
+    if (Parent.FClipChildren && !RectsIntersect(r, Parent.UpdateRect())) continue;
+    PaintObject(&Parent, *c, *canvas);
+  }
+}
+
+void TuiPainter::PaintObject(TuiVisualObject* Parent, TuiVisualObject& C, TuiCanvas& Canvas) {
+  const bool mustPaint = C.InDesigner() || C.FPaintingTo || TouchesDirtyArea(C.Scene(), C.UpdateRect());
+  IuxEffectPainter* effects = C.HasEffects() ? EffectPainter : nullptr;
+  if (mustPaint) {
+    TSavedState parentClip(Canvas);
+    if (Parent && Parent->FClipChildren && C.FCanClipped) {
+      parentClip.Save();
+      Canvas.SetMatrix(Parent->GetAbsoluteMatrix());
+      Canvas.IntersectClipRect(Parent->GetLocalRect());
+    }
+    const TuiMatrix matrix = C.GetAbsoluteMatrix();
+    Canvas.SetMatrix(matrix);
+    C.BeforePaint();
+    if (effects && !effects->PaintsAfter(C)) {
+      effects->PaintEffects(C, Canvas);
+      Canvas.SetMatrix(matrix);
+    }
+    if (!(effects && effects->ReplacesPainting(C))) {
+      const TuiRect local = C.GetLocalRect();
+      TSavedState clipParent(Canvas);
+      for (TuiObject* o : C.ChildList()) {
+        TuiVisualObject* v = o->Visual();
+        if (!v || !v->FClipParent) continue;
+        clipParent.Save();
+        Canvas.SetMatrix(v->GetAbsoluteMatrix());
+        Canvas.ExcludeClipRect(v->GetLocalRect());
+        Canvas.SetMatrix(matrix);
+        break;
+      }
+      if (C.FClipChildren) {
+        TSavedState ownClip(Canvas);
+        ownClip.Save();
+        Canvas.IntersectClipRect(local);
+        if (C.OnBeforePaint) C.OnBeforePaint(&C, &Canvas, local);
+        C.Paint();
+      } else {
+        if (C.OnBeforePaint) C.OnBeforePaint(&C, &Canvas, local);
+        C.Paint();
+      }
+      clipParent.Restore();
+      C.PaintChildren();
+      Canvas.SetMatrix(matrix);
+      if (C.OnPaint) C.OnPaint(&C, &Canvas, local);
+    }
+    C.AfterPaint();
+    if (C.FIsDragOver && !C.FDragDisableHighlight) DrawDragHighlight(C, Canvas);
+  }
+  if (effects && effects->PaintsAfter(C)) {
+    Canvas.SetMatrix(C.GetAbsoluteMatrix());
+    effects->PaintEffects(C, Canvas);
+  }
+}
+
+namespace {
+
+template <class F>
+void ForSubtree(TuiVisualObject& Object, const F& Action) {
+  Action(Object);
+  for (TuiObject* c : Object.ChildList())
+    if (TuiVisualObject* v = c->Visual()) ForSubtree(*v, Action);
+}
+
+}  // namespace
+
+void TuiPainter::PaintTo(TuiVisualObject& Object, TuiCanvas& Canvas, const TuiRect& Rect,
+                         TuiVisualObject* Parent) {
+  PaintTo(Object, Canvas, Rect, Parent, IdentityMatrix());
+}
+
+void TuiPainter::PaintTo(TuiVisualObject& O, TuiCanvas& Canvas, const TuiRect& Rect, TuiVisualObject* Parent,
+                         const TuiMatrix& Base) {
+  IuxScene* scene = O.Scene();
+  if (!scene || O.FWidth * O.FHeight == 0) return;
+
+  // Everything below is put back by the destructor, whatever painting throws.
+  struct TRestore {
+    TuiVisualObject& O;
+    IuxScene* Scene;
+    TSavedState State;
+    bool WasDisabled = Scene->GetDisableUpdate();
+    bool WasRealigning = O.FRealigning;
+    TuiCanvas* PrevTempCanvas = O.FTempCanvas;
+    TuiMatrix Local = O.FLocalMatrix;
+
+    TRestore(TuiVisualObject& AObject, IuxScene* AScene, TuiCanvas& Canvas)
+        : O(AObject), Scene(AScene), State(Canvas) {}
+    ~TRestore() {
+      O.FLocalMatrix = Local;
+      O.MatrixChanged();
+      O.InvalidateUpdateRects();
+      // Fresh matrices now, while painting is still suspended, so that taking
+      // them later does not ask for a repaint of an unchanged place.
+      ForSubtree(O, [](TuiVisualObject& V) { V.GetAbsoluteMatrix(); });
+      O.OpacityChanged();
+      O.EnabledChanged();
+      ForSubtree(O, [this](TuiVisualObject& V) {
+        V.FPaintingTo = false;
+        V.FTempCanvas = PrevTempCanvas;
+      });
+      O.FRealigning = WasRealigning;
+      State.Restore();
+      Scene->SetDisableUpdate(WasDisabled);
+    }
+  } restore(O, scene, Canvas);
+
+  scene->SetDisableUpdate(true);
+  O.FRealigning = true;
+  ForSubtree(O, [&Canvas](TuiVisualObject& V) {
+    V.FPaintingTo = true;
+    V.FTempCanvas = &Canvas;
+  });
+  restore.State.Save();
+
+  // Upright at Rect's top-left, scaled to fill it, under Parent.
+  TuiMatrix local;
+  local.M[0][0] = Rect.Width() / O.FWidth;
+  local.M[1][1] = Rect.Height() / O.FHeight;
+  local.M[2][0] = Rect.Left;
+  local.M[2][1] = Rect.Top;
+  const TuiMatrix above =
+      Parent ? MatrixMultiply(Parent->GetChildrenMatrix(), Parent->GetAbsoluteMatrix()) : Base;
+  O.FLocalMatrix = local;
+  O.MatrixChanged();
+  O.FAbsoluteMatrix = MatrixMultiply(local, above);
+  O.FAbsoluteMatrixStale = false;
+  O.InvalidateUpdateRects();
+  O.OpacityChanged();
+  O.FAbsoluteOpacity = O.FOpacity * (Parent ? Parent->GetAbsoluteOpacity() : 1);
+  O.FAbsoluteOpacityStale = false;
+
+  Canvas.SetMatrix(O.FAbsoluteMatrix);
+  O.BeforePaint();
+  O.Paint();
+  O.AfterPaint();
+  O.PaintChildren();
+}
+
+std::unique_ptr<TuiBitmap> TuiPainter::MakeScreenshot(TuiVisualObject& Object) {
+  auto bitmap = std::make_unique<TuiBitmap>(int32_t(RoundHalfEven(Object.Width())),
+                                            int32_t(RoundHalfEven(Object.Height())));
+  bitmap->Clear(0);
+  TuiCanvas* canvas = bitmap->IsEmpty() ? nullptr : bitmap->Canvas();
+  if (canvas && canvas->BeginScene()) {
+    struct TEnd {
+      TuiCanvas* C;
+      ~TEnd() { C->EndScene(); }
+    } end{canvas};
+    PaintTo(Object, *canvas, Object.GetLocalRect());
+  }
+  return bitmap;
+}
+
+void TuiPainter::BeginAutoDrag(TuiVisualObject& Object) {
+  IuxScene* scene = Object.Scene();
+  if (!scene) return;
+  std::unique_ptr<TuiBitmap> shot = MakeScreenshot(Object);
+  const TuiRect whole{0, 0, float(shot->Width()), float(shot->Height())};
+  TuiRect r = whole;
+  if (r.Width() > DragImageMax || r.Height() > DragImageMax) FitRect(r, {0, 0, DragImageMax, DragImageMax});
+  auto image = std::make_unique<TuiBitmap>(int32_t(r.Width()), int32_t(r.Height()));
+  image->Clear(0);
+  if (TuiCanvas* canvas = image->IsEmpty() ? nullptr : image->Canvas(); canvas && canvas->BeginScene()) {
+    canvas->DrawBitmap(*shot, whole, {0, 0, r.Width(), r.Height()}, DragImageOpacity);
+    canvas->EndScene();
+  }
+  scene->BeginDragDrop(&Object, image.get());
+}
