@@ -16,13 +16,14 @@ void RegisterDraw2dClasses() {
   static const bool registered = [] {
     RegisterScene2dClasses();
     TuiClassRegistry::Instance().Register(
-        "Resources", {&TuiBrushObject::StaticClass(), &TuiBitmapObject::StaticClass(), &TuiPathObject::StaticClass()});
+        "Resources",
+        {&TuiBrushObject::StaticClass(), &TuiBitmapObject::StaticClass(), &TuiPathObject::StaticClass()});
     TuiClassRegistry::Instance().Register(
         "Shapes", {&TuiShape::StaticClass(), &TuiLine::StaticClass(), &TuiRectangle::StaticClass(),
-                   &TuiSidesRectangle::StaticClass(), &TuiRoundRect::StaticClass(), &TuiEllipse::StaticClass(),
-                   &TuiCircle::StaticClass(), &TuiPie::StaticClass(), &TuiArc::StaticClass(),
-                   &TuiCustomPath::StaticClass(), &TuiPath::StaticClass(), &TuiText::StaticClass(),
-                   &TuiImage::StaticClass(), &TuiPaintBox::StaticClass()});
+                   &TuiSidesRectangle::StaticClass(), &TuiRoundRect::StaticClass(),
+                   &TuiEllipse::StaticClass(), &TuiCircle::StaticClass(), &TuiPie::StaticClass(),
+                   &TuiArc::StaticClass(), &TuiCustomPath::StaticClass(), &TuiPath::StaticClass(),
+                   &TuiText::StaticClass(), &TuiImage::StaticClass(), &TuiPaintBox::StaticClass()});
     return true;
   }();
   (void)registered;

@@ -4,10 +4,11 @@ UX_IMPLEMENT_CLASS(TuiShape)
 UX_IMPLEMENT_CLASS(TuiLine)
 UX_IMPLEMENT_CLASS(TuiPaintBox)
 
-TuiShape::TuiShape(TuiComponent* Owner) : TuiShape(Owner, uxBrushSolid, 0xFFE0E0E0, uxBrushSolid, 0xFF000000) {}
+TuiShape::TuiShape(TuiComponent* Owner)
+    : TuiShape(Owner, uxBrushSolid, 0xFFE0E0E0, uxBrushSolid, 0xFF000000) {}
 
-TuiShape::TuiShape(TuiComponent* Owner, TuiBrushStyle FillStyle, TuiColor FillColor, TuiBrushStyle StrokeStyle,
-                   TuiColor StrokeColor)
+TuiShape::TuiShape(TuiComponent* Owner, TuiBrushStyle FillStyle, TuiColor FillColor,
+                   TuiBrushStyle StrokeStyle, TuiColor StrokeColor)
     : TuiVisualObject(Owner),
       FFill(std::make_unique<TuiBrush>(FillStyle, FillColor)),
       FStroke(std::make_unique<TuiBrush>(StrokeStyle, StrokeColor)) {

@@ -45,8 +45,8 @@ class TuiShape : public TuiVisualObject {
   template <class C>
   static void PublishStroke(TuiClassBuilder<C>& B) {
     B.template Object<TuiBrush>("Stroke", &TuiShape::Stroke);
-    B.template Property<TuiStrokeCap, TuiStrokeCap>("StrokeCap", &TuiShape::StrokeCap, &TuiShape::SetStrokeCap,
-                                                    uxCapFlat);
+    B.template Property<TuiStrokeCap, TuiStrokeCap>("StrokeCap", &TuiShape::StrokeCap,
+                                                    &TuiShape::SetStrokeCap, uxCapFlat);
     B.template Property<TuiStrokeDash, TuiStrokeDash>("StrokeDash", &TuiShape::StrokeDash,
                                                       &TuiShape::SetStrokeDash, uxDashSolid);
     B.template Property<TuiStrokeJoin, TuiStrokeJoin>("StrokeJoin", &TuiShape::StrokeJoin,

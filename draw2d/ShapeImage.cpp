@@ -7,7 +7,9 @@
 UX_IMPLEMENT_CLASS(TuiImage)
 
 TuiImage::TuiImage(TuiComponent* Owner)
-    : TuiVisualObject(Owner), FBitmap(std::make_unique<TuiBitmap>()), FBitmapMargins(std::make_unique<TuiBounds>()) {
+    : TuiVisualObject(Owner),
+      FBitmap(std::make_unique<TuiBitmap>()),
+      FBitmapMargins(std::make_unique<TuiBounds>()) {
   FBitmap->OnChange = [this](TuiBitmap*) {
     EffectsChanged();
     Repaint();

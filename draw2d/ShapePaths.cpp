@@ -31,8 +31,7 @@ void uxDrawDesignFrame(TuiCanvas& Canvas, const TuiRect& LocalRect) {
   Canvas.RestoreCanvas(saved);
 }
 
-TuiCustomPath::TuiCustomPath(TuiComponent* Owner)
-    : TuiShape(Owner), FData(std::make_unique<TuiPathData>()) {
+TuiCustomPath::TuiCustomPath(TuiComponent* Owner) : TuiShape(Owner), FData(std::make_unique<TuiPathData>()) {
   FData->OnChanged = [this](TuiPathData*) { LookChanged(); };
 }
 

@@ -118,7 +118,8 @@ void TuiText::Paint() {
   // The scale stays within this object's painting: the saved state takes it
   // back before the children paint.
   const int32_t saved = canvas->SaveCanvas();
-  if (!IsEmptyRect(r)) canvas->MultiplyMatrix(ScaleMatrix(local.Width() / r.Width(), local.Height() / r.Height()));
+  if (!IsEmptyRect(r))
+    canvas->MultiplyMatrix(ScaleMatrix(local.Width() / r.Width(), local.Height() / r.Height()));
   InflateRect(r, FFont->Size() / 3, FFont->Size() / 3);
   canvas->FillText(r, FText, false, opacity, FHorzTextAlign, FVertTextAlign);
   canvas->RestoreCanvas(saved);

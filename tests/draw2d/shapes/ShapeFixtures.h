@@ -19,6 +19,9 @@ template <class T>
 class TPainted : public T {
  public:
   TPainted() : T(nullptr) {}
+  using T::AfterPaint;
+  using T::BeforePaint;
+  using T::Paint;
   void UseCanvas(TuiCanvas* Canvas) { this->FTempCanvas = Canvas; }
   void PaintInto(TuiCanvas& Canvas) {
     UseCanvas(&Canvas);
