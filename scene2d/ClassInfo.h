@@ -29,7 +29,8 @@
 //   UX_IMPLEMENT_CLASS(TuiThing)   // in the .cpp
 //
 // The class table starts with the base class's properties in their order; a
-// class may change an inherited default (C.Default("HitTest", false)). The one
+// class may change an inherited default (C.Default("HitTest", false)) or
+// redeclare an inherited property, whose line it then replaces. The one
 // table serves the stream reader and writer, animations and style binding,
 // which all address properties by name, case-insensitively, and by dotted paths
 // through persistent sub-objects ("Fill.Gradient.Style").
@@ -425,6 +426,10 @@ class TuiClassBuilder {
 
 template <class C>
 TuiPropertyInfo& TuiClassBuilder<C>::Add(TuiPropertyInfo P) {
+  // A class that redeclares an inherited property (a field of its own behind
+  // the same name) takes over the base's line, keeping its place.
+  for (TuiPropertyInfo& p : FInfo.FProperties)
+    if (p.Name == P.Name) return p = std::move(P);
   FInfo.FProperties.push_back(std::move(P));
   return FInfo.FProperties.back();
 }
