@@ -1,6 +1,7 @@
 # uxconv --through-objects: a layout read into live objects comes back without
 # the values at their defaults and with what alignment placed; brushes, paths
-# and a translucent bitmap (kept as PNG) survive; a second pass changes nothing; an unknown property or class fails with the reader's message
+# and a translucent bitmap (kept as PNG) survive, and so do handler names, which
+# the tool cannot bind; a second pass changes nothing; an unknown property or class fails with the reader's message
 # and leaves OUT alone.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
@@ -16,7 +17,7 @@ foreach(gone "Opacity" "Position.Point" "Width = 50")
     message(FATAL_ERROR "'${gone}' is at its default and must vanish:\n${once}")
   endif()
 endforeach()
-foreach(kept "Height = 295\n    Margins.Rect = '(2,2,2,2)'" "Brush.Color = '#FF3E3E3E'" "Path.Path = {"
+foreach(kept "Height = 295\n    Margins.Rect = '(2,2,2,2)'" "OnMouseDown = LayMouseDown" "Brush.Color = '#FF3E3E3E'" "Path.Path = {"
              "Bitmap.PNG = {\n      89504E47" "Offset = 0.4280579" "RadialTransform.Scale.Point = '(2,1)'")
   string(FIND "${once}" "${kept}" at)
   if(at EQUAL -1)
