@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "draw2d/cairo/BrushCairo.h"
 #include "draw2d/cairo/TextLayoutCairo.h"
@@ -192,19 +191,6 @@ void TuiCanvasCairo::FreeBuffer() {
   FSurface = nullptr;
   FDepth = 0;
   TuiCanvas::FreeBuffer();
-}
-
-void TuiCanvasCairo::Clear(TuiColor Color) {
-  uint32_t* bits = BufferBits();
-  if (!bits) return;
-  // Every frame starts here. One row filled word by word, then copied down:
-  // block copies are several times faster than storing single words.
-  FlushPixels();
-  const size_t width = size_t(Width());
-  std::fill_n(bits, width, Color);
-  for (int32_t y = 1; y < Height(); ++y)
-    std::memcpy(bits + size_t(y) * width, bits, width * sizeof(uint32_t));
-  PixelsChanged();
 }
 
 void TuiCanvasCairo::FlushPixels() {

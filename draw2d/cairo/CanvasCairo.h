@@ -35,7 +35,6 @@ class TuiCanvasCairo : public TuiCanvas {
   // the installed fonts have it, else fontconfig's sans-serif.
   std::string ResolvedFamily() const;
 
-  void Clear(TuiColor Color) override;
   void ResizeBuffer(int32_t Width, int32_t Height) override;
   void FreeBuffer() override;
   void SetMatrix(const TuiMatrix& M) override;
