@@ -303,6 +303,10 @@ class TuiCanvas : public TuiPersistent {
   std::unique_ptr<TuiFont> FFont;
 
  private:
+  // Sets the buffer's words in [Left, Right) x [Top, Bottom), a non-empty
+  // rectangle inside it.
+  void FillRows(int32_t Left, int32_t Right, int32_t Top, int32_t Bottom, TuiColor Color);
+
   int32_t FWidth = 0;
   int32_t FHeight = 0;
   float FStrokeThickness = 0;

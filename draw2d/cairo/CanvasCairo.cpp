@@ -17,6 +17,11 @@ namespace {
 constexpr int32_t MaxSide = 32767;
 // Control points of a quarter ellipse sit this fraction of the radius out.
 constexpr double Kappa = 0.5522847498;
+// How far, in device pixels, flattened curves may stray from the true ones.
+// Cairo's default of a tenth of a pixel gives a small circle many more edges
+// than anti-aliasing can show, and stroking them is most of what drawing one
+// costs. A quarter only shades the rim pixels of curves a little differently.
+constexpr double Tolerance = 0.25;
 
 cairo_matrix_t ToCairo(const TuiMatrix& M) {
   cairo_matrix_t m;
@@ -174,6 +179,7 @@ void TuiCanvasCairo::ResizeBuffer(int32_t Width, int32_t Height) {
 void TuiCanvasCairo::CreateContext(cairo_surface_t* Surface) {
   FSurface = Surface;
   FContext = cairo_create(Surface);
+  cairo_set_tolerance(FContext, Tolerance);
   FDepth = 0;
   ApplyMatrix();
 }
@@ -392,14 +398,66 @@ void TuiCanvasCairo::DrawLine(const TuiPoint& P1, const TuiPoint& P2, float Opac
 
 void TuiCanvasCairo::AddRectPath(bool ForFill, const TuiRect& R, float XRadius, float YRadius,
                                  TuiCorners Corners, TuiCornerType CornerType) {
+  cairo_new_path(FContext);
   if (IsPlainRect(ForFill, XRadius, YRadius, Corners)) {
-    cairo_new_path(FContext);
     cairo_rectangle(FContext, R.Left, R.Top, R.Width(), R.Height());
     return;
   }
-  TuiPathData path;
-  BuildRoundRect(path, R, XRadius, YRadius, Corners, CornerType);
-  AddPath(path.Points());
+  // The rounded outline of the path data's AddRectangle, computed in the same
+  // single precision so that both give the same pixels, but written straight
+  // into the context: the paint pass draws many of them every frame.
+  const float w = R.Right - R.Left, h = R.Bottom - R.Top;
+  if (w - 2 * XRadius < 0) XRadius = w / 2;
+  if (h - 2 * YRadius < 0) YRadius = h / 2;
+  constexpr float k = 0.4477152502f;
+  struct TCorner {
+    TuiCorner Which;
+    TuiPoint Corner, From, To;
+  };
+  const TCorner corners[] = {
+      {uxCornerTopLeft, {R.Left, R.Top}, {0, YRadius}, {XRadius, 0}},
+      {uxCornerTopRight, {R.Right, R.Top}, {-XRadius, 0}, {0, YRadius}},
+      {uxCornerBottomRight, {R.Right, R.Bottom}, {0, -YRadius}, {-XRadius, 0}},
+      {uxCornerBottomLeft, {R.Left, R.Bottom}, {XRadius, 0}, {0, -YRadius}},
+  };
+  auto at = [](const TCorner& C, float Ka, float Kb) {
+    return TuiPoint{C.Corner.X + Ka * C.From.X + Kb * C.To.X, C.Corner.Y + Ka * C.From.Y + Kb * C.To.Y};
+  };
+  cairo_t* cr = FContext;
+  auto line = [cr](const TuiPoint& P) { cairo_line_to(cr, P.X, P.Y); };
+  auto curve = [cr](const TuiPoint& C1, const TuiPoint& C2, const TuiPoint& P) {
+    cairo_curve_to(cr, C1.X, C1.Y, C2.X, C2.Y, P.X, P.Y);
+  };
+  for (const TCorner& c : corners) {
+    const TuiPoint start{c.Corner.X + c.From.X, c.Corner.Y + c.From.Y};
+    const TuiPoint end{c.Corner.X + c.To.X, c.Corner.Y + c.To.Y};
+    if (c.Which == uxCornerTopLeft)
+      cairo_move_to(cr, start.X, start.Y);
+    else
+      line(start);
+    if (!(Corners & (1u << c.Which))) {
+      line(c.Corner);
+      line(end);
+      continue;
+    }
+    switch (CornerType) {
+      case uxCornerRound:
+        curve(at(c, k, 0), at(c, 0, k), end);
+        break;
+      case uxCornerBevel:
+        line(end);
+        break;
+      case uxCornerInnerRound:
+        curve(at(c, 1, k), at(c, k, 1), end);
+        break;
+      case uxCornerInnerLine:
+        line(at(c, 1, k));
+        line(at(c, k, 1));
+        line(end);
+        break;
+    }
+  }
+  cairo_close_path(cr);
 }
 
 void TuiCanvasCairo::FillRect(const TuiRect& R, float XRadius, float YRadius, TuiCorners Corners,

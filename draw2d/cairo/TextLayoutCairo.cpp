@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <istream>
 #include <iterator>
 #include <map>
@@ -109,34 +110,49 @@ cairo_font_options_t* QualityOptions(bool GridFit) {
   return o;
 }
 
+void SetQuality(PangoContext* Context, bool GridFit) {
+  cairo_font_options_t* o = QualityOptions(GridFit);
+  pango_cairo_context_set_font_options(Context, o);
+  pango_context_set_round_glyph_positions(Context, GridFit);
+  cairo_font_options_destroy(o);
+}
+
 bool IsBlank(char C) {
   return C == ' ' || C == '\t';
 }
 
 }  // namespace
 
-TuiCairoFonts::TuiCairoFonts() : FShared(pango_font_map_create_context(SharedFontMap())) {}
+TuiCairoFonts::TuiCairoFonts() {
+  for (bool gridFit : {false, true}) {
+    PangoContext* c = pango_font_map_create_context(SharedFontMap());
+    SetQuality(c, gridFit);
+    FShared[gridFit].Context = c;
+  }
+}
 
 TuiCairoFonts::~TuiCairoFonts() {
-  if (FLayout) g_object_unref(FLayout);
+  DropLayouts();
+  if (FAttributes) pango_attr_list_unref(FAttributes);
   if (FDescription) pango_font_description_free(FDescription);
-  g_object_unref(FShared);
-  if (FPrivate) g_object_unref(FPrivate);
+  for (TContext* set : {FShared, FPrivate})
+    for (int i = 0; i < 2; ++i)
+      if (set[i].Context) g_object_unref(set[i].Context);
   if (FPrivateMap) g_object_unref(FPrivateMap);
   if (FPrivateConfig) FcConfigDestroy(static_cast<FcConfig*>(FPrivateConfig));
   for (const std::string& file : FPrivateFiles) ::unlink(file.c_str());
 }
 
-PangoContext* TuiCairoFonts::ActiveContext() const {
-  return FUsePrivate ? FPrivate : FShared;
+TuiCairoFonts::TContext& TuiCairoFonts::ActiveContext(bool GridFit) {
+  return FUsePrivate ? FPrivate[GridFit] : FShared[GridFit];
 }
 
 void TuiCairoFonts::SetFont(const TuiFont& Font) {
   TFamilyFaces faces;
-  FUsePrivate = false;
+  bool usePrivate = false;
   if (FPrivateMap) {
     faces = LookUpFamily(FPrivateMap, Font.Family());
-    FUsePrivate = faces.Found;
+    usePrivate = faces.Found;
   }
   if (!faces.Found) faces = SharedFamily(Font.Family());
   TuiFontStyle style = Font.Style();
@@ -148,33 +164,51 @@ void TuiCairoFonts::SetFont(const TuiFont& Font) {
         break;
       }
   }
-  FFamily = faces.Found ? faces.Name : std::string("sans-serif");
-  FUnderline = style == uxFontUnderline;
-  FStrikeout = style == uxFontStrikeout;
-  FGridFit = Font.ClearType();
-  FValid = Font.Size() > 0 && std::isfinite(Font.Size());
-
-  if (FDescription) pango_font_description_free(FDescription);
-  FDescription = pango_font_description_new();
-  pango_font_description_set_family(FDescription, FFamily.c_str());
+  const bool underline = style == uxFontUnderline, strikeout = style == uxFontStrikeout;
+  const bool valid = Font.Size() > 0 && std::isfinite(Font.Size());
+  PangoFontDescription* d = pango_font_description_new();
+  pango_font_description_set_family(d, faces.Found ? faces.Name.c_str() : "sans-serif");
   const bool bold = style == uxFontBold || style == uxFontBoldItalic;
   const bool italic = style == uxFontItalic || style == uxFontBoldItalic;
-  pango_font_description_set_weight(FDescription, bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-  pango_font_description_set_style(FDescription, italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
-  if (FValid)
-    pango_font_description_set_absolute_size(FDescription,
-                                             double(std::min(Font.Size(), MaxFontSize)) * PANGO_SCALE);
-  SetQuality(FGridFit);
+  pango_font_description_set_weight(d, bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+  pango_font_description_set_style(d, italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+  if (valid)
+    pango_font_description_set_absolute_size(d, double(std::min(Font.Size(), MaxFontSize)) * PANGO_SCALE);
+  FGridFit = Font.ClearType();
+  // A font that resolves as before keeps the texts laid out with it.
+  if (FDescription && pango_font_description_equal(d, FDescription) && usePrivate == FUsePrivate &&
+      underline == FUnderline && strikeout == FStrikeout && valid == FValid) {
+    pango_font_description_free(d);
+    return;
+  }
+  if (FDescription) pango_font_description_free(FDescription);
+  FDescription = d;
+  FFamily = faces.Found ? faces.Name : std::string("sans-serif");
+  FUsePrivate = usePrivate;
+  FUnderline = underline;
+  FStrikeout = strikeout;
+  FValid = valid;
+  if (FAttributes) pango_attr_list_unref(FAttributes);
+  FAttributes = nullptr;
+  if (FUnderline || FStrikeout) {
+    FAttributes = pango_attr_list_new();
+    pango_attr_list_insert(FAttributes, FUnderline ? pango_attr_underline_new(PANGO_UNDERLINE_SINGLE)
+                                                   : pango_attr_strikethrough_new(TRUE));
+  }
+  ApplyDescription();
 }
 
-void TuiCairoFonts::SetQuality(bool GridFit) {
-  cairo_font_options_t* o = QualityOptions(GridFit);
-  for (PangoContext* c : {FShared, FPrivate}) {
-    if (!c) continue;
-    pango_cairo_context_set_font_options(c, o);
-    pango_context_set_round_glyph_positions(c, GridFit);
-  }
-  cairo_font_options_destroy(o);
+void TuiCairoFonts::ApplyDescription() {
+  DropLayouts();
+  for (TContext* set : {FShared, FPrivate})
+    for (int i = 0; i < 2; ++i)
+      if (set[i].Context) pango_context_set_font_description(set[i].Context, FDescription);
+}
+
+void TuiCairoFonts::DropLayouts() {
+  FLayouts.clear();
+  for (TEntry& e : FOrder) g_object_unref(e.Layout);
+  FOrder.clear();
 }
 
 bool TuiCairoFonts::LoadFont(std::istream& Stream) {
@@ -201,97 +235,168 @@ bool TuiCairoFonts::LoadFont(std::istream& Stream) {
   if (!FPrivateMap) {
     FPrivateMap = pango_cairo_font_map_new_for_font_type(CAIRO_FONT_TYPE_FT);
     pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(FPrivateMap), config);
-    FPrivate = pango_font_map_create_context(FPrivateMap);
+    for (bool gridFit : {false, true}) {
+      PangoContext* c = pango_font_map_create_context(FPrivateMap);
+      SetQuality(c, gridFit);
+      if (FDescription) pango_context_set_font_description(c, FDescription);
+      FPrivate[gridFit] = TContext{c};
+    }
   } else {
     pango_fc_font_map_config_changed(PANGO_FC_FONT_MAP(FPrivateMap));
   }
+  // The new faces may change what the same font resolves to.
+  DropLayouts();
   return true;
 }
 
-bool TuiCairoFonts::Layout(cairo_t* Context, const TuiRect& Rect, std::string_view Text, bool WordWrap,
-                           TuiTextAlign HAlign, TuiTextAlign VAlign, bool MeasureTrailingSpaces) {
-  FLines.clear();
-  if (Text.empty() || !FValid) return false;
-  PangoContext* pc = ActiveContext();
-  if (Context)
-    pango_cairo_update_context(Context, pc);
-  else
-    pango_context_set_matrix(pc, nullptr);
-  if (FLayout) g_object_unref(FLayout);
-  FLayout = pango_layout_new(pc);
-  pango_layout_set_font_description(FLayout, FDescription);
-  if (FUnderline || FStrikeout) {
-    PangoAttrList* attrs = pango_attr_list_new();
-    pango_attr_list_insert(attrs, FUnderline ? pango_attr_underline_new(PANGO_UNDERLINE_SINGLE)
-                                             : pango_attr_strikethrough_new(TRUE));
-    pango_layout_set_attributes(FLayout, attrs);
-    pango_attr_list_unref(attrs);
-  }
-  const std::string utf8 = uxIsAscii(Text) ? std::string(Text) : uxCodePageToUtf8(Text);
-  pango_layout_set_text(FLayout, utf8.data(), int(utf8.size()));
-  const double width = double(Rect.Right) - Rect.Left, height = double(Rect.Bottom) - Rect.Top;
-  // A rectangle without width leaves the lines unbounded, wrapping or not.
-  if (WordWrap && width > 0 && width < 1e6) {
-    pango_layout_set_width(FLayout, int(width * PANGO_SCALE));
-    pango_layout_set_wrap(FLayout, PANGO_WRAP_WORD_CHAR);
-  }
-  PangoRectangle block;
-  pango_layout_get_extents(FLayout, nullptr, &block);
-  const double blockHeight = double(block.height) / PANGO_SCALE;
-  double top = Rect.Top;
-  if (VAlign == uxTextAlignCenter) top += (height - blockHeight) / 2;
-  if (VAlign == uxTextAlignFar) top = Rect.Bottom - blockHeight;
+size_t TuiCairoFonts::TKeyHash::operator()(const TLayoutKey& K) const {
+  size_t h = std::hash<std::string_view>()(K.Text);
+  auto mix = [&h](size_t V) { h ^= V + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2); };
+  mix(size_t(K.WrapWidth));
+  mix(size_t(K.HAlign) | size_t(K.VAlign) << 8 | size_t(K.GridFit) << 16 | size_t(K.Device) << 17);
+  for (double v : K.Scale) mix(std::hash<double>()(v));
+  return h;
+}
 
-  const char* text = pango_layout_get_text(FLayout);
-  PangoLayoutIter* iter = pango_layout_get_iter(FLayout);
+bool TuiCairoFonts::TKeyEqual::operator()(const TLayoutKey& A, const TLayoutKey& B) const {
+  return A.Text == B.Text && A.WrapWidth == B.WrapWidth && A.HAlign == B.HAlign && A.VAlign == B.VAlign &&
+         A.GridFit == B.GridFit && A.Device == B.Device &&
+         std::equal(std::begin(A.Scale), std::end(A.Scale), std::begin(B.Scale));
+}
+
+const TuiCairoFonts::TEntry* TuiCairoFonts::Layout(cairo_t* Context, const TuiRect& Rect,
+                                                   std::string_view Text, bool WordWrap, TuiTextAlign HAlign,
+                                                   TuiTextAlign VAlign, bool GridFit) {
+  if (Text.empty() || !FValid) return nullptr;
+  TLayoutKey key{Text, -1, HAlign, VAlign, GridFit, Context != nullptr, {1, 0, 0, 1}};
+  if (Context) {
+    cairo_matrix_t m;
+    cairo_get_matrix(Context, &m);
+    key.Scale[0] = m.xx;
+    key.Scale[1] = m.yx;
+    key.Scale[2] = m.xy;
+    key.Scale[3] = m.yy;
+  }
+  const double width = double(Rect.Right) - Rect.Left;
+  // A rectangle without width leaves the lines unbounded, wrapping or not.
+  if (WordWrap && width > 0 && width < 1e6) key.WrapWidth = int(width * PANGO_SCALE);
+
+  // The context's matrix shapes the glyphs; setting it, even to the same
+  // value, marks every layout made on it for shaping again.
+  TContext& active = ActiveContext(GridFit);
+  if (!active.HasScale || active.Device != key.Device ||
+      !std::equal(std::begin(key.Scale), std::end(key.Scale), std::begin(active.Scale))) {
+    if (Context)
+      pango_cairo_update_context(Context, active.Context);
+    else
+      pango_context_set_matrix(active.Context, nullptr);
+    active.HasScale = true;
+    active.Device = key.Device;
+    std::copy(std::begin(key.Scale), std::end(key.Scale), std::begin(active.Scale));
+  }
+
+  auto found = FLayouts.find(key);
+  if (found != FLayouts.end()) {
+    TEntry& entry = *found->second;
+    FOrder.splice(FOrder.begin(), FOrder, found->second);
+    // A layout whose context changed since is shaped again on first use; its
+    // old lines are gone then.
+    if (pango_layout_get_serial(entry.Layout) != entry.Serial) ReadLines(entry);
+    return &entry;
+  }
+
+  if (FLayouts.size() >= LayoutCacheLimit) {
+    FLayouts.erase(FOrder.back().Key);
+    g_object_unref(FOrder.back().Layout);
+    FOrder.pop_back();
+  }
+  FOrder.emplace_front();
+  TEntry& entry = FOrder.front();
+  entry.Text = std::string(Text);
+  entry.Key = key;
+  entry.Key.Text = entry.Text;
+  entry.Layout = pango_layout_new(active.Context);
+  ++FLayoutsMade;
+  if (FAttributes) pango_layout_set_attributes(entry.Layout, FAttributes);
+  const std::string utf8 = uxIsAscii(Text) ? std::string(Text) : uxCodePageToUtf8(Text);
+  pango_layout_set_text(entry.Layout, utf8.data(), int(utf8.size()));
+  if (key.WrapWidth >= 0) {
+    pango_layout_set_width(entry.Layout, key.WrapWidth);
+    pango_layout_set_wrap(entry.Layout, PANGO_WRAP_WORD_CHAR);
+  }
+  ReadLines(entry);
+  FLayouts.emplace(entry.Key, FOrder.begin());
+  return &entry;
+}
+
+void TuiCairoFonts::ReadLines(TEntry& Entry) {
+  PangoLayout* layout = Entry.Layout;
+  Entry.Lines.clear();
+  PangoRectangle block;
+  pango_layout_get_extents(layout, nullptr, &block);
+  Entry.BlockHeight = double(block.height) / PANGO_SCALE;
+  const char* text = pango_layout_get_text(layout);
+  PangoLayoutIter* iter = pango_layout_get_iter(layout);
   do {
     PangoLayoutLine* line = pango_layout_iter_get_line_readonly(iter);
     PangoRectangle logical, own;
     pango_layout_iter_get_line_extents(iter, nullptr, &logical);
     pango_layout_line_get_extents(line, nullptr, &own);
-    double lineWidth = double(logical.width) / PANGO_SCALE;
-    if (!MeasureTrailingSpaces) {
-      // Alignment leaves trailing blanks out, as if they were not there.
-      int end = line->start_index + line->length;
-      while (end > line->start_index && IsBlank(text[end - 1])) --end;
-      if (end != line->start_index + line->length) {
-        int x = 0;
-        if (end > line->start_index) pango_layout_line_index_to_x(line, end, FALSE, &x);
-        lineWidth = double(x - own.x) / PANGO_SCALE;
-      }
+    const double lineWidth = double(logical.width) / PANGO_SCALE;
+    double alignWidth = lineWidth;
+    // Drawn text is aligned as if its trailing blanks were not there.
+    int end = line->start_index + line->length;
+    while (end > line->start_index && IsBlank(text[end - 1])) --end;
+    if (end != line->start_index + line->length) {
+      int x = 0;
+      if (end > line->start_index) pango_layout_line_index_to_x(line, end, FALSE, &x);
+      alignWidth = double(x - own.x) / PANGO_SCALE;
     }
-    double x = Rect.Left;
-    if (HAlign == uxTextAlignCenter) x += (width - lineWidth) / 2;
-    if (HAlign == uxTextAlignFar) x = Rect.Right - lineWidth;
-    FLines.push_back({line, x, top + double(logical.y) / PANGO_SCALE,
-                      top + double(pango_layout_iter_get_baseline(iter)) / PANGO_SCALE,
-                      double(logical.width) / PANGO_SCALE, double(logical.height) / PANGO_SCALE,
-                      double(own.x) / PANGO_SCALE});
+    Entry.Lines.push_back({line, double(logical.y) / PANGO_SCALE,
+                           double(pango_layout_iter_get_baseline(iter)) / PANGO_SCALE, lineWidth, alignWidth,
+                           double(logical.height) / PANGO_SCALE, double(own.x) / PANGO_SCALE});
   } while (pango_layout_iter_next_line(iter));
   pango_layout_iter_free(iter);
-  return true;
+  Entry.Serial = pango_layout_get_serial(layout);
+}
+
+double TuiCairoFonts::LineX(const TuiRect& Rect, TuiTextAlign HAlign, double LineWidth) {
+  const double width = double(Rect.Right) - Rect.Left;
+  double x = Rect.Left;
+  if (HAlign == uxTextAlignCenter) x += (width - LineWidth) / 2;
+  if (HAlign == uxTextAlignFar) x = Rect.Right - LineWidth;
+  return x;
+}
+
+double TuiCairoFonts::BlockTop(const TuiRect& Rect, TuiTextAlign VAlign, double BlockHeight) {
+  const double height = double(Rect.Bottom) - Rect.Top;
+  double top = Rect.Top;
+  if (VAlign == uxTextAlignCenter) top += (height - BlockHeight) / 2;
+  if (VAlign == uxTextAlignFar) top = Rect.Bottom - BlockHeight;
+  return top;
 }
 
 void TuiCairoFonts::Draw(cairo_t* Context, const TuiRect& Rect, std::string_view Text, bool WordWrap,
                          TuiTextAlign HAlign, TuiTextAlign VAlign, bool AntiAlias) {
-  const bool switched = AntiAlias && FGridFit;
-  if (switched) SetQuality(false);
-  if (Layout(Context, Rect, Text, WordWrap, HAlign, VAlign, false)) {
-    for (const TLine& l : FLines) {
-      cairo_move_to(Context, l.X - l.OwnX, l.Baseline);
+  if (const TEntry* e = Layout(Context, Rect, Text, WordWrap, HAlign, VAlign, FGridFit && !AntiAlias)) {
+    const double top = BlockTop(Rect, VAlign, e->BlockHeight);
+    for (const TLine& l : e->Lines) {
+      cairo_move_to(Context, LineX(Rect, HAlign, l.AlignWidth) - l.OwnX, top + l.Baseline);
       pango_cairo_show_layout_line(Context, l.Line);
     }
   }
-  if (switched) SetQuality(true);
   cairo_new_path(Context);
 }
 
 bool TuiCairoFonts::Measure(cairo_t* Context, const TuiRect& Rect, std::string_view Text, bool WordWrap,
                             TuiTextAlign HAlign, TuiTextAlign VAlign, TuiRect& Result) {
-  if (!Layout(Context, Rect, Text, WordWrap, HAlign, VAlign, true)) return false;
+  const TEntry* e = Layout(Context, Rect, Text, WordWrap, HAlign, VAlign, FGridFit);
+  if (!e) return false;
+  const double top = BlockTop(Rect, VAlign, e->BlockHeight);
   bool first = true;
-  for (const TLine& l : FLines) {
-    const TuiRect box{float(l.X), float(l.Top), float(l.X + l.Width), float(l.Top + l.Height)};
+  for (const TLine& l : e->Lines) {
+    const double x = LineX(Rect, HAlign, l.Width), y = top + l.Top;
+    const TuiRect box{float(x), float(y), float(x + l.Width), float(y + l.Height)};
     Result = first ? box : UnionRect(Result, box);
     first = false;
   }
@@ -301,17 +406,16 @@ bool TuiCairoFonts::Measure(cairo_t* Context, const TuiRect& Rect, std::string_v
 bool TuiCairoFonts::ToPath(TuiPathData& Path, const TuiRect& Rect, std::string_view Text, bool WordWrap,
                            TuiTextAlign HAlign, TuiTextAlign VAlign) {
   if (!FHasStyle || Text.empty() || !FValid) return false;
-  // Outlines are the font's own shapes, not fitted to any device grid.
-  if (FGridFit) SetQuality(false);
   cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
   cairo_t* cr = cairo_create(scratch);
-  if (Layout(cr, Rect, Text, WordWrap, HAlign, VAlign, false)) {
-    for (const TLine& l : FLines) {
-      cairo_move_to(cr, l.X - l.OwnX, l.Baseline);
+  // Outlines are the font's own shapes, not fitted to any device grid.
+  if (const TEntry* e = Layout(cr, Rect, Text, WordWrap, HAlign, VAlign, false)) {
+    const double top = BlockTop(Rect, VAlign, e->BlockHeight);
+    for (const TLine& l : e->Lines) {
+      cairo_move_to(cr, LineX(Rect, HAlign, l.AlignWidth) - l.OwnX, top + l.Baseline);
       pango_cairo_layout_line_path(cr, l.Line);
     }
   }
-  if (FGridFit) SetQuality(true);
   cairo_path_t* path = cairo_copy_path(cr);
   Path.Clear();
   for (int i = 0; path->status == CAIRO_STATUS_SUCCESS && i < path->num_data;

@@ -2,13 +2,17 @@
 
 #include <cairo.h>
 
+#include <cstdint>
 #include <iosfwd>
+#include <list>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "draw2d/Canvas.h"
 
+typedef struct _PangoAttrList PangoAttrList;
 typedef struct _PangoContext PangoContext;
 typedef struct _PangoFontDescription PangoFontDescription;
 typedef struct _PangoFontMap PangoFontMap;
@@ -27,8 +31,16 @@ typedef struct _PangoLayoutLine PangoLayoutLine;
 // the rectangle's width) are stacked from the block's top; the block sits at
 // the top, middle or bottom of the rectangle and each line at its left,
 // centre or right, whether or not it fits. Nothing is clipped.
+//
+// Shaping is what text costs, and windows draw the same captions every frame,
+// so laid-out texts are kept, the most recently used first, keyed by
+// everything that shapes them: the text, the wrap width, the alignments, the
+// device scale and whether glyphs are fitted to the grid. The font is the
+// same for all of them: a font change drops them all.
 class TuiCairoFonts {
  public:
+  static constexpr size_t LayoutCacheLimit = 256;
+
   TuiCairoFonts();
   ~TuiCairoFonts();
   TuiCairoFonts(const TuiCairoFonts&) = delete;
@@ -52,20 +64,62 @@ class TuiCairoFonts {
   bool ToPath(TuiPathData& Path, const TuiRect& Rect, std::string_view Text, bool WordWrap,
               TuiTextAlign HAlign, TuiTextAlign VAlign);
 
+  // How many texts are kept laid out, and how many were ever laid out.
+  size_t CachedLayouts() const { return FLayouts.size(); }
+  uint64_t LayoutsMade() const { return FLayoutsMade; }
+
  private:
+  // A laid-out line, relative to the block's top; Width counts trailing
+  // blanks, AlignWidth does not.
   struct TLine {
     PangoLayoutLine* Line;
-    double X, Top, Baseline, Width, Height, OwnX;
+    double Top, Baseline, Width, AlignWidth, Height, OwnX;
   };
-  // Builds the layout into FLayout and the placed lines into FLines.
-  bool Layout(cairo_t* Context, const TuiRect& Rect, std::string_view Text, bool WordWrap,
-              TuiTextAlign HAlign, TuiTextAlign VAlign, bool MeasureTrailingSpaces);
-  void SetQuality(bool GridFit);
-  PangoContext* ActiveContext() const;
+  struct TLayoutKey {
+    std::string_view Text;
+    int WrapWidth;  // Pango units; -1 for unbounded lines
+    TuiTextAlign HAlign, VAlign;
+    bool GridFit;
+    bool Device;      // laid out for a surface, not in the abstract
+    double Scale[4];  // the device matrix without its translation
+  };
+  struct TEntry {
+    std::string Text;  // what the key's view points at
+    TLayoutKey Key;
+    PangoLayout* Layout = nullptr;
+    unsigned Serial = 0;  // the layout's, when Lines were read from it
+    double BlockHeight = 0;
+    std::vector<TLine> Lines;
+  };
+  struct TKeyHash {
+    size_t operator()(const TLayoutKey& K) const;
+  };
+  struct TKeyEqual {
+    bool operator()(const TLayoutKey& A, const TLayoutKey& B) const;
+  };
+  // One context per font map and grid fitting, so that switching the quality
+  // never invalidates the layouts made for the other.
+  struct TContext {
+    PangoContext* Context = nullptr;
+    bool HasScale = false;
+    bool Device = false;
+    double Scale[4] = {1, 0, 0, 1};
+  };
 
-  PangoContext* FShared = nullptr;
+  // The cached layout of Text, made when missing; none for no text or no
+  // usable font. Valid until the next call.
+  const TEntry* Layout(cairo_t* Context, const TuiRect& Rect, std::string_view Text, bool WordWrap,
+                       TuiTextAlign HAlign, TuiTextAlign VAlign, bool GridFit);
+  void ReadLines(TEntry& Entry);
+  static double LineX(const TuiRect& Rect, TuiTextAlign HAlign, double LineWidth);
+  static double BlockTop(const TuiRect& Rect, TuiTextAlign VAlign, double BlockHeight);
+  void DropLayouts();
+  TContext& ActiveContext(bool GridFit);
+  void ApplyDescription();
+
+  TContext FShared[2];  // [GridFit]
   PangoFontMap* FPrivateMap = nullptr;
-  PangoContext* FPrivate = nullptr;
+  TContext FPrivate[2];
   void* FPrivateConfig = nullptr;  // FcConfig*
   std::vector<std::string> FPrivateFiles;
   bool FUsePrivate = false;
@@ -77,6 +131,9 @@ class TuiCairoFonts {
   bool FGridFit = true;
   bool FValid = false;
 
-  PangoLayout* FLayout = nullptr;
-  std::vector<TLine> FLines;
+  PangoAttrList* FAttributes = nullptr;  // the decoration, if any
+
+  std::list<TEntry> FOrder;  // most recently used first
+  std::unordered_map<TLayoutKey, std::list<TEntry>::iterator, TKeyHash, TKeyEqual> FLayouts;
+  uint64_t FLayoutsMade = 0;
 };

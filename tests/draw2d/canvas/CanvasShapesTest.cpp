@@ -72,6 +72,34 @@ TEST_F(CanvasTest, PlainRectanglesWhenNoCornerOrNoRadius) {
   }
 }
 
+TEST_F(CanvasTest, RoundedRectanglesHaveThePathDataOutline) {
+  // The canvas writes rounded outlines without building path data; filled,
+  // they must cover what the path data's rectangle covers, for every corner
+  // type, any choice of corners and radii that need clamping.
+  const TuiRect r{3.5f, 2.25f, 61, 37.75f};
+  const TuiCorners choices[] = {AllCorners, 1u << uxCornerTopLeft, 1u << uxCornerTopRight,
+                                1u << uxCornerBottomLeft | 1u << uxCornerBottomRight};
+  const std::pair<float, float> radii[] = {{9, 6}, {40, 3}, {2.5f, 30}};
+  for (TuiCornerType type : {uxCornerRound, uxCornerBevel, uxCornerInnerRound, uxCornerInnerLine})
+    for (TuiCorners corners : choices)
+      for (auto [rx, ry] : radii) {
+        auto direct = NewCanvas(64, 40);
+        direct->FillRect(r, rx, ry, corners, 1, type);
+        TuiPathData path;
+        path.AddRectangle(r, corners, type, rx, ry);
+        auto viaPath = NewCanvas(64, 40);
+        viaPath->FillPath(path, r, 1);
+        uint32_t worst = 0;
+        for (int32_t y = 0; y < 40; ++y)
+          for (int32_t x = 0; x < 64; ++x) {
+            const int a = int(AlphaOf(Pixel(*direct, x, y))), b = int(AlphaOf(Pixel(*viaPath, x, y)));
+            worst = std::max(worst, uint32_t(std::abs(a - b)));
+          }
+        EXPECT_LE(worst, 1u) << "type " << int(type) << ", corners " << corners << ", radii " << rx << "/"
+                             << ry;
+      }
+}
+
 TEST_F(CanvasTest, OutlineRadiiAreClampedToHalfTheSize) {
   // (0, 0, 10, 40) with radii 8 at ten times the size: horizontally the
   // radius becomes 5 (half the width), vertically it stays 8.
