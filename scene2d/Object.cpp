@@ -36,8 +36,7 @@ std::function<bool()> TuiObject::ProcessMessages;
 UX_IMPLEMENT_CLASS(TuiObject)
 
 void TuiObject::DefineProperties(TuiClassBuilder<TuiObject>& C) {
-  C.Property("Index", static_cast<int (TuiObject::*)() const>(&TuiObject::Index), &TuiObject::SetIndex)
-      .Stored = false;
+  C.Property("Index", &TuiObject::IndexValue, &TuiObject::SetIndex).Stored = false;
   TuiPropertyInfo& parent = C.Object("Parent", &TuiObject::ParentAsPersistent);
   parent.Stored = false;
   parent.Set = [](TuiPersistent& O, const TuiPropValue& V) {

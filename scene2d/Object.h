@@ -171,6 +171,9 @@ class TuiObject : public TuiComponent, public TuiNode<TuiObject>, public IuxFree
 
  private:
   TuiPersistent* ParentAsPersistent() const { return Parent(); }
+  // The published Index, as a member of this class: a pointer to the node's
+  // member would need a base adjustment at every call.
+  int IndexValue() const { return Index(); }
   void SetParentFromValue(TuiPersistent* Value);
   // Gives Value to every descendant that has no scene yet.
   void AdoptScene(IuxScene* Value);
