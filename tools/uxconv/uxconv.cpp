@@ -23,6 +23,7 @@
 #include "scene2d/stream/TextParser.h"
 #include "scene2d/stream/TextPrinter.h"
 #include "tools/common/ToolFiles.h"
+#include "tools/common/ToolStreams.h"
 
 namespace {
 
@@ -81,46 +82,16 @@ std::string ReadAll(const std::string& Name) {
   return uxReadToolInput(Name, "uxconv");
 }
 
-// The tree of either form, or a failure that says where reading stopped.
-// Bytes after the root object are a warning, or with Strict an error.
 std::unique_ptr<TuiStreamObject> ReadTree(const std::string& Name, const std::string& Data, bool& Binary,
                                           bool Strict = false) {
-  Binary = uxIsBinaryStream(Data);
-  if (Binary) {
-    TuiStreamReader reader(Data);
-    try {
-      auto root = TuiStreamObject::Read(reader);
-      if (!reader.AtEnd() && Strict)
-        throw TFailure(Describe(Name) + ": byte " + std::to_string(reader.Position()) + ": " +
-                       std::to_string(reader.Remaining()) + " bytes after the root object");
-      if (!reader.AtEnd())
-        std::fprintf(stderr, "uxconv: %s: warning: %zu bytes after the root object are ignored\n",
-                     Describe(Name).c_str(), reader.Remaining());
-      return root;
-    } catch (const EuxReadError& e) {
-      throw TFailure(Describe(Name) + ": byte " + std::to_string(reader.Position()) + ": " + e.what());
-    }
-  }
-  TuiTextParser parser(Data);
-  try {
-    return parser.Parse();
-  } catch (const EuxReadError& e) {
-    throw TFailure(Describe(Name) + ":" + std::to_string(parser.Line()) + ":" +
-                   std::to_string(parser.Column()) + ": " + e.what() + " (" + parser.Detail() + ")");
-  }
+  return uxReadToolTree(Name, Data, Binary, Strict, "uxconv");
 }
 
 void WriteOutput(const std::string& Name, const std::string& Data) {
   uxWriteToolOutput(Name, Data);
 }
 
-// Reads Stream into live objects, the way a window reads its layout, and
-// reports each fallback taken. The root is null when its class is unknown.
-struct TObjects {
-  std::unique_ptr<TuiComponent> Window;  // a stand-in for the window whose layout this is
-  TuiComponent* Root = nullptr;
-  size_t Losses = 0;
-};
+using TObjects = TuiToolObjects;
 
 bool AllClassesKnown(const TuiStreamObject& Object) {
   if (!TuiClassRegistry::Instance().Find(Object.Header.ClassName)) return false;
@@ -133,28 +104,8 @@ bool AllClassesKnown(const TuiStreamObject& Object) {
 TObjects ReadObjects(const std::string& In, const TuiStreamObject& Tree, const std::string& Stream,
                      bool Required) {
   RegisterDraw2dClasses();
-  TObjects result;
-  if (!Required && !AllClassesKnown(Tree)) return result;
-  result.Window = std::make_unique<TuiComponent>(nullptr);
-  TuiLossCollector collector;
-  try {
-    const std::string className = PeekObjectClassName(Stream);
-    const TuiClassInfo* info = TuiClassRegistry::Instance().Find(className);
-    result.Root = info ? dynamic_cast<TuiComponent*>(info->Create(result.Window.get())) : nullptr;
-    if (!result.Root) throw EuxReadError("Class " + className + " not found");
-    // Without the program whose methods the handlers name, the names are kept
-    // as a designer keeps them.
-    TuiReadHooks hooks;
-    hooks.KeepUnboundHandlers = true;
-    ReadObjectData(Stream, *result.Root, result.Window.get(), hooks);
-  } catch (const EuxError& e) {
-    throw TFailure(Describe(In) + ": " + e.what());
-  }
-  for (const TuiReadLoss& loss : collector.Losses())
-    std::fprintf(stderr, "uxconv: %s: warning: %s: %s: %s, read as its fallback\n", Describe(In).c_str(),
-                 loss.Object.c_str(), loss.Property.c_str(), loss.What.c_str());
-  result.Losses = collector.Losses().size();
-  return result;
+  if (!Required && !AllClassesKnown(Tree)) return {};
+  return uxReadToolObjects(In, Stream, "uxconv");
 }
 
 int Convert(bool ToText, const std::string& In, const std::string& Out) {
