@@ -12,6 +12,31 @@
 #include "scene2d/ClassInfo.h"
 #include "scene2d/Registration.h"
 
+namespace {
+
+// Text carets are plain rectangles: 3 x 20, blue, no outline.
+class TRectangleCaretMaker final : public IuxCaretMaker {
+ public:
+  TuiVisualObject* CreateCaret(TuiVisualObject& Owner) override {
+    auto* caret = new TuiRectangle(&Owner);
+    caret->SetStored(false);
+    caret->SetHitTest(false);
+    caret->SetLocked(true);
+    caret->SetVisible(false);
+    caret->SetBounds(0, 0, 3, 20);
+    caret->Fill()->SetStyle(uxBrushSolid);
+    caret->Fill()->SetColorValue(0xFF0000FF);
+    caret->Stroke()->SetStyle(uxBrushNone);
+    caret->SetParent(&Owner);
+    return caret;
+  }
+  void SetCaretColor(TuiVisualObject& Caret, TuiColor Color) override {
+    if (auto* r = dynamic_cast<TuiRectangle*>(&Caret)) r->Fill()->SetColorValue(Color);
+  }
+};
+
+}  // namespace
+
 void RegisterDraw2dClasses() {
   static const bool registered = [] {
     RegisterScene2dClasses();
@@ -24,6 +49,8 @@ void RegisterDraw2dClasses() {
                    &TuiEllipse::StaticClass(), &TuiCircle::StaticClass(), &TuiPie::StaticClass(),
                    &TuiArc::StaticClass(), &TuiCustomPath::StaticClass(), &TuiPath::StaticClass(),
                    &TuiText::StaticClass(), &TuiImage::StaticClass(), &TuiPaintBox::StaticClass()});
+    static TRectangleCaretMaker caretMaker;
+    TuiVisualObject::CaretMaker = &caretMaker;
     return true;
   }();
   (void)registered;

@@ -393,6 +393,7 @@ void TuiVisualObject::SetPopupMenu(TuiComponent* Value) {
 void TuiVisualObject::Notification(TuiComponent* Component, TuiOperation Operation) {
   Inherited::Notification(Component, Operation);
   if (Operation == opRemove && Component == FPopupMenu) FPopupMenu = nullptr;
+  if (Operation == opRemove && Component == FCaret) FCaret = nullptr;
 }
 
 void TuiVisualObject::SetScene(IuxScene* Value) {

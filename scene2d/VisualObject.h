@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "scene2d/Colors.h"
 #include "scene2d/Object.h"
 #include "scene2d/ValueHolders.h"
 
@@ -92,6 +93,18 @@ class IuxPaintDriver {
   virtual ~IuxPaintDriver() = default;
   virtual void PaintChildren(TuiVisualObject& Parent) = 0;
   virtual void BeginAutoDrag(TuiVisualObject& Object) = 0;
+};
+
+// The text caret is a rectangle shape, and shapes belong to the drawing
+// library above this one: its registration (RegisterDraw2dClasses) installs a
+// maker in TuiVisualObject::CaretMaker. Without one the caret operations do
+// nothing.
+class IuxCaretMaker {
+ public:
+  virtual ~IuxCaretMaker() = default;
+  // A hidden caret of the default look, owned by Owner and its child.
+  virtual TuiVisualObject* CreateCaret(TuiVisualObject& Owner) = 0;
+  virtual void SetCaretColor(TuiVisualObject& Caret, TuiColor Color) = 0;
 };
 
 // What a popup menu component offers the objects that show it.
@@ -291,6 +304,26 @@ class TuiVisualObject : public TuiObject {
   virtual void DragLeave();
   virtual void DragEnd();
 
+  // ---- text caret (VisualCaret.cpp) ----
+  // The bar text controls show at the insertion point: a child made on first
+  // use of any of these, owned by this object, never stored, locked and never
+  // hit, 3 x 20 units, hidden until shown. Points are in local units.
+  void ShowTextCaret();
+  void HideTextCaret();
+  // Moves the caret to P rounded to whole units, halves to even.
+  void SetCaretPosition(const TuiPoint& P);
+  // Width P.X, height P.Y.
+  void SetCaretSize(const TuiPoint& Size);
+  void SetCaretColor(TuiColor Color);
+  // None before the first caret operation and once the caret was freed.
+  TuiVisualObject* Caret() const { return FCaret; }
+  static IuxCaretMaker* CaretMaker;
+  // Where the blink comes in. Called when a caret is made under a host that
+  // animates carets (IuxScene::GetAnimatedCaret): the animation code gives the
+  // caret its blink, a child implementing IuxAnimation whose BindingName is
+  // "caret". ShowTextCaret starts that child unless it runs.
+  static std::function<void(TuiVisualObject& Caret)> CaretAnimationMaker;
+
   // ---- focus and capture ----
   // Asks the host for the focus, when the object can take it and
   // OnCanFocused agrees.
@@ -415,6 +448,8 @@ class TuiVisualObject : public TuiObject {
   void GeometryHolderChanged();
   void EnabledChanged();
   void SetUpdateCountTree(int Value);
+  // The caret, made when there is none yet; none without a maker.
+  TuiVisualObject* NeedCaret();
   // The flags are exact again after the next refresh; a removal only marks
   // them, so freeing many children never rescans their siblings.
   void RefreshChildFlags() const;
@@ -465,4 +500,6 @@ class TuiVisualObject : public TuiObject {
   std::string FHint;
   bool FShowHint = false;
   TuiComponent* FPopupMenu = nullptr;
+  // Owned, so its owner hears of its end (Notification) whoever frees it.
+  TuiVisualObject* FCaret = nullptr;
 };
