@@ -37,6 +37,13 @@ class IuxTriggerEffect {
  public:
   virtual ~IuxTriggerEffect() = default;
   virtual void ApplyTrigger(TuiObject* Instance, std::string_view Trigger) = 0;
+  virtual bool EffectEnabled() const = 0;
+  // The object is not painted itself; the effect's picture stands in for it.
+  virtual bool ReplacesPainting() const = 0;
+  // The effect is drawn over the object rather than beneath it.
+  virtual bool PaintsAfter() const = 0;
+  // The local area the effect paints for an object of local rectangle R.
+  virtual TuiRect EffectRect(const TuiRect& R) const = 0;
 };
 
 // A data value of the binding mechanism.

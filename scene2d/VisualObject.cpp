@@ -7,10 +7,9 @@ UX_IMPLEMENT_CLASS(TuiVisualObject)
 
 namespace {
 
-// No class is an effect yet; the effect class answers here once it exists, so
-// that adding or removing an enabled effect child updates HasEffects.
-bool IsEnabledEffect(TuiObject*) {
-  return false;
+IuxTriggerEffect* AsEffect(TuiObject* Child) {
+  // Only non-visual children can be effects; most children are visual.
+  return Child->IsVisual() ? nullptr : dynamic_cast<IuxTriggerEffect*>(Child);
 }
 
 TuiMatrix Translation(float X, float Y) {
@@ -469,6 +468,8 @@ void TuiVisualObject::Repaint() {
   if (scene->GetDisableUpdate()) return;
   if (!designer && !GetAbsoluteVisible()) return;
   if (FUpdateCount != 0 || IsLoading()) return;
+  // What stands in for the object's own painting shows its latest look.
+  if (HasEffects() && HasPaintReplacingEffect()) FEffectCacheStale = true;
   scene->AddUpdateRect(UpdateRect());
 }
 
@@ -520,9 +521,10 @@ void TuiVisualObject::Loaded() {
 void TuiVisualObject::ChildAdded(TuiObject* Child) {
   TuiVisualObject* c = Child->Visual();
   if (!c) {
-    if (IsEnabledEffect(Child)) {
+    if (IsShownEffect(Child)) {
       FHasEffects = true;
       EffectsChanged();
+      InvalidateUpdateRects();
       Repaint();
     }
     return;
@@ -546,7 +548,11 @@ void TuiVisualObject::ChildAdded(TuiObject* Child) {
 
 void TuiVisualObject::ChildRemoving(TuiObject* Child) {
   TuiVisualObject* c = Child->Visual();
-  if (!c) return;
+  if (!c) {
+    // Clear what the effect covered while it is still counted.
+    if (IsShownEffect(Child)) Repaint();
+    return;
+  }
   RemoveFromTabList(c);
   c->SetUpdateCountTree(0);
   c->Repaint();
@@ -559,6 +565,9 @@ void TuiVisualObject::ChildRemoved(TuiObject* Child) {
     c->OpacityChanged();
     c->EnabledChanged();
     c->MatrixChanged();
+  } else if (AsEffect(Child)) {
+    EffectsChanged();
+    InvalidateUpdateRects();
   }
 }
 
@@ -569,7 +578,7 @@ void TuiVisualObject::RefreshChildFlags() const {
   FHasEffects = false;
   for (TuiObject* c : ChildList()) {
     if (TuiVisualObject* v = c->Visual(); v && v->FAlign != vaNone) FHasAlignedChildren = true;
-    if (IsEnabledEffect(c)) FHasEffects = true;
+    if (IsShownEffect(c)) FHasEffects = true;
   }
 }
 
@@ -578,4 +587,54 @@ void TuiVisualObject::ChildrenReordered(TuiObject* Child) {
   if (!c) return;
   c->Repaint();
   if (!c->IsLoading()) Realign();
+}
+
+// ---- effects ----
+
+bool TuiVisualObject::IsShownEffect(TuiObject* Child) const {
+  IuxTriggerEffect* e = AsEffect(Child);
+  return e && (e->EffectEnabled() || Child == FRepaintedEffect);
+}
+
+TuiRect TuiVisualObject::GetEffectRect() {
+  const TuiRect local = GetLocalRect();
+  TuiRect r = local;
+  for (TuiObject* c : ChildList())
+    if (IsShownEffect(c)) r = UnionRect(r, AsEffect(c)->EffectRect(local));
+  return r;
+}
+
+bool TuiVisualObject::HasPaintReplacingEffect() const {
+  for (TuiObject* c : ChildList())
+    if (IuxTriggerEffect* e = AsEffect(c); e && e->EffectEnabled() && e->ReplacesPainting()) return true;
+  return false;
+}
+
+bool TuiVisualObject::HasAfterEffect() const {
+  for (TuiObject* c : ChildList())
+    if (IuxTriggerEffect* e = AsEffect(c); e && e->EffectEnabled() && e->PaintsAfter()) return true;
+  return false;
+}
+
+void TuiVisualObject::EffectsChanged() {
+  FEffectCacheStale = true;
+  for (TuiVisualObject* a = VisualParent(); a; a = a->VisualParent())
+    if (a->HasEffects()) a->FEffectCacheStale = true;
+}
+
+void TuiVisualObject::EffectChildChanged(TuiObject* Effect) {
+  struct TCounted {
+    TuiVisualObject& O;
+    ~TCounted() {
+      // From here on the effect counts as it is.
+      O.FRepaintedEffect = nullptr;
+      O.FChildFlagsStale = true;
+      O.InvalidateUpdateRects();
+    }
+  } counted{*this};
+  FRepaintedEffect = Effect;
+  FChildFlagsStale = true;
+  EffectsChanged();
+  InvalidateUpdateRects();
+  Repaint();
 }

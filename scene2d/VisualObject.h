@@ -163,8 +163,8 @@ class TuiVisualObject : public TuiObject {
   virtual TuiRect GetClipRect() const { return GetLocalRect(); }
   virtual TuiRect GetBoundsRect() const { return GetLocalRect(); }
   virtual TuiRect GetParentedRect() const;
-  // The local area the object's effects paint in; the effects widen it.
-  virtual TuiRect GetEffectRect() { return GetLocalRect(); }
+  // The local area the object and its enabled effects paint in.
+  virtual TuiRect GetEffectRect();
 
   // ---- matrices ----
   const TuiMatrix& LocalMatrix() const { return FLocalMatrix; }
@@ -237,6 +237,19 @@ class TuiVisualObject : public TuiObject {
     RefreshChildFlags();
     return FHasEffects;
   }
+
+  // ---- effects (children that change how the object is drawn) ----
+  // Whether an enabled effect child draws in place of the object, or over it.
+  bool HasPaintReplacingEffect() const;
+  bool HasAfterEffect() const;
+  // The effects' pictures of this object must be made again before they are
+  // drawn; the effects code builds them and then calls EffectCacheBuilt.
+  bool EffectCacheStale() const { return FEffectCacheStale; }
+  void EffectCacheBuilt() { FEffectCacheStale = false; }
+  // An effect child was switched on or off or changed a parameter: the flags
+  // are counted again, the pictures are stale, and the area is repainted with
+  // Effect counted as enabled, so that a glow being switched off is cleared.
+  void EffectChildChanged(TuiObject* Effect);
 
   // ---- alignment ----
   // Places the aligned children. Does nothing while the object is being
@@ -387,9 +400,9 @@ class TuiVisualObject : public TuiObject {
   // Set while the subtree is painted into a canvas other than the host's.
   TuiCanvas* FTempCanvas = nullptr;
 
-  // The look or the place of this object changed: cached effect pictures of
-  // it and of its ancestors are stale. The effects code keeps those caches.
-  virtual void EffectsChanged() {}
+  // The look or the place of this object changed: the effect pictures of it
+  // and of its ancestors that have effects are stale, since theirs show it.
+  virtual void EffectsChanged();
   // The tab list of focusable children, kept by the control code.
   virtual void AddToTabList(TuiVisualObject*) {}
   virtual void RemoveFromTabList(TuiVisualObject*) {}
@@ -453,6 +466,8 @@ class TuiVisualObject : public TuiObject {
   // The flags are exact again after the next refresh; a removal only marks
   // them, so freeing many children never rescans their siblings.
   void RefreshChildFlags() const;
+  // An enabled effect child, or the one EffectChildChanged repaints for.
+  bool IsShownEffect(TuiObject* Child) const;
   template <class F>
   void ForVisualSubtree(F&& Action);
 
@@ -483,6 +498,8 @@ class TuiVisualObject : public TuiObject {
   mutable bool FHasAlignedChildren = false;
   mutable bool FHasEffects = false;
   mutable bool FChildFlagsStale = false;
+  bool FEffectCacheStale = true;
+  TuiObject* FRepaintedEffect = nullptr;  // only during EffectChildChanged
   bool FLocked = false;
   bool FDesignHide = false;
   // Set while alignment writes Position, whose change must not rebuild the
