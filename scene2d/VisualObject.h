@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "scene2d/Easing.h"
 #include "scene2d/Object.h"
 #include "scene2d/ValueHolders.h"
 
@@ -290,6 +291,16 @@ class TuiVisualObject : public TuiObject {
   virtual void DragDrop(const TuiDragObject& Data, const TuiPoint& Point);
   virtual void DragLeave();
   virtual void DragEnd();
+
+  // ---- animation shortcuts ----
+  // Animates the float property at PropertyName from its current value to
+  // NewValue with a child animation that frees itself when it finishes.
+  void AnimateFloat(const std::string& PropertyName, float NewValue, float Duration = 0.2f,
+                    TuiAnimationType Type = uxAnimationIn, TuiInterpolationType Kind = uxInterpolationLinear);
+  // The same, returning once the value has arrived: window messages keep
+  // running meanwhile (ProcessMessages).
+  void AnimateFloatWait(const std::string& PropertyName, float NewValue, float Duration = 0.2f,
+                        TuiAnimationType Type = uxAnimationIn, TuiInterpolationType Kind = uxInterpolationLinear);
 
   // ---- focus and capture ----
   // Asks the host for the focus, when the object can take it and
