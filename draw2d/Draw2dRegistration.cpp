@@ -2,6 +2,7 @@
 
 #include "draw2d/BitmapObject.h"
 #include "draw2d/BrushObject.h"
+#include "draw2d/DrawAnimations.h"
 #include "draw2d/PathObject.h"
 #include "draw2d/Shape.h"
 #include "draw2d/ShapeEllipses.h"
@@ -24,6 +25,9 @@ void RegisterDraw2dClasses() {
                    &TuiEllipse::StaticClass(), &TuiCircle::StaticClass(), &TuiPie::StaticClass(),
                    &TuiArc::StaticClass(), &TuiCustomPath::StaticClass(), &TuiPath::StaticClass(),
                    &TuiText::StaticClass(), &TuiImage::StaticClass(), &TuiPaintBox::StaticClass()});
+    TuiClassRegistry::Instance().Register("Animations",
+                                          {&TuiGradientAnimation::StaticClass(), &TuiBitmapAnimation::StaticClass(),
+                                           &TuiPathAnimation::StaticClass()});
     return true;
   }();
   (void)registered;
