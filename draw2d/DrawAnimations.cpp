@@ -140,7 +140,7 @@ void TuiPathAnimation::Start() {
 TuiPoint TuiPathAnimation::SplinePoint(float S) const {
   // A Catmull-Rom curve: it passes through every point and needs no solve.
   const int n = int(FPoints.size());
-  const float s = std::clamp(S, 1.0f, float(n)) - 1;
+  const float s = std::clamp(S, 0.0f, float(n - 1));
   const int i = std::min(int(s), n - 1);
   const float f = s - float(i);
   auto at = [&](int k) { return FPoints[size_t(std::clamp(k, 0, n - 1))]; };
@@ -155,7 +155,9 @@ void TuiPathAnimation::ProcessAnimation() {
   TuiVisualObject* parent = Parent() ? Parent()->Visual() : nullptr;
   if (!parent || FPoints.empty()) return;
   const float t = NormalizedTime();
-  const TuiPoint p = SplinePoint(t * float(FPoints.size()));
+  // The whole run spans the whole path: t = 1 is the last point, not one
+  // step beyond it, so neither end of the run stands still.
+  const TuiPoint p = SplinePoint(t * float(FPoints.size() - 1));
   const TuiPoint pos{FStartPosition.X + p.X, FStartPosition.Y + p.Y};
   if (FRotate && t > 0 && t < 1 && pos != FLastPosition) {
     float angle = float(std::atan2(pos.Y - FLastPosition.Y, pos.X - FLastPosition.X) * 180 / std::numbers::pi);

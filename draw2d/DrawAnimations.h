@@ -87,7 +87,7 @@ class TuiPathAnimation : public TuiAnimation {
 
  private:
   // The point at parameter S of a curve through the flattened points, which
-  // sit at S = 1, 2, ... n; S outside that range gives the nearest end.
+  // sit at S = 0, 1, ... n - 1; S outside that range gives the nearest end.
   TuiPoint SplinePoint(float S) const;
 
   std::unique_ptr<TuiPathData> FPath = std::make_unique<TuiPathData>();
