@@ -25,9 +25,9 @@ void RegisterDraw2dClasses() {
                    &TuiEllipse::StaticClass(), &TuiCircle::StaticClass(), &TuiPie::StaticClass(),
                    &TuiArc::StaticClass(), &TuiCustomPath::StaticClass(), &TuiPath::StaticClass(),
                    &TuiText::StaticClass(), &TuiImage::StaticClass(), &TuiPaintBox::StaticClass()});
-    TuiClassRegistry::Instance().Register("Animations",
-                                          {&TuiGradientAnimation::StaticClass(), &TuiBitmapAnimation::StaticClass(),
-                                           &TuiPathAnimation::StaticClass()});
+    TuiClassRegistry::Instance().Register(
+        "Animations", {&TuiGradientAnimation::StaticClass(), &TuiBitmapAnimation::StaticClass(),
+                       &TuiPathAnimation::StaticClass()});
     return true;
   }();
   (void)registered;

@@ -146,7 +146,8 @@ TuiPoint TuiPathAnimation::SplinePoint(float S) const {
   auto at = [&](int k) { return FPoints[size_t(std::clamp(k, 0, n - 1))]; };
   const TuiPoint p0 = at(i - 1), p1 = at(i), p2 = at(i + 1), p3 = at(i + 2);
   auto blend = [f](float a, float b, float c, float d) {
-    return 0.5f * (2 * b + (c - a) * f + (2 * a - 5 * b + 4 * c - d) * f * f + (3 * b - a - 3 * c + d) * f * f * f);
+    return 0.5f *
+           (2 * b + (c - a) * f + (2 * a - 5 * b + 4 * c - d) * f * f + (3 * b - a - 3 * c + d) * f * f * f);
   };
   return {blend(p0.X, p1.X, p2.X, p3.X), blend(p0.Y, p1.Y, p2.Y, p3.Y)};
 }
@@ -160,7 +161,8 @@ void TuiPathAnimation::ProcessAnimation() {
   const TuiPoint p = SplinePoint(t * float(FPoints.size() - 1));
   const TuiPoint pos{FStartPosition.X + p.X, FStartPosition.Y + p.Y};
   if (FRotate && t > 0 && t < 1 && pos != FLastPosition) {
-    float angle = float(std::atan2(pos.Y - FLastPosition.Y, pos.X - FLastPosition.X) * 180 / std::numbers::pi);
+    float angle =
+        float(std::atan2(pos.Y - FLastPosition.Y, pos.X - FLastPosition.X) * 180 / std::numbers::pi);
     if (Inverse()) angle += 180;
     parent->SetRotateAngle(angle);
   }

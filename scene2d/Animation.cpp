@@ -208,7 +208,8 @@ void TuiAnimation::StartTrigger(TuiObject* Instance, std::string_view TriggerNam
       currentName = std::get<bool>(current) ? "True" : "False";
     } else {
       const int64_t ordinal = std::get<int64_t>(current);
-      if (ordinal >= 0 && ordinal < int64_t(p->Enum->Names.size())) currentName = p->Enum->Names[size_t(ordinal)];
+      if (ordinal >= 0 && ordinal < int64_t(p->Enum->Names.size()))
+        currentName = p->Enum->Names[size_t(ordinal)];
     }
     if (!SameText(currentName, value)) return;
     checked = true;

@@ -57,7 +57,8 @@ void TuiAnimationTimer::Sweep() {
 
 void TuiAnimationTimer::UpdateActive() {
   if (!FTimer) return;
-  const bool any = std::any_of(FList.begin(), FList.end(), [](const TuiAnimation* a) { return a != nullptr; });
+  const bool any =
+      std::any_of(FList.begin(), FList.end(), [](const TuiAnimation* a) { return a != nullptr; });
   FTimer->SetEnabled(any);
 }
 

@@ -8,10 +8,9 @@ void RegisterScene2dClasses() {
   static const bool registered = [] {
     TuiClassRegistry& registry = TuiClassRegistry::Instance();
     registry.Register("Layouts", {&TuiLayout::StaticClass(), &TuiScaledLayout::StaticClass()});
-    registry.Register("Animations",
-                      {&TuiColorAnimation::StaticClass(), &TuiFloatAnimation::StaticClass(),
-                       &TuiRectAnimation::StaticClass(), &TuiColorKeyAnimation::StaticClass(),
-                       &TuiFloatKeyAnimation::StaticClass(), &TuiPathSwitcher::StaticClass()});
+    registry.Register("Animations", {&TuiColorAnimation::StaticClass(), &TuiFloatAnimation::StaticClass(),
+                                     &TuiRectAnimation::StaticClass(), &TuiColorKeyAnimation::StaticClass(),
+                                     &TuiFloatKeyAnimation::StaticClass(), &TuiPathSwitcher::StaticClass()});
     return true;
   }();
   (void)registered;

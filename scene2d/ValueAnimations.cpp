@@ -216,8 +216,9 @@ void TuiPathSwitcher::DefineProperties(TuiClassBuilder<TuiPathSwitcher>& C) {
 // ---- the visual object's shortcuts ----
 
 namespace {
-TuiFloatAnimation* MakeFloatAnimation(TuiVisualObject& Object, const std::string& PropertyName, float NewValue,
-                                      float Duration, TuiAnimationType Type, TuiInterpolationType Kind) {
+TuiFloatAnimation* MakeFloatAnimation(TuiVisualObject& Object, const std::string& PropertyName,
+                                      float NewValue, float Duration, TuiAnimationType Type,
+                                      TuiInterpolationType Kind) {
   auto* a = new TuiFloatAnimation(&Object);
   a->SetStored(false);
   a->SetParent(&Object);

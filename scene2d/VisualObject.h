@@ -300,7 +300,8 @@ class TuiVisualObject : public TuiObject {
   // The same, returning once the value has arrived: window messages keep
   // running meanwhile (ProcessMessages).
   void AnimateFloatWait(const std::string& PropertyName, float NewValue, float Duration = 0.2f,
-                        TuiAnimationType Type = uxAnimationIn, TuiInterpolationType Kind = uxInterpolationLinear);
+                        TuiAnimationType Type = uxAnimationIn,
+                        TuiInterpolationType Kind = uxInterpolationLinear);
 
   // ---- focus and capture ----
   // Asks the host for the focus, when the object can take it and

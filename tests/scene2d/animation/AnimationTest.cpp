@@ -65,7 +65,8 @@ TEST_F(AnimationLifeCycle, LoopWithAutoReverseFlipsAtEachEndForEver) {
     inverse.push_back(a->Inverse());
     alphas.push_back(FillAlpha());
   }
-  EXPECT_EQ(inverse, (std::vector<bool>{false, false, false, true, true, true, true, false, false, false, false, true}));
+  EXPECT_EQ(inverse, (std::vector<bool>{false, false, false, true, true, true, true, false, false, false,
+                                        false, true}));
   EXPECT_EQ(alphas[3], 0x80u);  // reached the end
   EXPECT_EQ(alphas[6], 1u);
   EXPECT_EQ(alphas[7], 0u);  // back at the start

@@ -18,7 +18,7 @@ TEST_F(AnimationKinds, PathsResolveLikePublishedPropertiesAndMisfitsWriteNothing
   const TCase cases[] = {
       {"fill.COLOR", true, "#80000000"},
       {"Fill.Nothing", true, "#FFE0E0E0"},
-      {"Opacity", true, "#FFE0E0E0"},     // a float is no colour
+      {"Opacity", true, "#FFE0E0E0"},      // a float is no colour
       {"Fill.Color", false, "#FFE0E0E0"},  // nor a colour text a float
       {"Parent.Opacity", false, "0.25"},
       {"Stray.Parent.Opacity", false, "0.25"},  // a name holding no object is passed over
@@ -43,8 +43,9 @@ TEST_F(AnimationKinds, PathsResolveLikePublishedPropertiesAndMisfitsWriteNothing
     a->Start();
     Tick(7);
     EXPECT_FALSE(a->Running());
-    EXPECT_EQ(c.Colour || std::string(c.Path).starts_with("Fill") ? Shape->Fill()->Color()
-                                                                     : std::to_string(Root->Opacity()).substr(0, 4),
+    EXPECT_EQ(c.Colour || std::string(c.Path).starts_with("Fill")
+                  ? Shape->Fill()->Color()
+                  : std::to_string(Root->Opacity()).substr(0, 4),
               c.Expected);
     a->Free();
   }
