@@ -108,6 +108,8 @@ void TuiBrush::DefineProperties(TuiClassBuilder<TuiBrush>& C) {
   C.Property("Color", &TuiBrush::Color, &TuiBrush::SetColor).StoredWhen = [brush](const TuiPersistent& O) {
     return brush(O).FStyle == uxBrushSolid && brush(O).FColor != brush(O).FDefaultColor;
   };
+  // Animations write the colour many times a second; spare them the text.
+  C.ColorSetter("Color", &TuiBrush::SetColorValue);
   auto styleIs = [brush](TuiBrushStyle Style) {
     return [brush, Style](const TuiPersistent& O) { return brush(O).FStyle == Style; };
   };

@@ -2,6 +2,7 @@
 
 #include "draw2d/BitmapObject.h"
 #include "draw2d/BrushObject.h"
+#include "draw2d/DrawAnimations.h"
 #include "draw2d/PathObject.h"
 #include "draw2d/Shape.h"
 #include "draw2d/ShapeEllipses.h"
@@ -51,6 +52,9 @@ void RegisterDraw2dClasses() {
                    &TuiText::StaticClass(), &TuiImage::StaticClass(), &TuiPaintBox::StaticClass()});
     static TRectangleCaretMaker caretMaker;
     TuiVisualObject::CaretMaker = &caretMaker;
+    TuiClassRegistry::Instance().Register(
+        "Animations", {&TuiGradientAnimation::StaticClass(), &TuiBitmapAnimation::StaticClass(),
+                       &TuiPathAnimation::StaticClass()});
     return true;
   }();
   (void)registered;

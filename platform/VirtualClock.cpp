@@ -28,6 +28,13 @@ void TVirtualTimer::SetEnabled(bool Value) {
   Restart();
 }
 
+std::unique_ptr<ITimer> TVirtualClock::CreateTimer(uint32_t Interval, std::function<void()> Tick) {
+  auto timer = std::make_unique<TVirtualTimer>(*this);
+  timer->SetInterval(Interval);
+  timer->OnTimer = [Tick = std::move(Tick)](TVirtualTimer*) { Tick(); };
+  return timer;
+}
+
 void TVirtualClock::Advance(uint64_t Milliseconds) {
   const uint64_t target = FNow + Milliseconds;
   for (;;) {

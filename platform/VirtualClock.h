@@ -2,7 +2,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
+
+#include "platform/TimerSource.h"
 
 // A clock that only moves when told to, and the window timers that run on it.
 //
@@ -16,17 +19,17 @@ namespace platform {
 
 class TVirtualClock;
 
-class TVirtualTimer {
+class TVirtualTimer : public ITimer {
  public:
   explicit TVirtualTimer(TVirtualClock& Clock);
-  ~TVirtualTimer();
+  ~TVirtualTimer() override;
   TVirtualTimer(const TVirtualTimer&) = delete;
   TVirtualTimer& operator=(const TVirtualTimer&) = delete;
 
   uint32_t Interval() const { return FInterval; }
   void SetInterval(uint32_t Value);
-  bool Enabled() const { return FEnabled; }
-  void SetEnabled(bool Value);
+  bool Enabled() const override { return FEnabled; }
+  void SetEnabled(bool Value) override;
 
   // Called on every tick; the timer is the sender.
   std::function<void(TVirtualTimer* Sender)> OnTimer;
@@ -42,13 +45,15 @@ class TVirtualTimer {
   uint64_t FDue = 0;  // meaningful only while Running()
 };
 
-class TVirtualClock {
+class TVirtualClock : public ITimerSource {
  public:
   TVirtualClock() = default;
   TVirtualClock(const TVirtualClock&) = delete;
   TVirtualClock& operator=(const TVirtualClock&) = delete;
 
   uint64_t Now() const { return FNow; }
+  uint64_t TickCount() const override { return FNow; }
+  std::unique_ptr<ITimer> CreateTimer(uint32_t Interval, std::function<void()> Tick) override;
 
   // Moves time forward by Milliseconds, firing every tick that falls due on the
   // way, earliest first; ticks due at the same moment fire in the order the

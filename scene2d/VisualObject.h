@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "scene2d/Colors.h"
+#include "scene2d/Easing.h"
 #include "scene2d/Object.h"
 #include "scene2d/ValueHolders.h"
 
@@ -336,6 +337,16 @@ class TuiVisualObject : public TuiObject {
   // caret its blink, a child implementing IuxAnimation whose BindingName is
   // "caret". ShowTextCaret starts that child unless it runs.
   static std::function<void(TuiVisualObject& Caret)> CaretAnimationMaker;
+  // ---- animation shortcuts ----
+  // Animates the float property at PropertyName from its current value to
+  // NewValue with a child animation that frees itself when it finishes.
+  void AnimateFloat(const std::string& PropertyName, float NewValue, float Duration = 0.2f,
+                    TuiAnimationType Type = uxAnimationIn, TuiInterpolationType Kind = uxInterpolationLinear);
+  // The same, returning once the value has arrived: window messages keep
+  // running meanwhile (ProcessMessages).
+  void AnimateFloatWait(const std::string& PropertyName, float NewValue, float Duration = 0.2f,
+                        TuiAnimationType Type = uxAnimationIn,
+                        TuiInterpolationType Kind = uxInterpolationLinear);
 
   // ---- focus and capture ----
   // Asks the host for the focus, when the object can take it and

@@ -40,6 +40,7 @@ class TTestHost : public TuiSceneHost {
   TuiPoint GetMousePos() override { return {}; }
   TuiPoint LocalToScreen(const TuiPoint& P) override { return P; }
   void BeginDragDrop(TuiObject*, TuiBitmap*) override {}
-  bool GetAnimatedCaret() override { return false; }
+  bool AnimatedCaret = false;
+  bool GetAnimatedCaret() override { return AnimatedCaret; }
   using TuiSceneHost::FreeRoots;
 };
