@@ -1,5 +1,7 @@
 #include "scene2d/Animation.h"
 
+#include "scene2d/Triggers.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -7,6 +9,7 @@
 
 #include "scene2d/AnimationTimer.h"
 #include "scene2d/TextForms.h"
+#include "scene2d/Triggers.h"
 #include "scene2d/VisualObject.h"
 
 UX_IMPLEMENT_CLASS(TuiAnimation)
@@ -28,12 +31,6 @@ class TAliveGuard final : private IuxFreeNotify {
   void FreeNotify(TuiObject*) override { FObject = nullptr; }
   TuiObject* FObject;
 };
-
-std::string Lower(std::string_view Text) {
-  std::string s(Text);
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-  return s;
-}
 
 }  // namespace
 
@@ -191,27 +188,14 @@ void TuiAnimation::Advance(float Dt) {
 }
 
 void TuiAnimation::StartTrigger(TuiObject* Instance, std::string_view TriggerName) {
-  if (FTrigger.empty() || !Instance) return;
-  if (Lower(FTrigger).find(Lower(TriggerName)) == std::string::npos) return;
-  const TuiClassInfo& info = Instance->ClassInfo();
+  if (FTrigger.empty() || !Instance || !TriggerMentions(FTrigger, TriggerName)) return;
+  // Every condition the instance can answer must hold; one it cannot (an
+  // unknown property) is passed over, and with none answered nothing starts.
   bool checked = false;
-  std::string_view rest = FTrigger;
-  while (!rest.empty()) {
-    std::string_view condition = NextToken(rest, ";");
-    const std::string_view name = NextToken(condition, "=");
-    const std::string_view value = condition;
-    const TuiPropertyInfo* p = info.FindProperty(name);
-    if (!p || (p->Kind != pkBool && p->Kind != pkEnum)) continue;
-    const TuiPropValue current = p->Get(*Instance);
-    std::string_view currentName;
-    if (p->Kind == pkBool) {
-      currentName = std::get<bool>(current) ? "True" : "False";
-    } else {
-      const int64_t ordinal = std::get<int64_t>(current);
-      if (ordinal >= 0 && ordinal < int64_t(p->Enum->Names.size()))
-        currentName = p->Enum->Names[size_t(ordinal)];
-    }
-    if (!SameText(currentName, value)) return;
+  for (const TuiTriggerCondition& c : ParseTrigger(FTrigger)) {
+    const std::optional<bool> holds = TriggerConditionHolds(*Instance, c);
+    if (!holds) continue;
+    if (!*holds) return;
     checked = true;
   }
   if (checked) Start();

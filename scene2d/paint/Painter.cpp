@@ -176,6 +176,9 @@ void TuiPainter::PaintTo(TuiVisualObject& O, TuiCanvas& Canvas, const TuiRect& R
     TSavedState State;
     bool WasDisabled = Scene->GetDisableUpdate();
     bool WasRealigning = O.FRealigning;
+    // An effect's picture painted inside another PaintTo must leave the outer
+    // one's flag on, or the rest of the outer subtree would be culled.
+    bool WasPaintingTo = O.FPaintingTo;
     TuiCanvas* PrevTempCanvas = O.FTempCanvas;
     TuiMatrix Local = O.FLocalMatrix;
 
@@ -191,7 +194,7 @@ void TuiPainter::PaintTo(TuiVisualObject& O, TuiCanvas& Canvas, const TuiRect& R
       O.OpacityChanged();
       O.EnabledChanged();
       ForSubtree(O, [this](TuiVisualObject& V) {
-        V.FPaintingTo = false;
+        V.FPaintingTo = WasPaintingTo;
         V.FTempCanvas = PrevTempCanvas;
       });
       O.FRealigning = WasRealigning;
