@@ -20,6 +20,7 @@
 #include "draw2d/cairo/CairoRegistration.h"
 #include "scene2d/Errors.h"
 #include "scene2d/VisualObject.h"
+#include "scene2d/effects/EffectPainter.h"
 #include "scene2d/paint/BufferedScene.h"
 #include "scene2d/paint/Painter.h"
 #include "scene2d/stream/ReadBudget.h"
@@ -172,6 +173,7 @@ std::vector<uint8_t> Render(const TOptions& O, TuiVisualObject& Root) {
 int Run(const TOptions& O) {
   RegisterCairoCanvas();
   RegisterDraw2dClasses();
+  RegisterEffectClasses();
   bool binary;
   const auto tree = uxReadToolTree(O.In, uxReadToolInput(O.In, kTool), binary, false, kTool);
   std::string stream;
