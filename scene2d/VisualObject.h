@@ -215,6 +215,9 @@ class TuiVisualObject : public TuiObject {
   bool CanFocused() const { return FCanFocused; }
   void SetCanFocused(bool Value) { FCanFocused = Value; }
   int32_t Cursor() const { return FCursor; }
+  // True for the grip a window is resized by: hosts resize the window on a
+  // press there and show the diagonal resize cursor over it.
+  virtual bool IsSizeGrip() const { return false; }
   void SetCursor(int32_t Value) { FCursor = Value; }
   TuiDragMode DragMode() const { return FDragMode; }
   void SetDragMode(TuiDragMode Value) { FDragMode = Value; }

@@ -127,6 +127,11 @@ bool TuiBufferedScene::BeginWindowMove() {
   return false;
 }
 
+bool TuiBufferedScene::BeginWindowResize() {
+  ++FWindowResizes;
+  return false;
+}
+
 // ---- input ----
 
 TuiVisualObject* TuiBufferedScene::ObjectAt(float X, float Y) {
@@ -154,6 +159,7 @@ void TuiBufferedScene::MouseMove(TuiShiftState Shift, float X, float Y) {
     return;
   }
   FHint = hit->ShowHint() ? hit->Hint() : std::string();
+  // As the windows' layer does, a size grip shows its own cursor.
   FCursor = hit->Cursor();
   if (hit != FHovered) {
     TuiVisualObject* old = FHovered;
@@ -179,6 +185,10 @@ void TuiBufferedScene::MouseDown(TuiMouseButton Button, TuiShiftState Shift, flo
   TuiVisualObject* hit = ObjectAt(X, Y);
   if (!hit) {
     BeginWindowMove();
+    return;
+  }
+  if (hit->IsSizeGrip()) {
+    BeginWindowResize();
     return;
   }
   // The press may free the object; the weak reference tells.

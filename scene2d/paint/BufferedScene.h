@@ -67,6 +67,7 @@ class TuiBufferedScene : public TuiSceneHost, private IuxFreeNotify {
   const std::string& HintText() const { return FHint; }
   int32_t CursorShape() const { return FCursor; }
   int WindowMoves() const { return FWindowMoves; }
+  int WindowResizes() const { return FWindowResizes; }
   // The last automatic drag: its source (only compared, never followed) and
   // its image's size.
   TuiObject* DragSource() const { return FDragSource; }
@@ -74,7 +75,7 @@ class TuiBufferedScene : public TuiSceneHost, private IuxFreeNotify {
 
   // ---- IuxScene ----
   bool BeginWindowMove() override;
-  bool BeginWindowResize() override { return false; }
+  bool BeginWindowResize() override;
   // Whole pixels around Rect; kept when it touches the buffer. More than
   // MaxUpdateRects become their union.
   void AddUpdateRect(const TuiRect& Rect) override;
@@ -121,4 +122,5 @@ class TuiBufferedScene : public TuiSceneHost, private IuxFreeNotify {
   std::string FHint;
   int32_t FCursor = 0;
   int FWindowMoves = 0;
+  int FWindowResizes = 0;
 };

@@ -105,6 +105,26 @@ TEST_F(Input, PressAndReleaseInsideClicksReleaseOutsideDoesNot) {
   EXPECT_THAT(Log, ElementsAre("a.click", "a.click"));
 }
 
+TEST_F(Input, APressOnNothingMovesTheWindowAndOnASizeGripResizesIt) {
+  struct TGrip : TBox {
+    using TBox::TBox;
+    bool IsSizeGrip() const override { return true; }
+  };
+  auto* grip = new TGrip(Root.get(), "grip", &Log);
+  grip->SetBounds(80, 80, 15, 15);
+  grip->SetParent(Root.get());
+  Root->SetHitTest(false);
+  Host->MouseDown(uxMouseLeft, uxLeftButton, 50, 50);
+  Host->MouseUp(uxMouseLeft, 0, 50, 50);
+  EXPECT_EQ(Host->WindowMoves(), 1);
+  // The grip is not pressed: the host resizes the window instead, so no click.
+  Host->MouseDown(uxMouseLeft, uxLeftButton, 90, 90);
+  Host->MouseUp(uxMouseLeft, 0, 90, 90);
+  EXPECT_EQ(Host->WindowResizes(), 1);
+  EXPECT_EQ(Host->WindowMoves(), 1);
+  EXPECT_THAT(Log, ElementsAre());
+}
+
 TEST_F(Input, ADoubleClickGivesDblClickAndNoSecondClick) {
   Add(Root.get(), "a", 10, 10, 20, 20);
   Host->MouseDown(uxMouseLeft, uxLeftButton, 15, 15);
