@@ -20,7 +20,8 @@ class TuiCustomPath : public TuiShape {
   ~TuiCustomPath() override;
 
   TuiPathData* Data() const { return FData.get(); }
-  void SetData(const TuiPathData& Value) { FData->Assign(Value); }
+  // Not SetData, which is the data-binding operation every object has.
+  void AssignData(const TuiPathData& Value) { FData->Assign(Value); }
   TuiPathWrap WrapMode() const { return FWrapMode; }
   void SetWrapMode(TuiPathWrap Value);
   // The path painted: the resource's when Data names one, else Data.
