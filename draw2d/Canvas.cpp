@@ -312,11 +312,6 @@ bool TuiCanvas::IsPlainRect(bool ForFill, float XRadius, float YRadius, TuiCorne
   return XRadius < 1e-40f && YRadius < 1e-40f;
 }
 
-void TuiCanvas::BuildRoundRect(TuiPathData& Path, const TuiRect& Rect, float XRadius, float YRadius,
-                               TuiCorners Corners, TuiCornerType CornerType) {
-  Path.AddRectangle(Rect, Corners, CornerType, XRadius, YRadius);
-}
-
 void TuiCanvas::BuildRectSides(TuiPathData& Path, const TuiRect& R, float XRadius, float YRadius,
                                TuiCorners Corners, TuiSides Sides, TuiCornerType CornerType) {
   const float w = R.Right - R.Left, h = R.Bottom - R.Top;

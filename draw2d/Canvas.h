@@ -193,7 +193,7 @@ class TuiCanvas : public TuiPersistent {
   // ---- drawing; Opacity in [0, 1] multiplies the alpha of what is painted ----
   virtual void DrawLine(const TuiPoint& P1, const TuiPoint& P2, float Opacity) = 0;
   // Corners shaped by CornerType with radii clamped to half the size; see
-  // BuildRoundRect.
+  // uxRectangleOutline.
   virtual void FillRect(const TuiRect& Rect, float XRadius, float YRadius, TuiCorners Corners, float Opacity,
                         TuiCornerType CornerType = uxCornerRound) = 0;
   virtual void DrawRect(const TuiRect& Rect, float XRadius, float YRadius, TuiCorners Corners, float Opacity,
@@ -247,9 +247,6 @@ class TuiCanvas : public TuiPersistent {
   // ---- geometry shared with backends ----
   // Whether FillRect (ForFill) or DrawRect paints the plain rectangle.
   static bool IsPlainRect(bool ForFill, float XRadius, float YRadius, TuiCorners Corners);
-  // The rounded outline: one closed figure clockwise from the top-left corner.
-  static void BuildRoundRect(TuiPathData& Path, const TuiRect& Rect, float XRadius, float YRadius,
-                             TuiCorners Corners, TuiCornerType CornerType);
   // The path of DrawRectSides.
   static void BuildRectSides(TuiPathData& Path, const TuiRect& Rect, float XRadius, float YRadius,
                              TuiCorners Corners, TuiSides Sides, TuiCornerType CornerType);

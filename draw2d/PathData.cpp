@@ -374,53 +374,7 @@ void TuiPathData::EllipticArcTo(const TuiPoint& Radius, float Rotation, bool Lar
 
 void TuiPathData::AddRectangle(const TuiRect& R, TuiCorners Corners, TuiCornerType CornerType, float XRadius,
                                float YRadius) {
-  const float w = R.Right - R.Left, h = R.Bottom - R.Top;
-  if (w - 2 * XRadius < 0) XRadius = w / 2;
-  if (h - 2 * YRadius < 0) YRadius = h / 2;
-  constexpr float k = 0.4477152502f;
-  // Each corner runs from Corner + From to Corner + To; the radii vectors point
-  // from the corner along its two sides, so one rule serves all four mirrors.
-  struct TCornerGeom {
-    TuiCorner Which;
-    TuiPoint Corner, From, To;
-  };
-  const TCornerGeom corners[] = {
-      {uxCornerTopLeft, {R.Left, R.Top}, {0, YRadius}, {XRadius, 0}},
-      {uxCornerTopRight, {R.Right, R.Top}, {-XRadius, 0}, {0, YRadius}},
-      {uxCornerBottomRight, {R.Right, R.Bottom}, {0, -YRadius}, {-XRadius, 0}},
-      {uxCornerBottomLeft, {R.Left, R.Bottom}, {XRadius, 0}, {0, -YRadius}},
-  };
-  auto at = [](const TuiPoint& C, const TuiPoint& A, float Ka, const TuiPoint& B, float Kb) {
-    return TuiPoint{C.X + Ka * A.X + Kb * B.X, C.Y + Ka * A.Y + Kb * B.Y};
-  };
-  bool first = true;
-  for (const TCornerGeom& g : corners) {
-    const TuiPoint start = g.Corner + g.From, end = g.Corner + g.To;
-    first ? MoveTo(start) : LineTo(start);
-    first = false;
-    if (!(Corners & (1u << g.Which))) {
-      LineTo(g.Corner);
-      LineTo(end);
-      continue;
-    }
-    switch (CornerType) {
-      case uxCornerRound:
-        CurveTo(at(g.Corner, g.From, k, g.To, 0), at(g.Corner, g.From, 0, g.To, k), end);
-        break;
-      case uxCornerBevel:
-        LineTo(end);
-        break;
-      case uxCornerInnerRound:
-        CurveTo(at(g.Corner, g.From, 1, g.To, k), at(g.Corner, g.From, k, g.To, 1), end);
-        break;
-      case uxCornerInnerLine:
-        LineTo(at(g.Corner, g.From, 1, g.To, k));
-        LineTo(at(g.Corner, g.From, k, g.To, 1));
-        LineTo(end);
-        break;
-    }
-  }
-  ClosePath();
+  uxRectangleOutline(*this, R, Corners, CornerType, XRadius, YRadius);
 }
 
 // ---- whole-path operations ----

@@ -37,6 +37,67 @@ enum TuiCornerType : uint8_t { uxCornerRound, uxCornerBevel, uxCornerInnerRound,
 UX_ENUM(TuiCorner, "uxCornerTopLeft", "uxCornerTopRight", "uxCornerBottomLeft", "uxCornerBottomRight")
 UX_ENUM(TuiCornerType, "uxCornerRound", "uxCornerBevel", "uxCornerInnerRound", "uxCornerInnerLine")
 
+// The outline of a rectangle whose chosen corners are shaped by CornerType,
+// radii too large for it clamped to half its size: one closed figure clockwise
+// from the top-left corner, given as MoveTo, LineTo, CurveTo and ClosePath
+// calls on Sink. Path data builds its rectangles through it, and a backend that
+// writes straight into its own paths does too, so both give the same pixels.
+template <class TSink>
+void uxRectangleOutline(TSink& Sink, const TuiRect& R, TuiCorners Corners, TuiCornerType CornerType,
+                        float XRadius, float YRadius) {
+  const float w = R.Right - R.Left, h = R.Bottom - R.Top;
+  if (w - 2 * XRadius < 0) XRadius = w / 2;
+  if (h - 2 * YRadius < 0) YRadius = h / 2;
+  constexpr float k = 0.4477152502f;
+  // Each corner runs from Corner + From to Corner + To; the radii vectors point
+  // from the corner along its two sides, so one rule serves all four mirrors.
+  struct TCornerGeom {
+    TuiCorner Which;
+    TuiPoint Corner, From, To;
+  };
+  const TCornerGeom corners[] = {
+      {uxCornerTopLeft, {R.Left, R.Top}, {0, YRadius}, {XRadius, 0}},
+      {uxCornerTopRight, {R.Right, R.Top}, {-XRadius, 0}, {0, YRadius}},
+      {uxCornerBottomRight, {R.Right, R.Bottom}, {0, -YRadius}, {-XRadius, 0}},
+      {uxCornerBottomLeft, {R.Left, R.Bottom}, {XRadius, 0}, {0, -YRadius}},
+  };
+  auto at = [](const TCornerGeom& G, float Ka, float Kb) {
+    return TuiPoint{G.Corner.X + Ka * G.From.X + Kb * G.To.X, G.Corner.Y + Ka * G.From.Y + Kb * G.To.Y};
+  };
+  bool first = true;
+  for (const TCornerGeom& g : corners) {
+    const TuiPoint start{g.Corner.X + g.From.X, g.Corner.Y + g.From.Y};
+    const TuiPoint end{g.Corner.X + g.To.X, g.Corner.Y + g.To.Y};
+    if (first)
+      Sink.MoveTo(start);
+    else
+      Sink.LineTo(start);
+    first = false;
+    if (!(Corners & (1u << g.Which))) {
+      Sink.LineTo(g.Corner);
+      Sink.LineTo(end);
+      continue;
+    }
+    switch (CornerType) {
+      case uxCornerRound:
+        Sink.CurveTo(at(g, k, 0), at(g, 0, k), end);
+        break;
+      case uxCornerBevel:
+        Sink.LineTo(end);
+        break;
+      case uxCornerInnerRound:
+        Sink.CurveTo(at(g, 1, k), at(g, k, 1), end);
+        break;
+      case uxCornerInnerLine:
+        Sink.LineTo(at(g, 1, k));
+        Sink.LineTo(at(g, k, 1));
+        Sink.LineTo(end);
+        break;
+    }
+  }
+  Sink.ClosePath();
+}
+
 // A polygon point that ends the current figure; the next point starts a new one.
 constexpr TuiPoint PolygonFigureEnd{65535, 65535};
 

@@ -403,61 +403,18 @@ void TuiCanvasCairo::AddRectPath(bool ForFill, const TuiRect& R, float XRadius, 
     cairo_rectangle(FContext, R.Left, R.Top, R.Width(), R.Height());
     return;
   }
-  // The rounded outline of the path data's AddRectangle, computed in the same
-  // single precision so that both give the same pixels, but written straight
-  // into the context: the paint pass draws many of them every frame.
-  const float w = R.Right - R.Left, h = R.Bottom - R.Top;
-  if (w - 2 * XRadius < 0) XRadius = w / 2;
-  if (h - 2 * YRadius < 0) YRadius = h / 2;
-  constexpr float k = 0.4477152502f;
-  struct TCorner {
-    TuiCorner Which;
-    TuiPoint Corner, From, To;
-  };
-  const TCorner corners[] = {
-      {uxCornerTopLeft, {R.Left, R.Top}, {0, YRadius}, {XRadius, 0}},
-      {uxCornerTopRight, {R.Right, R.Top}, {-XRadius, 0}, {0, YRadius}},
-      {uxCornerBottomRight, {R.Right, R.Bottom}, {0, -YRadius}, {-XRadius, 0}},
-      {uxCornerBottomLeft, {R.Left, R.Bottom}, {XRadius, 0}, {0, -YRadius}},
-  };
-  auto at = [](const TCorner& C, float Ka, float Kb) {
-    return TuiPoint{C.Corner.X + Ka * C.From.X + Kb * C.To.X, C.Corner.Y + Ka * C.From.Y + Kb * C.To.Y};
-  };
-  cairo_t* cr = FContext;
-  auto line = [cr](const TuiPoint& P) { cairo_line_to(cr, P.X, P.Y); };
-  auto curve = [cr](const TuiPoint& C1, const TuiPoint& C2, const TuiPoint& P) {
-    cairo_curve_to(cr, C1.X, C1.Y, C2.X, C2.Y, P.X, P.Y);
-  };
-  for (const TCorner& c : corners) {
-    const TuiPoint start{c.Corner.X + c.From.X, c.Corner.Y + c.From.Y};
-    const TuiPoint end{c.Corner.X + c.To.X, c.Corner.Y + c.To.Y};
-    if (c.Which == uxCornerTopLeft)
-      cairo_move_to(cr, start.X, start.Y);
-    else
-      line(start);
-    if (!(Corners & (1u << c.Which))) {
-      line(c.Corner);
-      line(end);
-      continue;
+  // The path data's rounded outline, written straight into the context: the
+  // paint pass draws many of them every frame.
+  struct TCairoSink {
+    cairo_t* Cr;
+    void MoveTo(const TuiPoint& P) { cairo_move_to(Cr, P.X, P.Y); }
+    void LineTo(const TuiPoint& P) { cairo_line_to(Cr, P.X, P.Y); }
+    void CurveTo(const TuiPoint& C1, const TuiPoint& C2, const TuiPoint& P) {
+      cairo_curve_to(Cr, C1.X, C1.Y, C2.X, C2.Y, P.X, P.Y);
     }
-    switch (CornerType) {
-      case uxCornerRound:
-        curve(at(c, k, 0), at(c, 0, k), end);
-        break;
-      case uxCornerBevel:
-        line(end);
-        break;
-      case uxCornerInnerRound:
-        curve(at(c, 1, k), at(c, k, 1), end);
-        break;
-      case uxCornerInnerLine:
-        line(at(c, 1, k));
-        line(at(c, k, 1));
-        line(end);
-        break;
-    }
-  }
-  cairo_close_path(cr);
+    void ClosePath() { cairo_close_path(Cr); }
+  } sink{FContext};
+  uxRectangleOutline(sink, R, Corners, CornerType, XRadius, YRadius);
 }
 
 void TuiCanvasCairo::FillRect(const TuiRect& R, float XRadius, float YRadius, TuiCorners Corners,
