@@ -63,13 +63,15 @@ class TFakeLayout : public ILayoutView {
 
 class TFakeTimer : public ITimerView {
  public:
-  explicit TFakeTimer(platform::TVirtualClock& Clock);
+  TFakeTimer(TFakeKardoView& View, std::string Name);
   uint32_t Interval() const override { return FTimer.Interval(); }
-  void SetInterval(uint32_t Value) override { FTimer.SetInterval(Value); }
+  void SetInterval(uint32_t Value) override;
   bool Enabled() const override { return FTimer.Enabled(); }
-  void SetEnabled(bool Value) override { FTimer.SetEnabled(Value); }
+  void SetEnabled(bool Value) override;
 
  private:
+  TFakeKardoView& FView;
+  std::string FName;
   platform::TVirtualTimer FTimer;
 };
 
@@ -217,8 +219,9 @@ class TFakeKardoView : public IKardoView {
 
   platform::TVirtualClock Clock;
   TFakeScreen FakeScreen;
-  // Every fill written, in order, as "Name=#AARRGGBB".
-  std::vector<std::string> FillLog;
+  // Every fill and timer write, in order, as "Name=#AARRGGBB",
+  // "Name.Enabled=true" or "Name.Interval=250"; writes of an unchanged value too.
+  std::vector<std::string> WriteLog;
   bool Terminated = false;
 
  private:

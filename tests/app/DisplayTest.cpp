@@ -13,11 +13,38 @@ TEST(SegmentsOfChar, FollowsTheCharacterTable) {
     unsigned Pattern;
   };
   const Row table[] = {
-      {"0O", 0x3F}, {"1", 0x06},   {"2", 0x5B},   {"3", 0x4F},   {"4", 0x66},  {"5Ss", 0x6D}, {"6", 0x7D},
-      {"7", 0x07},  {"8", 0x7F},   {"9", 0x6F},   {"Aa", 0x77},  {"Bb", 0x7C}, {"C", 0x39},   {"c", 0x58},
-      {"Dd", 0x5E}, {"Ee", 0x79},  {"Ff", 0x71},  {"Gg", 0x3D},  {"Hh", 0x76}, {"I", 0x30},   {"i", 0x10},
-      {"Jj", 0x1E}, {"Ll", 0x38},  {"o", 0x5C},   {"Pp", 0x73},  {"Qq", 0x67}, {"Rr", 0x50},  {"U", 0x3E},
-      {"u", 0x1C},  {"-", 0x40},   {"_", 0x08},   {".,", 0x80},
+      {"0O", 0x3F},
+      {"1", 0x06},
+      {"2", 0x5B},
+      {"3", 0x4F},
+      {"4", 0x66},
+      {"5Ss", 0x6D},
+      {"6", 0x7D},
+      {"7", 0x07},
+      {"8", 0x7F},
+      {"9", 0x6F},
+      {"Aa", 0x77},
+      {"Bb", 0x7C},
+      {"C", 0x39},
+      {"c", 0x58},
+      {"Dd", 0x5E},
+      {"Ee", 0x79},
+      {"Ff", 0x71},
+      {"Gg", 0x3D},
+      {"Hh", 0x76},
+      {"I", 0x30},
+      {"i", 0x10},
+      {"Jj", 0x1E},
+      {"Ll", 0x38},
+      {"o", 0x5C},
+      {"Pp", 0x73},
+      {"Qq", 0x67},
+      {"Rr", 0x50},
+      {"U", 0x3E},
+      {"u", 0x1C},
+      {"-", 0x40},
+      {"_", 0x08},
+      {".,", 0x80},
       // Everything else is blank.
       {" KMNTVWXYZkmntvwxyz+*/\xB0\xFF", 0x00},
   };
@@ -42,23 +69,23 @@ TEST_P(DisplayText, ShowsDigitsAndPoints) {
 }
 
 constexpr unsigned Dp = 0x80;
-INSTANTIATE_TEST_SUITE_P(Cases, DisplayText,
-                         ::testing::Values(TextCase{{"12"}, 0x06, 0x5B}, TextCase{{"1.2."}, 0x06 | Dp, 0x5B | Dp},
-                                           TextCase{{"1,5"}, 0x06 | Dp, 0x6D}, TextCase{{"12."}, 0x06, 0x5B | Dp},
-                                           TextCase{{"8.8.8"}, 0x7F | Dp, 0x7F | Dp},
-                                           TextCase{{".5"}, 0x00, 0x6D}, TextCase{{"5."}, 0x6D | Dp, 0x00},
-                                           // A single character keeps both point flags.
-                                           TextCase{{"1.2.", "7"}, 0x07 | Dp, Dp},
-                                           TextCase{{"1.2.", "34"}, 0x4F, 0x66}, TextCase{{"nt"}, 0, 0},
-                                           TextCase{{"oO"}, 0x5C, 0x3F}, TextCase{{"12345"}, 0x06, 0x5B}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DisplayText,
+    ::testing::Values(TextCase{{"12"}, 0x06, 0x5B}, TextCase{{"1.2."}, 0x06 | Dp, 0x5B | Dp},
+                      TextCase{{"1,5"}, 0x06 | Dp, 0x6D}, TextCase{{"12."}, 0x06, 0x5B | Dp},
+                      TextCase{{"8.8.8"}, 0x7F | Dp, 0x7F | Dp}, TextCase{{".5"}, 0x00, 0x6D},
+                      TextCase{{"5."}, 0x6D | Dp, 0x00},
+                      // A single character keeps both point flags.
+                      TextCase{{"1.2.", "7"}, 0x07 | Dp, Dp}, TextCase{{"1.2.", "34"}, 0x4F, 0x66},
+                      TextCase{{"nt"}, 0, 0}, TextCase{{"oO"}, 0x5C, 0x3F}, TextCase{{"12345"}, 0x06, 0x5B}));
 
 TEST_F(KardoTest, FirstDisplayTextShowsTheDisplayWindowAndEmptyTextDoesNothing) {
   TFakeWindow& display = Display().FakeWindow();
   ASSERT_FALSE(display.Visible());
-  View.FillLog.clear();
+  View.WriteLog.clear();
   Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit("");
   EXPECT_FALSE(display.Visible());
-  EXPECT_TRUE(View.FillLog.empty());
+  EXPECT_TRUE(View.WriteLog.empty());
   Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit("1.2.");
   EXPECT_TRUE(display.Visible());
   EXPECT_EQ(display.ShowCount(), 1);
