@@ -94,7 +94,7 @@ void TFakeCheckBox::SetIsChecked(bool Value) {
   if (OnChange) OnChange(this);
 }
 
-void TFakeTextBox::Commit(std::string_view Text) {
+void TFakeTextBox::Commit(std::u16string_view Text) {
   FText = Text;
   if (OnChange) OnChange(this);
 }
@@ -250,7 +250,7 @@ TFakeForm::TFakeForm(TFakeKardoView& View, std::string_view FormClass)
   for (const TTrackBarInit& t : init->TrackBars)
     FTrackBars.emplace(t.Name, std::make_unique<TFakeTrackBar>(t.Max, t.Value));
   for (const char* n : init->CheckBoxes) FCheckBoxes.emplace(n, std::make_unique<TFakeCheckBox>());
-  for (const char* n : init->TextBoxes) FTextBoxes.emplace(n, std::make_unique<TFakeTextBox>("00"));
+  for (const char* n : init->TextBoxes) FTextBoxes.emplace(n, std::make_unique<TFakeTextBox>(u"00"));
   for (const char* n : init->Pressables)
     FPressables.emplace(n, std::make_unique<TFakePressable>(*this, false));
   for (const char* n : init->Radios) FPressables.emplace(n, std::make_unique<TFakePressable>(*this, true));

@@ -119,13 +119,13 @@ class TFakeCheckBox : public ICheckBoxView {
 
 class TFakeTextBox : public ITextBoxView {
  public:
-  explicit TFakeTextBox(std::string Text) : FText(std::move(Text)) {}
-  std::string Text() const override { return FText; }
+  explicit TFakeTextBox(std::u16string Text) : FText(std::move(Text)) {}
+  std::u16string Text() const override { return FText; }
   // The operator types Text and presses Enter.
-  void Commit(std::string_view Text);
+  void Commit(std::u16string_view Text);
 
  private:
-  std::string FText;
+  std::u16string FText;
 };
 
 class TFakePressable : public IPressableView {

@@ -61,7 +61,7 @@ TEST_F(KardoTest, LowLevelResetsTheDigitLBlinkSpeedToQuarterSecond) {
 }
 
 TEST_F(KardoTest, SensorBoxTakesEffectAtTheNextLevelChangeAndPointsStay) {
-  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit("1.2.");
+  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit(u"1.2.");
   SetTrackBar("HudTrackBar_Sefa1_Level_Sensor", 44);
   ASSERT_EQ(Digit('H'), 0x66u | 0x80);
   ASSERT_EQ(Digit('L'), 0x6Du | 0x80);

@@ -120,7 +120,7 @@ TEST_F(KardoTest, DoubleClickOnThePictureStepsTwiceAndBringsBackTheSettings) {
 }
 
 TEST_F(KardoTest, TimersAndLedsOffKeepsEveryControlAndStoredDigit) {
-  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit("4.2");
+  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit(u"4.2");
   Settings().FakeCheckBox("HudCheckBox_Sefa1_Blink_H").Click();
   Settings().FakeCheckBox("HudCheckBox_Sefa1_Blink_L").Click();
   Settings().FakeCheckBox("HudCheckBox_LED_R").Click();
@@ -213,8 +213,8 @@ TEST_F(KardoTest, EverySpeedBarWritesItsOwnLabelAndTimer) {
     EXPECT_EQ(Settings().FakeLabel(r.Label).Text, std::to_string(value)) << r.Bar;
     EXPECT_EQ(Timer(r.OnDisplay ? Display() : Console(), r.Timer).Interval(), value) << r.Bar;
     for (const Row& o : rows) {
-      if (&o != &r)
-        EXPECT_EQ(Settings().FakeLabel(o.Label).Text, before[o.Label]) << r.Bar << " wrote " << o.Label;
+      if (&o == &r) continue;
+      EXPECT_EQ(Settings().FakeLabel(o.Label).Text, before[o.Label]) << r.Bar << " wrote " << o.Label;
     }
     value += 11;
   }

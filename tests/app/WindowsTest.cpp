@@ -52,7 +52,7 @@ TEST(KardoPlacement, ANarrowWorkAreaGivesALeftTruncatedTowardZero) {
 TEST_F(KardoTest, DisplayAndSettingsFollowTheConsoleWhereverItWasMoved) {
   TFakeWindow& console = Console().FakeWindow();
   console.SetBounds(100, 50, console.Width(), console.Height());
-  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit("42");
+  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit(u"42");
   EXPECT_EQ(Display().FakeWindow().Left(), 100 + 301 - 12);
   EXPECT_EQ(Display().FakeWindow().Top(), 50);
 
@@ -86,7 +86,7 @@ TEST_F(KardoTest, ABurstOfResizesIsAnsweredByOneRescale) {
   Display().FakeWindow().SetBounds(0, 0, 434, 397);
   Advance(100);
   EXPECT_FLOAT_EQ(Display().FakeLayout("Layout_3D_SEFA1").ScaleY, (397 - 44) / 253.0f);
-  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit("1");
+  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit(u"1");
   EXPECT_EQ(Display().FakeLayout("Layout_3D_SEFA1").ScaleY, 1);
 }
 
@@ -120,7 +120,7 @@ TEST_F(KardoTest, CloseStopsTheResizeTimerAndShowResetsTheScale) {
     const char* Layout;
     const char* Timer;
   };
-  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit("1");  // shows the display
+  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit(u"1");  // shows the display
   for (const Row& r : {Row{Console(), "Layout_3D_Kardo", "Timer_3D_Resize_Kardo"},
                        Row{Settings(), "Layout_3D_Set", "Timer_3D_Resize_Set"},
                        Row{Display(), "Layout_3D_SEFA1", "Timer_3D_Resize_SEFA1"}}) {
