@@ -115,7 +115,7 @@ class ICheckBoxView : public IViewElement {
 // Text is the box's wide text as UTF-16, exactly as the operator typed it; the
 // logic converts it to the 8-bit code page of its own texts (Windows-1252)
 // itself. A character the code page lacks becomes '?', one character for each
-// typed one, so "\u00e95" reaches the display as two characters, never as
+// typed one, so "é5" reaches the display as two characters, never as
 // the three bytes of its UTF-8 form.
 class ITextBoxView : public IViewElement {
  public:
