@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -181,6 +182,25 @@ TEST(GeneratedImages, ConsolePictogramIsABaselineJpegWithItsSymbolsInPlace) {
       EXPECT_LT(grey, 40) << pr.What;
     }
   }
+}
+
+// The console's layout carries the pictogram as hexadecimal text; it must be
+// the committed picture, not an older one.
+TEST(GeneratedImages, ConsoleLayoutHoldsTheCommittedPictogram) {
+  const std::vector<uint8_t> layout = ReadCommitted("app/layouts/console.txt");
+  const std::string text(layout.begin(), layout.end());
+  const size_t open = text.find("Bitmap.PNG = {");
+  ASSERT_NE(open, std::string::npos);
+  const size_t close = text.find('}', open);
+  ASSERT_NE(close, std::string::npos);
+  std::vector<uint8_t> bytes;
+  std::string digits;
+  for (size_t i = text.find('{', open) + 1; i < close; ++i)
+    if (std::isxdigit(static_cast<unsigned char>(text[i]))) digits += text[i];
+  for (size_t i = 0; i + 1 < digits.size(); i += 2)
+    bytes.push_back(uint8_t(std::stoi(digits.substr(i, 2), nullptr, 16)));
+  EXPECT_EQ(digits.size() % 2, 0u);
+  EXPECT_TRUE(bytes == ReadCommitted("app/resources/console.jpg"));
 }
 
 }  // namespace
