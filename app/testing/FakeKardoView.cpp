@@ -233,7 +233,7 @@ const std::vector<TFormInit>& Forms() {
 }  // namespace
 
 TFakeForm::TFakeForm(TFakeKardoView& View, std::string_view FormClass)
-    : FView(View), FClass(FormClass), FWindow(View, 0, 0, 0, 0) {
+    : FClass(FormClass), FWindow(View, 0, 0, 0, 0) {
   const auto& forms = Forms();
   auto init =
       std::find_if(forms.begin(), forms.end(), [&](const TFormInit& f) { return f.Class == FormClass; });

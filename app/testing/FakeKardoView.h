@@ -187,7 +187,6 @@ class TFakeForm : public IFormView {
   }
   [[noreturn]] void Unknown(std::string_view Name) const;
 
-  TFakeKardoView& FView;
   std::string FClass;
   TFakeWindow FWindow;
   TMap<TFakeLayout> FLayouts;
