@@ -187,8 +187,8 @@ TEST_F(HeadlessFixture, ATripleClickIsADoubleClickAndASinglePress) {
 }
 
 TEST_F(HeadlessFixture, ACapturedWindowGetsTheMouseEverywhereInItsOwnPixels) {
-  A->Show();
-  B->Show();
+  A->Show(false);
+  B->Show(false);
   A->SetCapture();
   System.MouseMove(B.get(), 1, 2, plCtrl);  // B's (1, 2) is A's (401, 2)
   System.MouseWheel(B.get(), -120, 1, 2);
