@@ -185,6 +185,18 @@ void TX11Window::ReleaseCapture() {
   FX.SetCaptureHolder(nullptr);
 }
 
+void TX11Window::ShmCompleted(unsigned long Serial) {
+  if (Serial >= FPutSerial) FShmBusy = false;
+}
+
+void TX11Window::WaitForServer() {
+  if (!FShmBusy) return;
+  // Usually the completion came long ago and only waits in the queue; a
+  // round trip settles it either way.
+  XSync(FDisplay, False);
+  FShmBusy = false;
+}
+
 void TX11Window::FreeImage() {
   if (!FImage) return;
   if (FShmImage) {
@@ -249,10 +261,13 @@ void TX11Window::MakeImage(TSize Size) {
 void TX11Window::Put(const TRect& Part) {
   if (!FImage || Part.Empty()) return;
   if (FShmImage) {
+    // The server reads the segment after this returns; it says when it is
+    // done, and the next frame waits for that before writing (WaitForServer).
+    FPutSerial = NextRequest(FDisplay);
     XShmPutImage(FDisplay, FWindow, FGC, FImage, Part.Left, Part.Top, Part.Left, Part.Top, unsigned(Part.Width),
-                 unsigned(Part.Height), False);
-    // The segment is written again by the next frame: the server must be done.
-    XSync(FDisplay, False);
+                 unsigned(Part.Height), True);
+    FShmBusy = true;
+    XFlush(FDisplay);
   } else {
     XPutImage(FDisplay, FWindow, FGC, FImage, Part.Left, Part.Top, Part.Left, Part.Top, unsigned(Part.Width),
               unsigned(Part.Height));
@@ -273,6 +288,7 @@ void TX11Window::UpdateLayered(const TFrame& Frame, TPoint Position, const TRect
     part = {0, 0, size.Width, size.Height};
   }
   if (!FImage) return;
+  WaitForServer();
   const int words = FImage->bytes_per_line / 4;
   auto* dst = reinterpret_cast<uint32_t*>(FImage->data);
   for (int y = part.Top; y < part.Top + part.Height; ++y)

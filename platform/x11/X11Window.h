@@ -36,6 +36,8 @@ class TX11Window : public TWindowBase {
   void Configured(TPoint Pos, TSize Client);
   void Exposed(const TRect& Area);
   bool UsesSharedMemory() const { return FShmImage; }
+  // The server finished the shared-memory puts up to request Serial.
+  void ShmCompleted(unsigned long Serial);
   // Whether a window manager put the window into a frame of its own, which
   // makes the server's geometry reports relative to that frame.
   bool Reparented() const { return FReparented; }
@@ -46,6 +48,7 @@ class TX11Window : public TWindowBase {
   void MakeImage(TSize Size);
   void FreeImage();
   void Put(const TRect& Part);
+  void WaitForServer();
 
   TX11WindowSystem& FX;
   Display* FDisplay;
@@ -54,6 +57,8 @@ class TX11Window : public TWindowBase {
   XImage* FImage = nullptr;
   XShmSegmentInfo FShmInfo{};
   bool FShmImage = false;
+  bool FShmBusy = false;  // the server may still read the segment
+  unsigned long FPutSerial = 0;
   bool FHasFrame = false;
   bool FVisible = false;
   bool FReparented = false;

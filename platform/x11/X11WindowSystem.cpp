@@ -126,6 +126,7 @@ TX11WindowSystem::TX11WindowSystem(Display* D)
   const int hostOrder = *reinterpret_cast<const char*>(&probe) ? LSBFirst : MSBFirst;
   FShmAvailable = XShmQueryExtension(D) && ImageByteOrder(D) == hostOrder;
   FShm = FShmAvailable;
+  if (FShmAvailable) FShmEventBase = XShmGetEventBase(D);
 
   const std::vector<long> check = ReadCardinals(root, FAtoms->NetSupportingWmCheck);
   FHasWm = !check.empty() && check[0] != 0;
@@ -248,6 +249,11 @@ void TX11WindowSystem::Dispatch(XEvent& E) {
       FOwnsClipboard = false;
       FClipboard.clear();
     }
+    return;
+  }
+  if (FShmAvailable && E.type == FShmEventBase + ShmCompletion) {
+    const auto& done = reinterpret_cast<const XShmCompletionEvent&>(E);
+    if (TX11Window* w = Find(done.drawable)) w->ShmCompleted(done.serial);
     return;
   }
   TX11Window* w = Find(E.xany.window);

@@ -73,6 +73,7 @@ class TX11WindowSystem : public TWindowSystemBase {
   unsigned long FHelper = 0;  // unmapped window owning the selection
   bool FShmAvailable = false;
   bool FShm = false;
+  int FShmEventBase = 0;
   bool FHasWm = false;
   std::vector<TX11Window*> FWindows;
   std::vector<std::pair<int32_t, unsigned long>> FCursors;
