@@ -36,7 +36,9 @@ struct TRect {
   int Height = 0;
   bool operator==(const TRect&) const = default;
   bool Empty() const { return Width <= 0 || Height <= 0; }
-  bool Contains(TPoint P) const { return P.X >= Left && P.Y >= Top && P.X < Left + Width && P.Y < Top + Height; }
+  bool Contains(TPoint P) const {
+    return P.X >= Left && P.Y >= Top && P.X < Left + Width && P.Y < Top + Height;
+  }
 };
 
 // The part of A that lies in B (empty when they do not meet).

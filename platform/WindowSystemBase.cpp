@@ -6,7 +6,8 @@ namespace platform {
 
 TRect Intersect(const TRect& A, const TRect& B) {
   const int l = std::max(A.Left, B.Left), t = std::max(A.Top, B.Top);
-  const int r = std::min(A.Left + A.Width, B.Left + B.Width), b = std::min(A.Top + A.Height, B.Top + B.Height);
+  const int r = std::min(A.Left + A.Width, B.Left + B.Width),
+            b = std::min(A.Top + A.Height, B.Top + B.Height);
   if (r <= l || b <= t) return {l, t, 0, 0};
   return {l, t, r - l, b - t};
 }
@@ -41,14 +42,20 @@ TSize TWindowBase::ClientFor(const TRect& Outer) const {
   return {std::max(1, Outer.Width - 2 * FBorderWidth), std::max(1, Outer.Height - 2 * FBorderWidth)};
 }
 
-bool TWindowBase::IsActive() const { return FSystem.FActive == this; }
-bool TWindowBase::HasCapture() const { return FSystem.FCapture == this; }
+bool TWindowBase::IsActive() const {
+  return FSystem.FActive == this;
+}
+bool TWindowBase::HasCapture() const {
+  return FSystem.FCapture == this;
+}
 
 void TWindowBase::PostMessage(uint32_t Msg, uint64_t WParam, int64_t LParam) {
   FSystem.FQueue.Post({this, Msg, WParam, LParam});
 }
 
-int TWindowBase::RemovePendingMessages(uint32_t Msg) { return FSystem.FQueue.Remove(this, Msg); }
+int TWindowBase::RemovePendingMessages(uint32_t Msg) {
+  return FSystem.FQueue.Remove(this, Msg);
+}
 
 void TWindowSystemBase::PostQuit(int ExitCode) {
   FTerminated = true;

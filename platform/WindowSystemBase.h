@@ -45,7 +45,7 @@ class TWindowBase : public IWindow {
   TWindowSystemBase& FSystem;
   IWindowEvents& FEvents;
   const int FBorderWidth;
-  TPoint FPos;   // outer top-left corner = client origin on the screen
+  TPoint FPos;  // outer top-left corner = client origin on the screen
   TSize FClient;
   std::string FTitle;
   int32_t FCursor = plCursorDefault;

@@ -34,7 +34,9 @@ void THeadlessWindow::Place(TPoint Pos, TSize Client) {
   FEvents.BoundsChanged(Bounds());
 }
 
-void THeadlessWindow::SetBounds(const TRect& Outer) { Place({Outer.Left, Outer.Top}, ClientFor(Outer)); }
+void THeadlessWindow::SetBounds(const TRect& Outer) {
+  Place({Outer.Left, Outer.Top}, ClientFor(Outer));
+}
 
 void THeadlessWindow::Show(bool Activate) {
   if (!FVisible) {
@@ -61,7 +63,9 @@ void THeadlessWindow::BringToFront() {
   if (FVisible) FZOrder = ++FHeadless.FNextZ;
 }
 
-void THeadlessWindow::SetCapture() { FHeadless.SetCaptureHolder(this); }
+void THeadlessWindow::SetCapture() {
+  FHeadless.SetCaptureHolder(this);
+}
 
 void THeadlessWindow::ReleaseCapture() {
   if (HasCapture()) FHeadless.SetCaptureHolder(nullptr);
@@ -86,7 +90,8 @@ void THeadlessWindow::UpdateLayered(const TFrame& Frame, TPoint Position, const 
   ++FFrames;
 }
 
-std::unique_ptr<IWindow> THeadlessWindowSystem::CreateWindow(IWindowEvents& Events, const TWindowParams& Params) {
+std::unique_ptr<IWindow> THeadlessWindowSystem::CreateWindow(IWindowEvents& Events,
+                                                             const TWindowParams& Params) {
   return std::make_unique<THeadlessWindow>(*this, Events, Params);
 }
 

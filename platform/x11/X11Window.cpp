@@ -96,7 +96,9 @@ void TX11Window::Place(TPoint Pos, TSize Client) {
   FEvents.BoundsChanged(Bounds());
 }
 
-void TX11Window::SetBounds(const TRect& Outer) { Place({Outer.Left, Outer.Top}, ClientFor(Outer)); }
+void TX11Window::SetBounds(const TRect& Outer) {
+  Place({Outer.Left, Outer.Top}, ClientFor(Outer));
+}
 
 void TX11Window::Configured(TPoint Pos, TSize Client) {
   const TRect got{Pos.X, Pos.Y, Client.Width, Client.Height};
@@ -264,8 +266,8 @@ void TX11Window::Put(const TRect& Part) {
     // The server reads the segment after this returns; it says when it is
     // done, and the next frame waits for that before writing (WaitForServer).
     FPutSerial = NextRequest(FDisplay);
-    XShmPutImage(FDisplay, FWindow, FGC, FImage, Part.Left, Part.Top, Part.Left, Part.Top, unsigned(Part.Width),
-                 unsigned(Part.Height), True);
+    XShmPutImage(FDisplay, FWindow, FGC, FImage, Part.Left, Part.Top, Part.Left, Part.Top,
+                 unsigned(Part.Width), unsigned(Part.Height), True);
     FShmBusy = true;
     XFlush(FDisplay);
   } else {

@@ -28,8 +28,12 @@ int CountError(Display*, XErrorEvent*) {
 // Xlib ends the process when the connection breaks unless told otherwise;
 // the loop notices the loss and quits instead.
 std::vector<Display*> GLost;
-void ConnectionLost(Display* D, void*) { GLost.push_back(D); }
-bool Lost(Display* D) { return std::find(GLost.begin(), GLost.end(), D) != GLost.end(); }
+void ConnectionLost(Display* D, void*) {
+  GLost.push_back(D);
+}
+bool Lost(Display* D) {
+  return std::find(GLost.begin(), GLost.end(), D) != GLost.end();
+}
 
 uint64_t MonotonicMs() {
   return uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -67,7 +71,9 @@ std::string Latin1ToUtf8(const std::string& S) {
 
 }  // namespace
 
-uint64_t X11ErrorCount() { return GErrors; }
+uint64_t X11ErrorCount() {
+  return GErrors;
+}
 
 TX11WindowSystem::TAtoms::TAtoms(Display* D) {
   auto a = [D](const char* Name) { return XInternAtom(D, Name, False); };
@@ -146,7 +152,9 @@ std::unique_ptr<IWindow> TX11WindowSystem::CreateWindow(IWindowEvents& Events, c
   return std::make_unique<TX11Window>(*this, Events, Params);
 }
 
-int TX11WindowSystem::Depth() const { return FDepth; }
+int TX11WindowSystem::Depth() const {
+  return FDepth;
+}
 
 TSize TX11WindowSystem::ScreenSize() const {
   return {DisplayWidth(FDisplay, DefaultScreen(FDisplay)), DisplayHeight(FDisplay, DefaultScreen(FDisplay))};
@@ -173,7 +181,8 @@ TRect TX11WindowSystem::WorkArea() const {
   const size_t index = desktop.empty() || desktop[0] < 0 ? 0 : size_t(desktop[0]);
   const std::vector<long> area = ReadCardinals(root, FAtoms->NetWorkarea);
   if (area.size() >= 4 * (index + 1) && area[4 * index + 2] > 0 && area[4 * index + 3] > 0)
-    return {int(area[4 * index]), int(area[4 * index + 1]), int(area[4 * index + 2]), int(area[4 * index + 3])};
+    return {int(area[4 * index]), int(area[4 * index + 1]), int(area[4 * index + 2]),
+            int(area[4 * index + 3])};
   const TSize screen = ScreenSize();
   return {0, 0, screen.Width, screen.Height};
 }
@@ -198,18 +207,40 @@ unsigned long TX11WindowSystem::CursorFor(int32_t Number) {
     if (number == Number) return cursor;
   unsigned shape = 0;
   switch (Number) {
-    case plCursorArrow: shape = XC_left_ptr; break;
-    case plCursorCross: shape = XC_crosshair; break;
-    case plCursorIBeam: shape = XC_xterm; break;
-    case plCursorSizeNESW: shape = XC_bottom_left_corner; break;
-    case plCursorSizeNS: shape = XC_sb_v_double_arrow; break;
-    case plCursorSizeNWSE: shape = XC_bottom_right_corner; break;
-    case plCursorSizeWE: shape = XC_sb_h_double_arrow; break;
-    case plCursorWait: shape = XC_watch; break;
-    case plCursorHand: shape = XC_hand2; break;
-    case plCursorSizeAll: shape = XC_fleur; break;
-    case plCursorNone: break;
-    default: return None;  // the default cursor: the root's
+    case plCursorArrow:
+      shape = XC_left_ptr;
+      break;
+    case plCursorCross:
+      shape = XC_crosshair;
+      break;
+    case plCursorIBeam:
+      shape = XC_xterm;
+      break;
+    case plCursorSizeNESW:
+      shape = XC_bottom_left_corner;
+      break;
+    case plCursorSizeNS:
+      shape = XC_sb_v_double_arrow;
+      break;
+    case plCursorSizeNWSE:
+      shape = XC_bottom_right_corner;
+      break;
+    case plCursorSizeWE:
+      shape = XC_sb_h_double_arrow;
+      break;
+    case plCursorWait:
+      shape = XC_watch;
+      break;
+    case plCursorHand:
+      shape = XC_hand2;
+      break;
+    case plCursorSizeAll:
+      shape = XC_fleur;
+      break;
+    case plCursorNone:
+      break;
+    default:
+      return None;  // the default cursor: the root's
   }
   Cursor c = None;
   if (Number == plCursorNone) {
@@ -360,7 +391,8 @@ void TX11WindowSystem::Dispatch(XEvent& E) {
         SetActive(nullptr);
       break;
     case ClientMessage:
-      if (E.xclient.message_type == FAtoms->WmProtocols && Atom(E.xclient.data.l[0]) == FAtoms->WmDeleteWindow)
+      if (E.xclient.message_type == FAtoms->WmProtocols &&
+          Atom(E.xclient.data.l[0]) == FAtoms->WmDeleteWindow)
         w->Events().CloseRequest();
       break;
     default:
@@ -368,7 +400,9 @@ void TX11WindowSystem::Dispatch(XEvent& E) {
   }
 }
 
-void TX11WindowSystem::NativeReleaseCapture() { XUngrabPointer(FDisplay, CurrentTime); }
+void TX11WindowSystem::NativeReleaseCapture() {
+  XUngrabPointer(FDisplay, CurrentTime);
+}
 
 void TX11WindowSystem::Step(bool Wait) {
   if (Lost(FDisplay)) {

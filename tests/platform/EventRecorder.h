@@ -37,7 +37,8 @@ class TEventRecorder : public platform::IWindowEvents {
   void Activated(bool Active) override { Log.push_back(Active ? "activated" : "deactivated"); }
   void CloseRequest() override { Log.push_back("close"); }
   void Message(uint32_t Msg, uint64_t WParam, int64_t LParam) override {
-    Log.push_back("message " + std::to_string(Msg) + " " + std::to_string(WParam) + " " + std::to_string(LParam));
+    Log.push_back("message " + std::to_string(Msg) + " " + std::to_string(WParam) + " " +
+                  std::to_string(LParam));
     if (OnMessage) OnMessage(Msg);
   }
   void CaptureLost() override { Log.push_back("capture lost"); }
@@ -53,7 +54,8 @@ class TEventRecorder : public platform::IWindowEvents {
  private:
   static std::string Mouse(const platform::TMouseEvent& E, bool Button) {
     std::string s;
-    if (Button) s = E.Button == platform::plMouseLeft ? "L " : E.Button == platform::plMouseRight ? "R " : "M ";
+    if (Button)
+      s = E.Button == platform::plMouseLeft ? "L " : E.Button == platform::plMouseRight ? "R " : "M ";
     return s + std::to_string(E.X) + "," + std::to_string(E.Y) + " shift=" + std::to_string(E.Shift);
   }
 };

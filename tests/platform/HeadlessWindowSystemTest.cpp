@@ -230,8 +230,9 @@ TEST_F(HeadlessFixture, KeysGoToTheActiveWindowAndCtrlLettersTypeControlCharacte
   System.KeyDown('V', plCtrl | plShift, U'V');
   System.KeyDown(plKeyReturn, 0, 13);
   System.KeyDown(plKeyLeft, plShift);
-  EXPECT_EQ(EventsA.Log, (TLog{"keydown 67 shift=4", "char 3 shift=4", "keyup 67 shift=4", "keydown 86 shift=5",
-                               "char 22 shift=5", "keydown 13 shift=0", "char 13 shift=0", "keydown 37 shift=1"}));
+  EXPECT_EQ(EventsA.Log,
+            (TLog{"keydown 67 shift=4", "char 3 shift=4", "keyup 67 shift=4", "keydown 86 shift=5",
+                  "char 22 shift=5", "keydown 13 shift=0", "char 13 shift=0", "keydown 37 shift=1"}));
   EXPECT_EQ(TypedChar(U'1', plCtrl), U'1');
   EXPECT_EQ(TypedChar(U'z', plCtrl | plAlt), char32_t(26));
 }

@@ -83,8 +83,8 @@ int main(int argc, char** argv) {
   TDemo demo;
   demo.System = system.get();
   const platform::TRect area = system->WorkArea();
-  auto window = system->CreateWindow(demo, {.Bounds = {area.Left + (area.Width - 242) / 2,
-                                                       area.Top + (area.Height - 242) / 2, 242, 242}});
+  auto window = system->CreateWindow(
+      demo, {.Bounds = {area.Left + (area.Width - 242) / 2, area.Top + (area.Height - 242) / 2, 242, 242}});
   demo.Window = window.get();
   demo.Paint();
   window->Show();

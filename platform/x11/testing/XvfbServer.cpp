@@ -44,7 +44,8 @@ std::unique_ptr<TXvfbServer> TXvfbServer::Start(std::string& Error, int Width, i
   std::string number;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     pollfd p{fds[0], POLLIN, 0};
     if (left.count() <= 0 || poll(&p, 1, int(left.count())) <= 0) break;
     char buffer[16];

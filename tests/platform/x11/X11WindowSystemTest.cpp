@@ -50,7 +50,8 @@ class X11Test : public ::testing::Test {
   std::vector<uint32_t> ReadBack(const IWindow& W) {
     XSync(D(), False);
     const TSize size = W.ClientSize();
-    XImage* image = XGetImage(D(), XW(W), 0, 0, unsigned(size.Width), unsigned(size.Height), AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(D(), XW(W), 0, 0, unsigned(size.Width), unsigned(size.Height), AllPlanes, ZPixmap);
     std::vector<uint32_t> out;
     if (!image) return out;
     for (int y = 0; y < size.Height; ++y)
@@ -85,10 +86,10 @@ class X11Test : public ::testing::Test {
     e.xbutton.x = X;
     e.xbutton.y = Y;
     e.xbutton.same_screen = True;
-    const long mask = Type == ButtonPress ? ButtonPressMask
+    const long mask = Type == ButtonPress     ? ButtonPressMask
                       : Type == ButtonRelease ? ButtonReleaseMask
-                      : Type == KeyPress ? KeyPressMask
-                                         : KeyReleaseMask;
+                      : Type == KeyPress      ? KeyPressMask
+                                              : KeyReleaseMask;
     XSendEvent(D(), W, False, mask, &e);
   }
 
@@ -124,7 +125,8 @@ TEST_F(X11Test, TheWindowIsMappedWithA32BitVisualWithoutDecorationsAndAbove) {
   ASSERT_EQ(motif.size(), 5u);
   EXPECT_EQ(motif[0] & 2, 2);  // the decorations field is given ...
   EXPECT_EQ(motif[2], 0);      // ... and asks for none
-  EXPECT_EQ(Cardinals(XW(*w), "_NET_WM_STATE"), std::vector<long>{long(XInternAtom(D(), "_NET_WM_STATE_ABOVE", False))});
+  EXPECT_EQ(Cardinals(XW(*w), "_NET_WM_STATE"),
+            std::vector<long>{long(XInternAtom(D(), "_NET_WM_STATE_ABOVE", False))});
   EXPECT_EQ(Cardinals(XW(*w), "_NET_WM_PID"), std::vector<long>{long(getpid())});
   XClassHint hint{};
   ASSERT_TRUE(XGetClassHint(D(), XW(*w), &hint));
@@ -226,10 +228,10 @@ TEST_F(X11Test, PressesBecomeDoubleClicksAndCtrlLettersTypeControlCharacters) {
   Send(XW(*w), KeyRelease, c, ControlMask, 3001);
   Send(XW(*w), KeyPress, XKeysymToKeycode(D(), XK_Return), 0, 3002);
   Settle();
-  EXPECT_EQ(Events.Log, (TLog{"down L 10,10 shift=9", "up L 10,10 shift=1", "down L 10,10 shift=73",
-                              "up L 10,10 shift=1", "down L 40,10 shift=8", "wheel -120 10,10 shift=0",
-                              "keydown 67 shift=4", "char 3 shift=4", "keyup 67 shift=4", "keydown 13 shift=0",
-                              "char 13 shift=0"}));
+  EXPECT_EQ(Events.Log,
+            (TLog{"down L 10,10 shift=9", "up L 10,10 shift=1", "down L 10,10 shift=73", "up L 10,10 shift=1",
+                  "down L 40,10 shift=8", "wheel -120 10,10 shift=0", "keydown 67 shift=4", "char 3 shift=4",
+                  "keyup 67 shift=4", "keydown 13 shift=0", "char 13 shift=0"}));
 }
 
 TEST_F(X11Test, TheCapturedWindowGetsPressesMeantForAnother) {
