@@ -1,0 +1,66 @@
+// Pushing frames to an X server: the settings window's whole frame through
+// shared memory and through XPutImage, and a small changed rectangle.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/x11/X11WindowSystem.h"
+#include "platform/x11/testing/XvfbServer.h"
+
+#include <X11/Xlib.h>
+
+namespace {
+
+struct TBench {
+  std::unique_ptr<platform::TXvfbServer> Server;
+  std::unique_ptr<platform::TX11WindowSystem> System;
+  platform::IWindowEvents Events;
+  TBench() {
+    std::string error;
+    Server = platform::TXvfbServer::Start(error);
+    if (Server) System = platform::TX11WindowSystem::Open(Server->DisplayName().c_str(), error);
+    if (!System) std::fprintf(stderr, "%s\n", error.c_str());
+  }
+};
+
+TBench& Bench() {
+  static TBench b;
+  return b;
+}
+
+// Arg 0: 1 for shared memory, 0 for XPutImage. Arg 1: the changed square's
+// side, 0 for the whole frame.
+void BM_PushFrame(benchmark::State& state) {
+  TBench& b = Bench();
+  if (!b.System) return state.SkipWithError("no Xvfb");
+  b.System->SetSharedMemory(state.range(0) != 0);
+  if (state.range(0) && !b.System->SharedMemory()) return state.SkipWithError("no shared memory");
+  auto w = b.System->CreateWindow(b.Events, {.Bounds = {0, 0, 421, 338}});
+  w->Show();
+  std::vector<uint32_t> frame(419 * 336, 0x80402010);
+  const platform::TFrame f{frame.data(), 419, 336};
+  w->UpdateLayered(f, {0, 0});
+  const int side = int(state.range(1));
+  const platform::TRect changed{100, 100, side, side};
+  uint32_t colour = 0;
+  for (auto _ : state) {
+    frame[100 * 419 + 100] = ++colour;
+    w->UpdateLayered(f, {0, 0}, side ? &changed : nullptr);
+    // Timed until the server has put the pixels in place, for both paths.
+    XSync(b.System->NativeDisplay(), False);
+    b.System->ProcessMessages();
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_PushFrame)
+    ->ArgNames({"shm", "side"})
+    ->Args({1, 0})
+    ->Args({0, 0})
+    ->Args({1, 40})
+    ->Args({0, 40})
+    ->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,307 @@
+#include "platform/x11/X11Window.h"
+
+#include <X11/Xatom.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/x11/X11Atoms.h"
+
+namespace platform {
+
+TX11Window::TX11Window(TX11WindowSystem& System, IWindowEvents& Events, const TWindowParams& Params)
+    : TWindowBase(System, Events, Params), FX(System), FDisplay(System.FDisplay), FTopMost(Params.TopMost) {
+  const TX11WindowSystem::TAtoms& a = *System.FAtoms;
+  XSetWindowAttributes attrs{};
+  attrs.colormap = System.FColormap;
+  attrs.border_pixel = 0;
+  attrs.background_pixmap = None;
+  attrs.bit_gravity = NorthWestGravity;
+  attrs.event_mask = ExposureMask | StructureNotifyMask | ButtonPressMask | ButtonReleaseMask |
+                     PointerMotionMask | LeaveWindowMask | KeyPressMask | KeyReleaseMask | FocusChangeMask;
+  FWindow = XCreateWindow(FDisplay, DefaultRootWindow(FDisplay), FPos.X, FPos.Y, unsigned(FClient.Width),
+                          unsigned(FClient.Height), 0, System.FDepth, InputOutput,
+                          static_cast<Visual*>(System.FVisual),
+                          CWColormap | CWBorderPixel | CWBackPixmap | CWBitGravity | CWEventMask, &attrs);
+  FGC = XCreateGC(FDisplay, FWindow, 0, nullptr);
+
+  SetTitle(Params.Title);
+  std::string instance = Params.ClassName, klass = Params.ClassName;
+  if (!klass.empty()) klass[0] = char(std::toupper(static_cast<unsigned char>(klass[0])));
+  XClassHint hint{instance.data(), klass.data()};
+  XSetClassHint(FDisplay, FWindow, &hint);
+
+  // The position is the program's to choose, not the window manager's.
+  XSizeHints size{};
+  size.flags = USPosition | USSize | PPosition | PSize;
+  size.x = FPos.X;
+  size.y = FPos.Y;
+  size.width = FClient.Width;
+  size.height = FClient.Height;
+  XSetWMNormalHints(FDisplay, FWindow, &size);
+  XWMHints wm{};
+  wm.flags = InputHint | StateHint;
+  wm.input = True;
+  wm.initial_state = NormalState;
+  XSetWMHints(FDisplay, FWindow, &wm);
+
+  long pid = long(getpid());
+  XChangeProperty(FDisplay, FWindow, a.NetWmPid, XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&pid), 1);
+  char host[256] = {};
+  if (gethostname(host, sizeof host - 1) == 0)
+    XChangeProperty(FDisplay, FWindow, XA_WM_CLIENT_MACHINE, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(host), int(std::strlen(host)));
+  // Motif hints: flags = decorations given, decorations = none.
+  long motif[5] = {2, 0, 0, 0, 0};
+  XChangeProperty(FDisplay, FWindow, a.MotifWmHints, a.MotifWmHints, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(motif), 5);
+  if (Params.TopMost) {
+    Atom above = a.NetWmStateAbove;
+    XChangeProperty(FDisplay, FWindow, a.NetWmState, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&above), 1);
+  }
+  Atom protocols = a.WmDeleteWindow;
+  XSetWMProtocols(FDisplay, FWindow, &protocols, 1);
+  FX.FWindows.push_back(this);
+}
+
+TX11Window::~TX11Window() {
+  std::erase(FX.FWindows, this);
+  if (HasCapture()) XUngrabPointer(FDisplay, CurrentTime);
+  FreeImage();
+  XFreeGC(FDisplay, FGC);
+  XDestroyWindow(FDisplay, FWindow);
+  XFlush(FDisplay);
+}
+
+void TX11Window::SetTitle(const std::string& Value) {
+  FTitle = Value;
+  const TX11WindowSystem::TAtoms& a = *FX.FAtoms;
+  XChangeProperty(FDisplay, FWindow, a.NetWmName, a.Utf8String, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(Value.data()), int(Value.size()));
+  XStoreName(FDisplay, FWindow, Value.c_str());
+}
+
+void TX11Window::Place(TPoint Pos, TSize Client) {
+  if (Pos == FPos && Client == FClient) return;
+  FPos = Pos;
+  FClient = Client;
+  FRequested.push_back({Pos.X, Pos.Y, Client.Width, Client.Height});
+  XMoveResizeWindow(FDisplay, FWindow, Pos.X, Pos.Y, unsigned(Client.Width), unsigned(Client.Height));
+  FEvents.BoundsChanged(Bounds());
+}
+
+void TX11Window::SetBounds(const TRect& Outer) {
+  Place({Outer.Left, Outer.Top}, ClientFor(Outer));
+}
+
+void TX11Window::Configured(TPoint Pos, TSize Client) {
+  const TRect got{Pos.X, Pos.Y, Client.Width, Client.Height};
+  auto it = std::find(FRequested.begin(), FRequested.end(), got);
+  if (it != FRequested.end()) {
+    FRequested.erase(FRequested.begin(), it + 1);
+    // A later request is on its way; this report is already out of date.
+    if (!FRequested.empty()) return;
+  } else {
+    FRequested.clear();  // moved from outside, or a request was overridden
+  }
+  if (Pos == FPos && Client == FClient) return;
+  FPos = Pos;
+  FClient = Client;
+  FEvents.BoundsChanged(Bounds());
+}
+
+void TX11Window::Show(bool Activate) {
+  if (!FVisible) {
+    FVisible = true;
+    XMapRaised(FDisplay, FWindow);
+    // A window manager reads the state property only at mapping time in
+    // theory; some want to be told again once the window is up.
+    if (FTopMost && FX.FHasWm)
+      FX.SendToRoot(FWindow, FX.FAtoms->NetWmState, {1, long(FX.FAtoms->NetWmStateAbove), 0, 1});
+  }
+  if (Activate) this->Activate();
+  XFlush(FDisplay);
+}
+
+void TX11Window::Hide() {
+  if (!FVisible) return;
+  FVisible = false;
+  if (HasCapture()) ReleaseCapture();
+  XUnmapWindow(FDisplay, FWindow);
+  XFlush(FDisplay);
+  if (IsActive()) FX.SetActive(nullptr);
+}
+
+void TX11Window::Activate() {
+  if (!FVisible) return;
+  XRaiseWindow(FDisplay, FWindow);
+  if (FX.FHasWm) {
+    // Source 1: an ordinary application asks.
+    FX.SendToRoot(FWindow, FX.FAtoms->NetActiveWindow, {1, CurrentTime, 0, 0});
+  } else {
+    // Without a manager nothing can refuse: the focus is ours at once.
+    XSetInputFocus(FDisplay, FWindow, RevertToParent, CurrentTime);
+    FX.SetActive(this);
+  }
+  XFlush(FDisplay);
+}
+
+void TX11Window::BringToFront() {
+  if (!FVisible) return;
+  XRaiseWindow(FDisplay, FWindow);
+  XFlush(FDisplay);
+}
+
+void TX11Window::SetCursor(int32_t Value) {
+  if (Value == FCursor) return;
+  FCursor = Value;
+  const ::Cursor c = FX.CursorFor(Value);
+  if (c == None)
+    XUndefineCursor(FDisplay, FWindow);
+  else
+    XDefineCursor(FDisplay, FWindow, c);
+  XFlush(FDisplay);
+}
+
+void TX11Window::SetCapture() {
+  if (HasCapture()) return;
+  // A refused grab (another client holds one) still leaves this window the
+  // capture holder as far as the program is concerned: it gets the pointer
+  // events that reach it, as without the grab.
+  XGrabPointer(FDisplay, FWindow, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
+               GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
+  XFlush(FDisplay);
+  FX.SetCaptureHolder(this);
+}
+
+void TX11Window::ReleaseCapture() {
+  if (!HasCapture()) return;
+  XUngrabPointer(FDisplay, CurrentTime);
+  XFlush(FDisplay);
+  FX.SetCaptureHolder(nullptr);
+}
+
+void TX11Window::ShmCompleted(unsigned long Serial) {
+  if (Serial >= FPutSerial) FShmBusy = false;
+}
+
+void TX11Window::WaitForServer() {
+  if (!FShmBusy) return;
+  // Usually the completion came long ago and only waits in the queue; a
+  // round trip settles it either way.
+  XSync(FDisplay, False);
+  FShmBusy = false;
+}
+
+void TX11Window::FreeImage() {
+  if (!FImage) return;
+  if (FShmImage) {
+    XShmDetach(FDisplay, &FShmInfo);
+    XSync(FDisplay, False);
+    shmdt(FShmInfo.shmaddr);
+  } else {
+    std::free(FImage->data);
+  }
+  FImage->data = nullptr;
+  XDestroyImage(FImage);
+  FImage = nullptr;
+  FShmImage = false;
+}
+
+void TX11Window::MakeImage(TSize Size) {
+  FreeImage();
+  Visual* visual = static_cast<Visual*>(FX.FVisual);
+  const unsigned w = unsigned(Size.Width), h = unsigned(Size.Height);
+  if (FX.FShm) {
+    FImage = XShmCreateImage(FDisplay, visual, unsigned(FX.FDepth), ZPixmap, nullptr, &FShmInfo, w, h);
+    if (FImage) {
+      FShmInfo.shmid = shmget(IPC_PRIVATE, size_t(FImage->bytes_per_line) * h, IPC_CREAT | 0600);
+      void* addr = FShmInfo.shmid >= 0 ? shmat(FShmInfo.shmid, nullptr, 0) : reinterpret_cast<void*>(-1);
+      if (addr != reinterpret_cast<void*>(-1)) {
+        FShmInfo.shmaddr = FImage->data = static_cast<char*>(addr);
+        FShmInfo.readOnly = False;
+        const uint64_t errors = X11ErrorCount();
+        XShmAttach(FDisplay, &FShmInfo);
+        XSync(FDisplay, False);
+        // Marked for removal now: the segment goes when both sides detach,
+        // even if the process dies.
+        shmctl(FShmInfo.shmid, IPC_RMID, nullptr);
+        if (X11ErrorCount() == errors) {
+          FShmImage = true;
+          return;
+        }
+        shmdt(addr);
+      } else if (FShmInfo.shmid >= 0) {
+        shmctl(FShmInfo.shmid, IPC_RMID, nullptr);
+      }
+      FImage->data = nullptr;
+      XDestroyImage(FImage);
+      FImage = nullptr;
+    }
+    // The server cannot reach our memory (another host): stay with XPutImage.
+    FX.FShm = false;
+  }
+  char* data = static_cast<char*>(std::calloc(size_t(w) * h, 4));
+  if (!data) return;
+  FImage = XCreateImage(FDisplay, visual, unsigned(FX.FDepth), ZPixmap, 0, data, w, h, 32, 0);
+  if (!FImage) {
+    std::free(data);
+    return;
+  }
+  // Our words are in the host's order; Xlib swaps them for a server of the
+  // other order.
+  const uint32_t probe = 1;
+  FImage->byte_order = *reinterpret_cast<const char*>(&probe) ? LSBFirst : MSBFirst;
+}
+
+void TX11Window::Put(const TRect& Part) {
+  if (!FImage || Part.Empty()) return;
+  if (FShmImage) {
+    // The server reads the segment after this returns; it says when it is
+    // done, and the next frame waits for that before writing (WaitForServer).
+    FPutSerial = NextRequest(FDisplay);
+    XShmPutImage(FDisplay, FWindow, FGC, FImage, Part.Left, Part.Top, Part.Left, Part.Top,
+                 unsigned(Part.Width), unsigned(Part.Height), True);
+    FShmBusy = true;
+    XFlush(FDisplay);
+  } else {
+    XPutImage(FDisplay, FWindow, FGC, FImage, Part.Left, Part.Top, Part.Left, Part.Top, unsigned(Part.Width),
+              unsigned(Part.Height));
+    XFlush(FDisplay);
+  }
+}
+
+void TX11Window::UpdateLayered(const TFrame& Frame, TPoint Position, const TRect* Changed) {
+  if (!Frame.Pixels || Frame.Width <= 0 || Frame.Height <= 0) return;
+  const int stride = Frame.Stride > 0 ? Frame.Stride : Frame.Width;
+  const TSize size{Frame.Width, Frame.Height};
+  TRect part{0, 0, Frame.Width, Frame.Height};
+  if (Changed && FHasFrame && Position == FPos && size == FClient) part = Intersect(*Changed, part);
+  if (part.Empty()) return;
+  Place(Position, size);
+  if (!FImage || FImage->width != size.Width || FImage->height != size.Height) {
+    MakeImage(size);
+    part = {0, 0, size.Width, size.Height};
+  }
+  if (!FImage) return;
+  WaitForServer();
+  const int words = FImage->bytes_per_line / 4;
+  auto* dst = reinterpret_cast<uint32_t*>(FImage->data);
+  for (int y = part.Top; y < part.Top + part.Height; ++y)
+    std::memcpy(dst + size_t(y) * words + part.Left, Frame.Pixels + size_t(y) * stride + part.Left,
+                size_t(part.Width) * 4);
+  FHasFrame = true;
+  Put(part);
+}
+
+void TX11Window::Exposed(const TRect& Area) {
+  if (FHasFrame && FImage) Put(Intersect(Area, {0, 0, FImage->width, FImage->height}));
+}
+
+}  // namespace platform

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+
+#include <deque>
+
+#include "platform/x11/X11WindowSystem.h"
+
+// One top-level X window of TX11WindowSystem (internal to the layer). It keeps
+// the last frame in a client-side image (in shared memory when it can), from
+// which it also repaints what the server lost.
+namespace platform {
+
+class TX11Window : public TWindowBase {
+ public:
+  TX11Window(TX11WindowSystem& System, IWindowEvents& Events, const TWindowParams& Params);
+  ~TX11Window() override;
+
+  void SetBounds(const TRect& Outer) override;
+  void Show(bool Activate = true) override;
+  void Hide() override;
+  bool Visible() const override { return FVisible; }
+  void Activate() override;
+  void BringToFront() override;
+  void SetTitle(const std::string& Value) override;
+  void SetCursor(int32_t Value) override;
+  void SetCapture() override;
+  void ReleaseCapture() override;
+  void UpdateLayered(const TFrame& Frame, TPoint Position, const TRect* Changed = nullptr) override;
+  uint64_t NativeHandle() const override { return FWindow; }
+
+  ::Window XWindow() const { return FWindow; }
+  // The server reports a geometry (root coordinates of the client area).
+  void Configured(TPoint Pos, TSize Client);
+  void Exposed(const TRect& Area);
+  bool UsesSharedMemory() const { return FShmImage; }
+  // The server finished the shared-memory puts up to request Serial.
+  void ShmCompleted(unsigned long Serial);
+  // Whether a window manager put the window into a frame of its own, which
+  // makes the server's geometry reports relative to that frame.
+  bool Reparented() const { return FReparented; }
+  void SetReparented(bool Value) { FReparented = Value; }
+
+ private:
+  void Place(TPoint Pos, TSize Client);
+  void MakeImage(TSize Size);
+  void FreeImage();
+  void Put(const TRect& Part);
+  void WaitForServer();
+
+  TX11WindowSystem& FX;
+  Display* FDisplay;
+  ::Window FWindow = 0;
+  GC FGC = nullptr;
+  XImage* FImage = nullptr;
+  XShmSegmentInfo FShmInfo{};
+  bool FShmImage = false;
+  bool FShmBusy = false;  // the server may still read the segment
+  unsigned long FPutSerial = 0;
+  bool FHasFrame = false;
+  bool FVisible = false;
+  bool FReparented = false;
+  const bool FTopMost;
+  // Geometries asked of the server and not yet reported back: a report of an
+  // older one is stale and ignored.
+  std::deque<TRect> FRequested;
+};
+
+}  // namespace platform

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/WindowSystemBase.h"
+
+struct _XDisplay;
+union _XEvent;
+
+// The window system on an X server through Xlib: 32-bit ARGB windows without
+// decorations, kept above others, whose content is pushed frames (through
+// MIT-SHM when the server shares memory with us, else XPutImage); input,
+// activation, capture as a pointer grab, the clipboard as the CLIPBOARD
+// selection, and one loop that sleeps in poll on the connection until an
+// event arrives or the next timer falls due.
+namespace platform {
+
+class TX11Window;
+
+class TX11WindowSystem : public TWindowSystemBase {
+ public:
+  // Connects to DisplayName (DISPLAY when null). Without a server it returns
+  // null and Error says so in one line fit for the user.
+  static std::unique_ptr<TX11WindowSystem> Open(const char* DisplayName, std::string& Error);
+  ~TX11WindowSystem() override;
+
+  std::unique_ptr<IWindow> CreateWindow(IWindowEvents& Events, const TWindowParams& Params) override;
+  TSize ScreenSize() const override;
+  TRect WorkArea() const override;
+  int PixelsPerInch() const override;
+  TPoint CursorPos() const override;
+  std::string ClipboardText() override;
+  void SetClipboardText(const std::string& Utf8) override;
+  int Run() override;
+  bool ProcessMessages() override;
+
+  _XDisplay* NativeDisplay() const { return FDisplay; }
+  // Whether frames go through shared memory; a test or benchmark may turn it
+  // off to measure the other path (windows made afterwards use the setting).
+  bool SharedMemory() const { return FShm; }
+  void SetSharedMemory(bool Value) { FShm = Value && FShmAvailable; }
+  // The depth of the windows' visual: 32 when the server has an ARGB visual.
+  int Depth() const;
+  // Whether a window manager runs (activation then goes through it).
+  bool WindowManagerRunning() const { return FHasWm; }
+
+ private:
+  friend class TX11Window;
+  struct TAtoms;
+  explicit TX11WindowSystem(_XDisplay* Display);
+
+  // One round of the loop: everything waiting is delivered, then, when Wait
+  // and nothing else is to do, it sleeps until an event or the next timer.
+  void Step(bool Wait);
+  void Dispatch(_XEvent& E);
+  TX11Window* Find(unsigned long Window) const;
+  void ServeSelectionRequest(_XEvent& E);
+  std::string ConvertClipboard(unsigned long Target);
+  unsigned long CursorFor(int32_t Cursor);
+  // A client message about Window to the window manager.
+  void SendToRoot(unsigned long Window, unsigned long Type, const std::array<long, 4>& Data);
+  std::vector<long> ReadCardinals(unsigned long Window, unsigned long Property) const;
+  void NativeReleaseCapture() override;
+
+  _XDisplay* FDisplay;
+  std::unique_ptr<TAtoms> FAtoms;
+  void* FVisual = nullptr;  // Visual*
+  int FDepth = 24;
+  unsigned long FColormap = 0;
+  unsigned long FHelper = 0;  // unmapped window owning the selection
+  bool FShmAvailable = false;
+  bool FShm = false;
+  int FShmEventBase = 0;
+  bool FHasWm = false;
+  std::vector<TX11Window*> FWindows;
+  std::vector<std::pair<int32_t, unsigned long>> FCursors;
+  std::string FClipboard;
+  bool FOwnsClipboard = false;
+};
+
+}  // namespace platform

@@ -1,0 +1,275 @@
+#include "platform/x11/X11WindowSystem.h"
+
+// Before Xlib, whose macros (Bool, None) would break it.
+#include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/x11/testing/XvfbServer.h"
+#include "tests/platform/EventRecorder.h"
+
+using namespace platform;
+
+namespace {
+
+using TLog = std::vector<std::string>;
+
+// One server for the whole program; every test opens its own connection.
+class X11Test : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { Server = TXvfbServer::Start(Why); }
+  static void TearDownTestSuite() { Server.reset(); }
+
+  void SetUp() override {
+    if (!Server) GTEST_SKIP() << Why;
+    std::string error;
+    System = TX11WindowSystem::Open(Server->DisplayName().c_str(), error);
+    ASSERT_TRUE(System) << error;
+  }
+
+  Display* D() const { return System->NativeDisplay(); }
+  Window XW(const IWindow& W) const { return Window(W.NativeHandle()); }
+
+  // Lets the server finish and the window system see what it answered.
+  void Settle() {
+    XSync(D(), False);
+    System->ProcessMessages();
+  }
+
+  std::vector<uint32_t> ReadBack(const IWindow& W) {
+    XSync(D(), False);
+    const TSize size = W.ClientSize();
+    XImage* image =
+        XGetImage(D(), XW(W), 0, 0, unsigned(size.Width), unsigned(size.Height), AllPlanes, ZPixmap);
+    std::vector<uint32_t> out;
+    if (!image) return out;
+    for (int y = 0; y < size.Height; ++y)
+      for (int x = 0; x < size.Width; ++x) out.push_back(uint32_t(XGetPixel(image, x, y)));
+    XDestroyImage(image);
+    return out;
+  }
+
+  std::vector<long> Cardinals(Window W, const char* Property) {
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    std::vector<long> out;
+    if (XGetWindowProperty(D(), W, XInternAtom(D(), Property, False), 0, 64, False, AnyPropertyType, &type,
+                           &format, &count, &after, &data) == Success &&
+        data) {
+      out.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
+      XFree(data);
+    }
+    return out;
+  }
+
+  void Send(Window W, int Type, unsigned Detail, unsigned State, unsigned long Time, int X = 10, int Y = 10) {
+    XEvent e{};
+    e.type = Type;
+    e.xbutton.window = W;
+    e.xbutton.root = DefaultRootWindow(D());
+    e.xbutton.button = Detail;  // the key code for key events: the layouts match
+    e.xbutton.state = State;
+    e.xbutton.time = Time;
+    e.xbutton.x = X;
+    e.xbutton.y = Y;
+    e.xbutton.same_screen = True;
+    const long mask = Type == ButtonPress     ? ButtonPressMask
+                      : Type == ButtonRelease ? ButtonReleaseMask
+                      : Type == KeyPress      ? KeyPressMask
+                                              : KeyReleaseMask;
+    XSendEvent(D(), W, False, mask, &e);
+  }
+
+  static inline std::unique_ptr<TXvfbServer> Server;
+  static inline std::string Why;
+  std::unique_ptr<TX11WindowSystem> System;
+  TEventRecorder Events;
+};
+
+TEST(X11Open, AMissingDisplayIsOneClearLine) {
+  std::string error;
+  EXPECT_EQ(TX11WindowSystem::Open(":4093", error), nullptr);
+  EXPECT_EQ(error, "cannot open display :4093; set DISPLAY or use --headless");
+}
+
+TEST_F(X11Test, TheWindowIsMappedWithA32BitVisualWithoutDecorationsAndAbove) {
+  auto w = System->CreateWindow(Events, {.Bounds = {40, 50, 301, 297}});
+  w->Show();
+  Settle();
+  XWindowAttributes attrs{};
+  ASSERT_TRUE(XGetWindowAttributes(D(), XW(*w), &attrs));
+  EXPECT_EQ(attrs.depth, 32);
+  EXPECT_EQ(attrs.map_state, IsViewable);
+  EXPECT_EQ(attrs.width, 299);
+  EXPECT_EQ(attrs.height, 295);
+  Window child;
+  int x = 0, y = 0;
+  XTranslateCoordinates(D(), XW(*w), DefaultRootWindow(D()), 0, 0, &x, &y, &child);
+  EXPECT_EQ(x, 40);
+  EXPECT_EQ(y, 50);
+
+  const std::vector<long> motif = Cardinals(XW(*w), "_MOTIF_WM_HINTS");
+  ASSERT_EQ(motif.size(), 5u);
+  EXPECT_EQ(motif[0] & 2, 2);  // the decorations field is given ...
+  EXPECT_EQ(motif[2], 0);      // ... and asks for none
+  EXPECT_EQ(Cardinals(XW(*w), "_NET_WM_STATE"),
+            std::vector<long>{long(XInternAtom(D(), "_NET_WM_STATE_ABOVE", False))});
+  EXPECT_EQ(Cardinals(XW(*w), "_NET_WM_PID"), std::vector<long>{long(getpid())});
+  XClassHint hint{};
+  ASSERT_TRUE(XGetClassHint(D(), XW(*w), &hint));
+  EXPECT_STREQ(hint.res_name, "kardo");
+  EXPECT_STREQ(hint.res_class, "Kardo");
+  XFree(hint.res_name);
+  XFree(hint.res_class);
+  char* name = nullptr;
+  ASSERT_TRUE(XFetchName(D(), XW(*w), &name));
+  EXPECT_STREQ(name, "Stagora Layered");
+  XFree(name);
+
+  EXPECT_EQ(System->ActiveWindow(), w.get());  // no window manager: the focus is ours at once
+  EXPECT_EQ(System->WorkArea(), (TRect{0, 0, 1280, 1024}));
+}
+
+class X11Frames : public X11Test, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(X11Frames, APushedFrameIsWhatTheServerHolds) {
+  System->SetSharedMemory(GetParam());
+  if (GetParam() && !System->SharedMemory()) GTEST_SKIP() << "the server offers no shared memory";
+  auto w = System->CreateWindow(Events, {.Bounds = {0, 0, 66, 34}});
+  w->Show();
+  std::vector<uint32_t> frame(64 * 32);
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 64; ++x) {
+      const uint32_t a = uint32_t(x * 4), c = a * uint32_t(y * 8) / 255;  // premultiplied: colour <= alpha
+      frame[size_t(y) * 64 + x] = a << 24 | c << 16 | (c / 2) << 8 | (a - c);
+    }
+  w->UpdateLayered({frame.data(), 64, 32}, {0, 0});
+  EXPECT_EQ(ReadBack(*w), frame);
+  EXPECT_EQ(w->Bounds(), (TRect{0, 0, 66, 34}));
+
+  // Only the announced rectangle travels, even though the whole buffer changed.
+  std::vector<uint32_t> next(frame.size(), 0xFFFFFFFF);
+  const TRect changed{10, 5, 20, 8};
+  w->UpdateLayered({next.data(), 64, 32}, {0, 0}, &changed);
+  const std::vector<uint32_t> got = ReadBack(*w);
+  ASSERT_EQ(got.size(), frame.size());
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 64; ++x) {
+      const size_t i = size_t(y) * 64 + x;
+      ASSERT_EQ(got[i], changed.Contains({x, y}) ? 0xFFFFFFFFu : frame[i]) << x << "," << y;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(SharedMemoryOrNot, X11Frames, ::testing::Values(false, true),
+                         [](const auto& Info) { return Info.param ? "Shm" : "PutImage"; });
+
+TEST_F(X11Test, ALayeredUpdateMovesTheWindowAndKeepsTheOuterSizeRule) {
+  auto w = System->CreateWindow(Events, {.Bounds = {0, 0, 301, 297}});
+  w->Show();
+  std::vector<uint32_t> frame(299 * 295, 0xFF202020);
+  for (int i = 0; i < 3; ++i) {
+    const TRect outer = w->Bounds();
+    const TSize client = w->ClientSize();
+    w->UpdateLayered({frame.data(), client.Width, client.Height}, {outer.Left + 5, outer.Top});
+  }
+  Settle();
+  EXPECT_EQ(w->Bounds(), (TRect{15, 0, 301, 297}));
+  XWindowAttributes attrs{};
+  XGetWindowAttributes(D(), XW(*w), &attrs);
+  EXPECT_EQ(attrs.x, 15);
+  EXPECT_EQ(attrs.width, 299);
+}
+
+TEST_F(X11Test, TheLoopSleepsUntilTheNextTimerAndDeliversPostedMessages) {
+  auto w = System->CreateWindow(Events, {});
+  int ticks = 0;
+  auto timer = System->CreateTimer(20, [&] {
+    if (++ticks == 5) w->PostMessage(0x5F5, 1, 2);
+  });
+  Events.OnMessage = [&](uint32_t) { System->PostQuit(3); };
+  timer->SetEnabled(true);
+  const uint64_t start = System->TickCount();
+  EXPECT_EQ(System->Run(), 3);
+  const uint64_t elapsed = System->TickCount() - start;
+  EXPECT_EQ(ticks, 5);
+  EXPECT_GE(elapsed, 100u);
+  EXPECT_LT(elapsed, 1000u);
+  EXPECT_EQ(Events.Only("message"), TLog{"message 1525 1 2"});
+  // About one wake-up per tick: the loop never spins while it waits.
+  EXPECT_LE(System->Sleeps(), 8u);
+}
+
+TEST_F(X11Test, PressesBecomeDoubleClicksAndCtrlLettersTypeControlCharacters) {
+  auto w = System->CreateWindow(Events, {.Bounds = {0, 0, 100, 100}});
+  w->Show();
+  Settle();
+  Events.Log.clear();
+  Send(XW(*w), ButtonPress, Button1, ShiftMask, 1000);
+  Send(XW(*w), ButtonRelease, Button1, ShiftMask | Button1Mask, 1050);
+  Send(XW(*w), ButtonPress, Button1, ShiftMask, 1200);
+  Send(XW(*w), ButtonRelease, Button1, ShiftMask | Button1Mask, 1250);
+  Send(XW(*w), ButtonPress, Button1, 0, 2000, 40, 10);
+  Send(XW(*w), ButtonPress, Button5, 0, 2100);
+  const unsigned c = XKeysymToKeycode(D(), XK_c);
+  Send(XW(*w), KeyPress, c, ControlMask, 3000);
+  Send(XW(*w), KeyRelease, c, ControlMask, 3001);
+  Send(XW(*w), KeyPress, XKeysymToKeycode(D(), XK_Return), 0, 3002);
+  Settle();
+  EXPECT_EQ(Events.Log,
+            (TLog{"down L 10,10 shift=9", "up L 10,10 shift=1", "down L 10,10 shift=73", "up L 10,10 shift=1",
+                  "down L 40,10 shift=8", "wheel -120 10,10 shift=0", "keydown 67 shift=4", "char 3 shift=4",
+                  "keyup 67 shift=4", "keydown 13 shift=0", "char 13 shift=0"}));
+}
+
+TEST_F(X11Test, TheCapturedWindowGetsPressesMeantForAnother) {
+  auto a = System->CreateWindow(Events, {.Bounds = {0, 0, 100, 100}});
+  TEventRecorder otherEvents;
+  auto b = System->CreateWindow(otherEvents, {.Bounds = {200, 0, 100, 100}});
+  a->Show();
+  b->Show();
+  a->SetCapture();
+  Settle();
+  Events.Log.clear();
+  Send(XW(*b), ButtonPress, Button1, 0, 5000);
+  Settle();
+  EXPECT_TRUE(otherEvents.Only("down").empty());
+  ASSERT_EQ(Events.Only("down").size(), 1u);
+  a->ReleaseCapture();
+  EXPECT_EQ(Events.Only("capture"), TLog{"capture lost"});
+}
+
+TEST_F(X11Test, TheClipboardCarriesUtf8TextBetweenConnections) {
+  std::string error;
+  auto other = TX11WindowSystem::Open(Server->DisplayName().c_str(), error);
+  ASSERT_TRUE(other) << error;
+  EXPECT_EQ(System->ClipboardText(), "");
+  other->SetClipboardText("gr\xC3\xBCn 42");
+  EXPECT_EQ(other->ClipboardText(), "gr\xC3\xBCn 42");
+  // The owner has to answer while this side waits.
+  std::atomic<bool> done{false};
+  std::thread owner([&] {
+    while (!done) {
+      other->ProcessMessages();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  const std::string got = System->ClipboardText();
+  done = true;
+  owner.join();
+  EXPECT_EQ(got, "gr\xC3\xBCn 42");
+}
+
+}  // namespace
