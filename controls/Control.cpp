@@ -113,7 +113,8 @@ TuiVisualObject* TuiControl::LookUpStyle() {
     TuiObject* found = hostRoot ? hostRoot->FindResource(FResource) : nullptr;
     if (!found && TuiStyleSheets::Default()) found = TuiStyleSheets::Default()->FindResource(FResource);
     if (!found) found = FindStyleObject(FResource);
-    if (found && found->IsVisual()) return CloneStyle(found, false);
+    if (found && found->IsVisual())
+      if (TuiVisualObject* clone = CloneStyle(found, false)) return clone;
   }
 
   TuiObject* sheet = TuiStyleSheets::LoadDefault();
