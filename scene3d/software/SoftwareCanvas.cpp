@@ -360,7 +360,7 @@ void TscSoftwareCanvas::DrawPrimitives(TscPrimitive Kind, std::span<const TscVer
     }
     return;
   }
-  if (allInFront && TryStraightQuad(v, Indices, sampler)) return;
+  if (allInFront && FStraightBlend && TryStraightQuad(v, Indices, sampler)) return;
   for (size_t i = 0; i + 2 < Indices.size(); i += 3) {
     TScreenVertex tri[3] = {v[Indices[i]], v[Indices[i + 1]], v[Indices[i + 2]]};
     if (allInFront) {

@@ -27,8 +27,10 @@ class TscSoftwareCanvas : public TscCanvas {
   // Makes the software canvas the default canvas class.
   static void Register();
 
-  // How many draws took the straight-blend path (for tests of that path).
+  // How many draws took the straight-blend path, and a switch to keep every
+  // draw on the general path, so that tests and benchmarks can compare both.
   int FastDraws() const { return FFastDraws; }
+  void SetStraightBlendEnabled(bool Value) { FStraightBlend = Value; }
 
  protected:
   bool HasDevice() const override { return true; }
@@ -66,6 +68,7 @@ class TscSoftwareCanvas : public TscCanvas {
   bool FDirect = false;
   std::vector<TscLightInfo> FFrameLights;
   int FFastDraws = 0;
+  bool FStraightBlend = true;
   // States in force.
   bool FLit = false, FDepthTest = true, FDepthWrite = true, FAdditive = false, FLinear = true;
   bool FWire = false, FFlat = false;
