@@ -40,7 +40,7 @@ inline uint32_t Blend(uint32_t S, uint32_t D, bool Additive, bool KeepCoverage) 
   }
   const uint32_t da = D >> 24;
   if (KeepCoverage)
-    out[3] = sa + Div255(da * ia);
+    out[3] = Div255(sa * 255 + da * ia);
   else
     out[3] = Additive ? std::min<uint32_t>(255, Div255(sa * sa) + da) : Div255(sa * sa + da * ia);
   return Pack(out[3], out[0], out[1], out[2]);
@@ -122,6 +122,7 @@ void TscSoftwareCanvas::Allocate() {
   FDirect = MemoryBits() != nullptr;
   FColor.assign(FDirect ? 0 : n, 0);
   FDepth.assign(n, 1.0f);
+  FClearPending = false;
 }
 
 void TscSoftwareCanvas::FreeDevice() {
@@ -214,7 +215,16 @@ bool TscSoftwareCanvas::DeviceBeginScene() {
   return true;
 }
 
+void TscSoftwareCanvas::Settle() {
+  if (!FClearPending) return;
+  FClearPending = false;
+  const size_t n = size_t(Width()) * size_t(Height());
+  std::fill_n(Target(), n, FClearColor);
+  std::fill_n(FDepth.data(), n, 1.0f);
+}
+
 void TscSoftwareCanvas::DeviceEndScene() {
+  Settle();
   if (FDirect) return;
   if (TscBitmap* bitmap = BoundBitmap(); bitmap && bitmap->Bits())
     std::memcpy(bitmap->Bits(), FColor.data(), size_t(Width()) * size_t(Height()) * 4);
@@ -223,16 +233,19 @@ void TscSoftwareCanvas::DeviceEndScene() {
 }
 
 void TscSoftwareCanvas::DeviceClear(uint32_t Color) {
-  const size_t n = size_t(Width()) * size_t(Height());
-  std::fill_n(Target(), n, Color);
-  std::fill_n(FDepth.data(), n, 1.0f);
+  // Filled when something first needs the pixels: a frame that one layer
+  // covers whole never pays for it.
+  FClearPending = true;
+  FClearColor = Color;
 }
 
 void TscSoftwareCanvas::DeviceCopyToBits(uint32_t* Pixels) {
+  Settle();
   std::memcpy(Pixels, Target(), size_t(Width()) * size_t(Height()) * 4);
 }
 
 void TscSoftwareCanvas::DeviceCopyFromBits(const uint32_t* Pixels) {
+  FClearPending = false;
   const size_t n = size_t(Width()) * size_t(Height());
   std::memcpy(Target(), Pixels, n * 4);
   std::fill_n(FDepth.data(), n, 1.0f);
@@ -343,6 +356,7 @@ void TscSoftwareCanvas::DrawPrimitives(TscPrimitive Kind, std::span<const TscVer
     for (TScreenVertex& p : v) project(p);
 
   if (Kind == scLineList) {
+    Settle();
     for (size_t i = 0; i + 1 < Indices.size(); i += 2) {
       TScreenVertex a = v[Indices[i]], b = v[Indices[i + 1]];
       if (!allInFront) {
@@ -361,6 +375,7 @@ void TscSoftwareCanvas::DrawPrimitives(TscPrimitive Kind, std::span<const TscVer
     return;
   }
   if (allInFront && FStraightBlend && TryStraightQuad(v, Indices, sampler)) return;
+  Settle();
   for (size_t i = 0; i + 2 < Indices.size(); i += 3) {
     TScreenVertex tri[3] = {v[Indices[i]], v[Indices[i + 1]], v[Indices[i + 2]]};
     if (allInFront) {
@@ -475,6 +490,77 @@ void TscSoftwareCanvas::DrawLine(const TScreenVertex& A, const TScreenVertex& B,
   }
 }
 
+namespace {
+// The usual blend of a translucent canvas, two channels per multiply; the
+// same rounding as Blend, channel for channel.
+inline uint32_t BlendKeepingCoverage(uint32_t S, uint32_t D) {
+  const uint32_t sa = S >> 24, ia = 255 - sa;
+  uint32_t rb = (S & 0xFF00FFu) * sa + (D & 0xFF00FFu) * ia + 0x800080u;
+  rb = ((rb + ((rb >> 8) & 0xFF00FFu)) >> 8) & 0xFF00FFu;
+  uint32_t g = ((S >> 8) & 0xFFu) * sa + ((D >> 8) & 0xFFu) * ia + 0x80u;
+  g = ((g + (g >> 8)) >> 8) & 0xFFu;
+  uint32_t a = sa * 255 + (D >> 24) * ia + 0x80u;
+  a = (a + (a >> 8)) >> 8;
+  return a << 24 | rb | g << 8;
+}
+}  // namespace
+
+// One row of the straight blend: texel x + OX of row y + OY onto pixel x.
+struct TscSoftwareCanvas::TStraightRun {
+  const uint32_t* Texels;
+  size_t TexStride;
+  uint32_t* Target;
+  float* Depth;
+  size_t Stride;
+  int X0, X1, OX, OY;
+  float Z;
+  uint32_t Vertex, Clear;
+  bool Test, Write;
+
+  // Without branches per pixel, so that the compiler can run several at once.
+  template <bool Pending, bool Modulated>
+  void Row(int Y) const {
+    const uint32_t* src = Texels + size_t(Y + OY) * TexStride + size_t(X0 + OX);
+    uint32_t* __restrict dst = Target + size_t(Y) * Stride + X0;
+    float* __restrict depth = Depth + size_t(Y) * Stride + X0;
+    const int n = X1 - X0 + 1;
+    if constexpr (Pending) {
+      // Over a fresh clear the depth test always passes (z lies in [0, 1]).
+      const float written = Write ? Z : 1.0f;
+      int i = 0;
+      for (; i < n; ++i) {
+        const uint32_t s = Modulated ? Modulate(src[i], Vertex) : src[i];
+        dst[i] = BlendKeepingCoverage(s, Clear);
+        depth[i] = (s >> 24) ? written : 1.0f;
+      }
+    } else {
+      const float z = Z;
+      const bool test = Test, write = Write;
+      for (int i = 0; i < n; ++i) {
+        const uint32_t s = Modulated ? Modulate(src[i], Vertex) : src[i];
+        const uint32_t d = dst[i];
+        const float old = depth[i];
+        const bool pass = (s >> 24) != 0 && (!test || z <= old);
+        dst[i] = pass ? BlendKeepingCoverage(s, d) : d;
+        depth[i] = pass && write ? z : old;
+      }
+    }
+  }
+
+  void GeneralRow(int Y, bool Modulated, bool Additive, bool KeepCoverage) const {
+    const uint32_t* src = Texels + size_t(Y + OY) * TexStride + size_t(X0 + OX);
+    uint32_t* dst = Target + size_t(Y) * Stride;
+    float* depth = Depth + size_t(Y) * Stride;
+    for (int x = X0; x <= X1; ++x, ++src) {
+      const uint32_t s = Modulated ? Modulate(*src, Vertex) : *src;
+      if ((s >> 24) == 0) continue;
+      if (Test && !(Z <= depth[x])) continue;
+      if (Write) depth[x] = Z;
+      dst[x] = Blend(s, dst[x], Additive, KeepCoverage);
+    }
+  }
+};
+
 bool TscSoftwareCanvas::TryStraightQuad(std::span<const TScreenVertex> V, std::span<const uint16_t> Indices,
                                         const TSampler& Sampler) {
   // Only the screen-aligned, one-texel-per-pixel quad of a GUI layer.
@@ -527,22 +613,24 @@ bool TscSoftwareCanvas::TryStraightQuad(std::span<const TScreenVertex> V, std::s
 
   ++FFastDraws;
   const uint32_t vertex = Pack(ToByte(v0.A), ToByte(v0.R), ToByte(v0.G), ToByte(v0.B));
+  // A frame cleared a moment ago and covered whole needs neither the clear
+  // nor a read of what it would have left.
+  const bool whole = x0 == 0 && y0 == 0 && x1 == Width() - 1 && y1 == Height() - 1;
+  const bool pending = FClearPending && whole;
+  if (!pending) Settle();
+  FClearPending = false;
+  TStraightRun run{
+      Sampler.Bits, size_t(Sampler.Width), Target(),   FDepth.data(), size_t(Width()), x0, x1, ox, oy, v0.Z,
+      vertex,       FClearColor,           FDepthTest, FDepthWrite};
   const bool modulate = Sampler.Mode == 2 && vertex != 0xFFFFFFFF;
-  const bool keep = Transparency(), additive = FAdditive, test = FDepthTest, write = FDepthWrite;
-  const float z = v0.Z;
-  uint32_t* target = Target();
-  const size_t stride = size_t(Width());
+  const bool simple = !FAdditive && Transparency();
   for (int y = y0; y <= y1; ++y) {
-    const uint32_t* src = Sampler.Bits + size_t(y + oy) * size_t(Sampler.Width) + size_t(x0 + ox);
-    uint32_t* dst = target + size_t(y) * stride;
-    float* depth = FDepth.data() + size_t(y) * stride;
-    for (int x = x0; x <= x1; ++x, ++src) {
-      const uint32_t s = modulate ? Modulate(*src, vertex) : *src;
-      if ((s >> 24) == 0) continue;
-      if (test && !(z <= depth[x])) continue;
-      if (write) depth[x] = z;
-      dst[x] = Blend(s, dst[x], additive, keep);
-    }
+    if (simple && !modulate)
+      pending ? run.Row<true, false>(y) : run.Row<false, false>(y);
+    else if (simple)
+      pending ? run.Row<true, true>(y) : run.Row<false, true>(y);
+    else
+      run.GeneralRow(y, modulate, FAdditive, Transparency());
   }
   return true;
 }

@@ -52,6 +52,9 @@ class TscSoftwareCanvas : public TscCanvas {
  private:
   struct TScreenVertex;
   struct TSampler;
+  struct TStraightRun;
+  // Carries out a clear that is still pending.
+  void Settle();
   void Allocate();
   uint32_t* Target() { return FDirect ? MemoryBits() : FColor.data(); }
   void ShadeVertex(const TscVertex& In, const TscMatrix& Transform, TScreenVertex& Out) const;
@@ -69,6 +72,8 @@ class TscSoftwareCanvas : public TscCanvas {
   std::vector<TscLightInfo> FFrameLights;
   int FFastDraws = 0;
   bool FStraightBlend = true;
+  bool FClearPending = false;
+  uint32_t FClearColor = 0;
   // States in force.
   bool FLit = false, FDepthTest = true, FDepthWrite = true, FAdditive = false, FLinear = true;
   bool FWire = false, FFlat = false;

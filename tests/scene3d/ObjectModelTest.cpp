@@ -104,7 +104,8 @@ TEST(VisualObject, SmallScalesAreNotPaintedNorTheirChildren) {
   flat->AddObject(under);
   flat->Scale()->SetX(0.005f);
   std::vector<TscObject*> painted;
-  for (TscVisualObject* v : {shown, flat, under}) v->OnPaint = [&](TscObject* S, TscCanvas&) { painted.push_back(S); };
+  for (TscVisualObject* v : {shown, flat, under})
+    v->OnPaint = [&](TscObject* S, TscCanvas&) { painted.push_back(S); };
   root.PaintChildren(canvas);
   EXPECT_EQ(painted, std::vector<TscObject*>{shown});
 }

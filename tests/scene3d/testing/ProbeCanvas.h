@@ -26,7 +26,9 @@ class TProbeCanvas : public TscCanvas {
   void DeviceResize() override {}
   void DeviceMatrixChanged() override {}
   void DeviceMaterialChanged() override {}
-  std::unique_ptr<TscDeviceTexture> MakeTexture(TscBitmap&) override { return std::make_unique<TscDeviceTexture>(); }
+  std::unique_ptr<TscDeviceTexture> MakeTexture(TscBitmap&) override {
+    return std::make_unique<TscDeviceTexture>();
+  }
   void UploadTexture(TscBitmap&, TscDeviceTexture&) override {}
   void DrawPrimitives(TscPrimitive, std::span<const TscVertex> Vertices, std::span<const uint16_t>) override {
     LastVertices.assign(Vertices.begin(), Vertices.end());
