@@ -60,6 +60,11 @@ TscCanvas::TscCanvas(TscBitmap& Bitmap)
   FMaterial->OnChanged = [this] { MaterialChanged(); };
 }
 
+TscCanvas::~TscCanvas() {
+  if (TornDown()) return;
+  for (TscBitmap* bitmap : FTextureBitmaps) bitmap->RemoveCanvas(this);
+}
+
 void TscCanvas::MakeMemoryBitmap() {
   FMemoryBits.reset();
   const int w = std::max(FWidth, 1), h = std::max(FHeight, 1);
@@ -395,13 +400,15 @@ void TscCanvas::UpdateTexture(TscBitmap* Bitmap) {
     Bitmap->SetModified(false);
     return;
   }
-  Bitmap->AddCanvas(this);
   if (!HasDevice()) return;
   TscDeviceTexture* texture = FindTexture(Bitmap);
   if (!texture) {
     std::unique_ptr<TscDeviceTexture> made = MakeTexture(*Bitmap);
     if (!made) return;
     texture = made.get();
+    // Listed with the bitmap only while a texture is cached here, so that
+    // every listing has an entry to drop.
+    Bitmap->AddCanvas(this);
     FTextureBitmaps.push_back(Bitmap);
     FTextures.push_back(std::move(made));
     Bitmap->SetModified(true);

@@ -158,6 +158,10 @@ class TscCanvas : public TuiComponent {
   TscCanvas(uintptr_t Window, int Width, int Height, bool Transparency, TscQuality Quality);
   // A canvas drawing into Bitmap, which keeps its size while the canvas lives.
   explicit TscCanvas(TscBitmap& Bitmap);
+  // A canvas that never went through delete (on the stack) still leaves the
+  // lists of the bitmaps it holds textures of; its device objects are the
+  // device destructor's.
+  ~TscCanvas() override;
 
   // ---- frame settings ----
   int Width() const { return FWidth; }
