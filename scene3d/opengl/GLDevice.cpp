@@ -247,9 +247,9 @@ bool TscGLDevice::BuildProgram(std::string& Error) {
   }
   GL.UseProgram(FProgram);
   auto L = [&](const char* Name) { return GL.GetUniformLocation(FProgram, Name); };
-  FLoc = {L("uProjection"), L("uView"),     L("uWorld"),        L("uNormal"),     L("uPixel"),
-          L("uLighting"),   L("uAmbient"),  L("uDiffuse"),      L("uMatAmbient"), L("uLightCount"),
-          L("uLightKind"),  L("uLightPos"), L("uLightDir"),     L("uTexTransform"), L("uTexMode"),
+  FLoc = {L("uProjection"), L("uView"),     L("uWorld"),    L("uNormal"),       L("uPixel"),
+          L("uLighting"),   L("uAmbient"),  L("uDiffuse"),  L("uMatAmbient"),   L("uLightCount"),
+          L("uLightKind"),  L("uLightPos"), L("uLightDir"), L("uTexTransform"), L("uTexMode"),
           L("uFlat"),       L("uTexture")};
   GL.Uniform1i(FLoc.Texture, 0);
   return true;
@@ -353,8 +353,8 @@ void TscGLDevice::Clear(uint32_t Color) {
   ToColor(Color, C);
   GL.BindFramebuffer(GL_FRAMEBUFFER, FSamples ? FMultisample : FFrame);
   // A clear reaches every pixel and depth whatever the write masks say.
-  GLboolean DepthMask = GL_TRUE;
-  GL.GetIntegerv(GL_DEPTH_WRITEMASK, reinterpret_cast<GLint*>(&DepthMask));
+  GLint DepthMask = GL_TRUE;
+  GL.GetIntegerv(GL_DEPTH_WRITEMASK, &DepthMask);
   GL.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   GL.DepthMask(GL_TRUE);
   GL.StencilMask(0xFF);
@@ -380,6 +380,33 @@ bool TscGLDevice::ReadPixels(uint32_t* Pixels) {
   GL.ReadPixels(0, 0, FWidth, FHeight, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, Pixels);
   GL.BindFramebuffer(GL_FRAMEBUFFER, FSamples ? FMultisample : FFrame);
   return GL.GetError() == GL_NO_ERROR;
+}
+
+void TscGLDevice::LoadPixels(const uint32_t* Pixels) {
+  MakeCurrent();
+  if (!FFramebufferOK || !Pixels) return;
+  auto& GL = FLibrary->GL();
+  // Through a texture blitted onto the frame: rows uploaded top-down land
+  // where ReadPixels takes them from. GL refuses blits into a multisampled
+  // framebuffer, so such a frame only gets its depths reset.
+  GLuint Texture = FSamples ? 0 : CreateTexture(FWidth, FHeight), Source = 0;
+  if (Texture) {
+    UploadRows(Texture, FWidth, 0, FHeight, Pixels);
+    GL.GenFramebuffers(1, &Source);
+    GL.BindFramebuffer(GL_READ_FRAMEBUFFER, Source);
+    GL.FramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, Texture, 0);
+    GL.BindFramebuffer(GL_DRAW_FRAMEBUFFER, FSamples ? FMultisample : FFrame);
+    GL.BlitFramebuffer(0, 0, FWidth, FHeight, 0, 0, FWidth, FHeight, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    GL.BindFramebuffer(GL_FRAMEBUFFER, FSamples ? FMultisample : FFrame);
+    GL.DeleteFramebuffers(1, &Source);
+    DeleteTexture(Texture);
+  }
+  GLint DepthMask = GL_TRUE;
+  GL.GetIntegerv(GL_DEPTH_WRITEMASK, &DepthMask);
+  GL.DepthMask(GL_TRUE);
+  GL.ClearDepth(1.0);
+  GL.Clear(GL_DEPTH_BUFFER_BIT);
+  GL.DepthMask(DepthMask ? GL_TRUE : GL_FALSE);
 }
 
 void TscGLDevice::SetProjection(const float* M) {
@@ -477,31 +504,6 @@ void TscGLDevice::SetTexture(uint32_t Texture) {
   FLibrary->GL().BindTexture(GL_TEXTURE_2D, Texture);
 }
 
-void TscGLDevice::SetStencilPhase(int32_t Phase) {
-  MakeCurrent();
-  auto& GL = FLibrary->GL();
-  switch (Phase) {
-    case 1:
-      GL.Enable(GL_STENCIL_TEST);
-      GL.StencilMask(0xFF);
-      GL.Clear(GL_STENCIL_BUFFER_BIT);
-      GL.StencilFunc(GL_ALWAYS, 0, 0xFF);
-      GL.StencilOp(GL_KEEP, GL_KEEP, GL_INVERT);
-      GL.ColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-      GL.DepthMask(GL_FALSE);
-      break;
-    case 2:
-      GL.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-      GL.StencilFunc(GL_NOTEQUAL, 0, 0xFF);
-      GL.StencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-      GL.DepthMask(GL_TRUE);
-      break;
-    default:
-      GL.Disable(GL_STENCIL_TEST);
-      break;
-  }
-}
-
 void TscGLDevice::FlushUniforms() {
   if (!FDirty) return;
   auto& GL = FLibrary->GL();
@@ -533,7 +535,7 @@ void TscGLDevice::FlushUniforms() {
   FDirty = false;
 }
 
-bool TscGLDevice::Draw(TscGLPrimitive Kind, const TscGLVertex* Vertices, uint32_t VertexCount,
+bool TscGLDevice::Draw(TscGLPrimitive Kind, const void* Vertices, uint32_t VertexCount,
                        const uint16_t* Indices, uint32_t IndexCount) {
   if (!VertexCount || !IndexCount || VertexCount > MaxVertices || IndexCount > MaxIndices) return false;
   MakeCurrent();
@@ -557,11 +559,14 @@ bool TscGLDevice::Draw(TscGLPrimitive Kind, const TscGLVertex* Vertices, uint32_
   };
   GL.BindVertexArray(FVertexArray);
   GL.BindBuffer(GL_ARRAY_BUFFER, FVertexBuffer);
-  if (!Append(GL_ARRAY_BUFFER, FVertexPos, MaxVertices, VertexCount, sizeof(TscGLVertex), Vertices)) return false;
-  if (!Append(GL_ELEMENT_ARRAY_BUFFER, FIndexPos, MaxIndices, IndexCount, sizeof(uint16_t), Indices)) return false;
+  if (!Append(GL_ARRAY_BUFFER, FVertexPos, MaxVertices, VertexCount, sizeof(TscGLVertex), Vertices))
+    return false;
+  if (!Append(GL_ELEMENT_ARRAY_BUFFER, FIndexPos, MaxIndices, IndexCount, sizeof(uint16_t), Indices))
+    return false;
   FlushUniforms();
   GL.DrawElementsBaseVertex(Kind == glLines ? GL_LINES : GL_TRIANGLES, GLsizei(IndexCount), GL_UNSIGNED_SHORT,
-                            reinterpret_cast<void*>(uintptr_t(FIndexPos) * sizeof(uint16_t)), GLint(FVertexPos));
+                            reinterpret_cast<void*>(uintptr_t(FIndexPos) * sizeof(uint16_t)),
+                            GLint(FVertexPos));
   FVertexPos += VertexCount;
   FIndexPos += IndexCount;
   return true;

@@ -45,7 +45,8 @@ class TscGLDevice {
 
   // A device of the given frame size and sample count (0 or 1 for none); none
   // when the library is missing or the driver refuses (Error says why).
-  static std::unique_ptr<TscGLDevice> Create(int32_t Width, int32_t Height, int32_t Samples, std::string& Error);
+  static std::unique_ptr<TscGLDevice> Create(int32_t Width, int32_t Height, int32_t Samples,
+                                             std::string& Error);
   ~TscGLDevice();
 
   const std::string& Renderer() const { return FRenderer; }
@@ -66,6 +67,9 @@ class TscGLDevice {
   // Resolves a multisampled frame and reads it as Width x Height premultiplied
   // ARGB words, rows top-down; false leaves Pixels as they were.
   bool ReadPixels(uint32_t* Pixels);
+  // Replaces the frame's colours with Width x Height words, rows top-down,
+  // and its depths with the farthest.
+  void LoadPixels(const uint32_t* Pixels);
 
   // ---- state ----
   void SetProjection(const float* M);
@@ -87,16 +91,13 @@ class TscGLDevice {
   // scales and then offsets U and V.
   void SetTexture(uint32_t Texture);
   void SetTexTransform(float ScaleU, float ScaleV, float OffsetU, float OffsetV);
-  // The stencil fill of concave polygons: Phase 1 inverts the stencil under
-  // each triangle without writing colour or depth, phase 2 draws only where
-  // the stencil is odd, phase 0 switches the stencil off.
-  void SetStencilPhase(int32_t Phase);
 
   // ---- geometry ----
   // Appends the vertices and indices to the rings and draws them; indices count
   // from the draw's first vertex. False when the arrays exceed the rings or a
   // buffer cannot be mapped.
-  bool Draw(TscGLPrimitive Kind, const TscGLVertex* Vertices, uint32_t VertexCount, const uint16_t* Indices,
+  // Vertices are 36-byte records laid out as TscGLVertex.
+  bool Draw(TscGLPrimitive Kind, const void* Vertices, uint32_t VertexCount, const uint16_t* Indices,
             uint32_t IndexCount);
 
   // ---- textures ----
@@ -124,8 +125,8 @@ class TscGLDevice {
   std::string FRenderer;
   int32_t FWidth = 0, FHeight = 0, FSamples = 0, FMaxSamples = 0;
   bool FFramebufferOK = false;
-  uint32_t FFrame = 0, FFrameColor = 0, FFrameDepth = 0;      // the read target
-  uint32_t FMultisample = 0, FMsColor = 0, FMsDepth = 0;      // drawn into when multisampled
+  uint32_t FFrame = 0, FFrameColor = 0, FFrameDepth = 0;  // the read target
+  uint32_t FMultisample = 0, FMsColor = 0, FMsDepth = 0;  // drawn into when multisampled
   uint32_t FProgram = 0, FVertexArray = 0, FVertexBuffer = 0, FIndexBuffer = 0;
   uint32_t FNearest = 0, FLinear = 0;
   uint32_t FVertexPos = 0, FIndexPos = 0;

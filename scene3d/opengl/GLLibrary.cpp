@@ -23,9 +23,15 @@ TLibraryTable& Table() {
 
 }  // namespace
 
-const std::string& TscGLLibrary::LibraryName() { return Table().Name; }
-void TscGLLibrary::SetLibraryName(std::string Name) { Table().Name = std::move(Name); }
-int TscGLLibrary::LoadCount() { return Table().LoadCount; }
+const std::string& TscGLLibrary::LibraryName() {
+  return Table().Name;
+}
+void TscGLLibrary::SetLibraryName(std::string Name) {
+  Table().Name = std::move(Name);
+}
+int TscGLLibrary::LoadCount() {
+  return Table().LoadCount;
+}
 
 std::string TscGLLibrary::LoadError() {
   auto& T = Table();
@@ -82,7 +88,8 @@ bool TscGLLibrary::Load(const std::string& Name, std::string& Error) {
   FEGL.GetPlatformDisplayEXT =
       reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(GetProc("eglGetPlatformDisplayEXT"));
   EGLint Major = 0, Minor = 0;
-  if (FEGL.GetPlatformDisplayEXT && Extensions.find("EGL_MESA_platform_surfaceless") != std::string_view::npos) {
+  if (FEGL.GetPlatformDisplayEXT &&
+      Extensions.find("EGL_MESA_platform_surfaceless") != std::string_view::npos) {
     FDisplay = FEGL.GetPlatformDisplayEXT(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
     if (FDisplay != EGL_NO_DISPLAY && FEGL.Initialize(FDisplay, &Major, &Minor)) {
       FSurfaceless = true;
@@ -103,7 +110,8 @@ bool TscGLLibrary::Load(const std::string& Name, std::string& Error) {
     Error = "EGL offers no desktop OpenGL";
     return false;
   }
-  const EGLint Attributes[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_NONE};
+  const EGLint Attributes[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
+                               EGL_NONE};
   EGLint Count = 0;
   if (!FEGL.ChooseConfig(FDisplay, Attributes, &FConfig, 1, &Count) || Count < 1) FConfig = nullptr;
   if (!FSurfaceless && !FConfig) {
