@@ -49,7 +49,11 @@
 // DeviceClear and DeviceMatrixChanged come only while HasDevice(); the
 // projections give depth in [0, 1] (0.5005 for z = 0 under the screen
 // projection), smaller is nearer, and the depth test is LESS-OR-EQUAL; colour
-// words are ARGB with alpha in the top byte, used as they are.
+// words are ARGB with alpha in the top byte, used as they are. Pixel centres
+// lie on whole screen coordinates: window pixel (x, y) is sampled at (x, y),
+// so a quad from -0.5 to W - 0.5 covers pixels 0 ... W - 1 with texel centres
+// on pixel centres (FillMesh snaps to that). A device whose rasteriser samples
+// at (x + 0.5, y + 0.5) shifts its viewport by half a pixel.
 //
 // Canvases are components made on the heap (std::unique_ptr or an owner):
 // teardown runs in BeforeDestruction. A device overriding it frees its own
