@@ -34,6 +34,8 @@ TscOpenGLCanvas::TscOpenGLCanvas(TscBitmap& Bitmap) : TscCanvas(Bitmap) {
   CreateDevice();
 }
 
+TscOpenGLCanvas::~TscOpenGLCanvas() = default;
+
 void TscOpenGLCanvas::CreateDevice() {
   FDevice = TscGLDevice::Create(Width(), Height(), 0, FDeviceError);
   if (!FDevice) return;

@@ -25,6 +25,8 @@ class TscOpenGLCanvas : public TscCanvas {
  public:
   TscOpenGLCanvas(uintptr_t Window, int Width, int Height, bool Transparency, TscQuality Quality);
   explicit TscOpenGLCanvas(TscBitmap& Bitmap);
+  // Releases memory only; the device went in BeforeDestruction (FreeDevice).
+  ~TscOpenGLCanvas() override;
 
   // Why the canvas has no device; empty when it has one.
   const std::string& DeviceError() const { return FDeviceError; }
