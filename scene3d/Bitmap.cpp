@@ -16,9 +16,13 @@ void TscBitmap::DefineProperties(TuiClassBuilder<TscBitmap>& C) {
   };
 }
 
-TscBitmap::TscBitmap(int32_t Width, int32_t Height) { SetSize(Width, Height); }
+TscBitmap::TscBitmap(int32_t Width, int32_t Height) {
+  SetSize(Width, Height);
+}
 
-TscBitmap::~TscBitmap() { DropTextures(); }
+TscBitmap::~TscBitmap() {
+  DropTextures();
+}
 
 void TscBitmap::DropTextures() {
   // Each canvas takes itself off the list as it drops its texture.
@@ -91,13 +95,16 @@ void TscBitmap::AssignTo(TuiBitmap& Dest) const {
   Dest.Changed();
 }
 
-bool TscBitmap::LoadFromBytes(std::span<const uint8_t> Data) { return TscFilter::Create()->LoadFromBytes(Data, *this); }
+bool TscBitmap::LoadFromBytes(std::span<const uint8_t> Data) {
+  return TscFilter::Create()->LoadFromBytes(Data, *this);
+}
 
 std::vector<uint8_t> TscBitmap::SaveToBytes() const {
   std::vector<uint8_t> data;
   if (IsEmpty()) return data;
   const uint32_t* p = FPixels.get();
-  const bool opaque = std::all_of(p, p + size_t(FWidth) * size_t(FHeight), [](uint32_t x) { return x >> 24 == 255; });
+  const bool opaque =
+      std::all_of(p, p + size_t(FWidth) * size_t(FHeight), [](uint32_t x) { return x >> 24 == 255; });
   std::unique_ptr<TscFilter> filter = TscFilter::Create();
   const bool ok = opaque ? filter->SaveToBytes(data, *this, "jpeg", "quality=100")
                          : filter->SaveToBytes(data, *this, "png", "");
@@ -105,7 +112,9 @@ std::vector<uint8_t> TscBitmap::SaveToBytes() const {
   return data;
 }
 
-TuiBinary TscBitmap::PngData() const { return TuiBinary{SaveToBytes()}; }
+TuiBinary TscBitmap::PngData() const {
+  return TuiBinary{SaveToBytes()};
+}
 
 void TscBitmap::SetPngData(const TuiBinary& Value) {
   if (!LoadFromBytes(Value.Bytes) && !Value.Bytes.empty()) uxReportLoss("the image does not decode");
@@ -115,7 +124,9 @@ void TscBitmap::AddCanvas(TscCanvas* Canvas) {
   if (std::find(FCanvases.begin(), FCanvases.end(), Canvas) == FCanvases.end()) FCanvases.push_back(Canvas);
 }
 
-void TscBitmap::RemoveCanvas(TscCanvas* Canvas) { std::erase(FCanvases, Canvas); }
+void TscBitmap::RemoveCanvas(TscCanvas* Canvas) {
+  std::erase(FCanvases, Canvas);
+}
 
 // ---- filters ----
 
@@ -133,7 +144,9 @@ bool TscFilter::GetImageSize(const std::string&, int32_t& Width, int32_t& Height
 }
 
 namespace {
-std::unique_ptr<TuiFilter> Filter2d() { return TuiFilterRegistry::Instance().CreateDefault(); }
+std::unique_ptr<TuiFilter> Filter2d() {
+  return TuiFilterRegistry::Instance().CreateDefault();
+}
 
 // Sizes the 3D bitmap to the decoded picture and copies it in under a write
 // lock, so the bitmap counts as modified and tells its listeners.
@@ -146,14 +159,17 @@ bool Take(const TuiBitmap& Picture, TscBitmap& Bitmap) {
   return true;
 }
 
-TuiBitmap Give(const TscBitmap& Bitmap) {
-  TuiBitmap picture(Bitmap.Width(), Bitmap.Height());
-  if (!Bitmap.IsEmpty()) std::memcpy(picture.Bits(), Bitmap.Bits(), size_t(Bitmap.Width()) * size_t(Bitmap.Height()) * 4);
+std::unique_ptr<TuiBitmap> Give(const TscBitmap& Bitmap) {
+  auto picture = std::make_unique<TuiBitmap>(Bitmap.Width(), Bitmap.Height());
+  if (!Bitmap.IsEmpty())
+    std::memcpy(picture->Bits(), Bitmap.Bits(), size_t(Bitmap.Width()) * size_t(Bitmap.Height()) * 4);
   return picture;
 }
 }  // namespace
 
-std::string TscFilterPngJpeg::GetFileTypes() const { return Filter2d()->GetFileTypes(); }
+std::string TscFilterPngJpeg::GetFileTypes() const {
+  return Filter2d()->GetFileTypes();
+}
 
 bool TscFilterPngJpeg::GetImageSize(const std::string& FileName, int32_t& Width, int32_t& Height) {
   return Filter2d()->GetImageSize(FileName, Width, Height);
@@ -169,11 +185,12 @@ bool TscFilterPngJpeg::LoadFromBytes(std::span<const uint8_t> Data, TscBitmap& B
   return Filter2d()->LoadFromBytes(Data, picture) && Take(picture, Bitmap);
 }
 
-bool TscFilterPngJpeg::SaveToBytes(std::vector<uint8_t>& Data, const TscBitmap& Bitmap, std::string_view Format,
-                                   std::string_view Params) {
-  return Filter2d()->SaveToBytes(Data, Give(Bitmap), Format, Params);
+bool TscFilterPngJpeg::SaveToBytes(std::vector<uint8_t>& Data, const TscBitmap& Bitmap,
+                                   std::string_view Format, std::string_view Params) {
+  return Filter2d()->SaveToBytes(Data, *Give(Bitmap), Format, Params);
 }
 
-bool TscFilterPngJpeg::SaveToFile(const std::string& FileName, const TscBitmap& Bitmap, std::string_view Params) {
-  return Filter2d()->SaveToFile(FileName, Give(Bitmap), Params);
+bool TscFilterPngJpeg::SaveToFile(const std::string& FileName, const TscBitmap& Bitmap,
+                                  std::string_view Params) {
+  return Filter2d()->SaveToFile(FileName, *Give(Bitmap), Params);
 }

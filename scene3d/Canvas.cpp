@@ -15,21 +15,25 @@ TscCanvas::TMaker TscCanvas::DefaultCanvasClass;
 uint32_t scStateExclusions(TscRenderState State) {
   auto bit = [](int n) { return uint32_t(1) << n; };
   switch (State) {
-    case scStateCullCCW: return bit(scStateCullCW) | bit(scStateCullNone);
-    case scStateCullCW: return bit(scStateCullCCW) | bit(scStateCullNone);
-    case scStateCullNone: return bit(scStateCullCCW) | bit(scStateCullCW);
-    case scStateTextureOff: return bit(scStateTextureReplace) | bit(scStateTextureModulate);
-    case scStateTextureReplace: return bit(scStateTextureOff) | bit(scStateTextureModulate);
-    case scStateTextureModulate: return bit(scStateTextureOff) | bit(scStateTextureReplace);
-    case scStateCount: return 0;
+    case scStateCullCCW:
+      return bit(scStateCullCW) | bit(scStateCullNone);
+    case scStateCullCW:
+      return bit(scStateCullCCW) | bit(scStateCullNone);
+    case scStateCullNone:
+      return bit(scStateCullCCW) | bit(scStateCullCW);
+    case scStateTextureOff:
+      return bit(scStateTextureReplace) | bit(scStateTextureModulate);
+    case scStateTextureReplace:
+      return bit(scStateTextureOff) | bit(scStateTextureModulate);
+    case scStateTextureModulate:
+      return bit(scStateTextureOff) | bit(scStateTextureReplace);
+    case scStateCount:
+      return 0;
     default:
       // The rest come in pairs: even and the odd one after it.
       return bit(State ^ 1);
   }
 }
-
-// The per-font glyph atlases; text is not drawn yet, so it holds none.
-class TscGlyphCache {};
 
 TscCanvas::TscCanvas(uintptr_t Window, int Width, int Height, bool Transparency, TscQuality Quality)
     : TuiComponent(nullptr),
@@ -183,7 +187,8 @@ std::vector<TscLightInfo> TscCanvas::FrameLights() const {
   std::vector<TscLightInfo> out;
   for (TscLight* light : FLights) {
     const TscMatrix m = light->AbsoluteMatrix();
-    out.push_back({light->LightType(), {m.M[3][0], m.M[3][1], m.M[3][2], 1}, {m.M[1][0], m.M[1][1], m.M[1][2], 0}});
+    out.push_back(
+        {light->LightType(), {m.M[3][0], m.M[3][1], m.M[3][2], 1}, {m.M[1][0], m.M[1][1], m.M[1][2], 0}});
   }
   return out;
 }
@@ -198,7 +203,8 @@ void TscCanvas::MaterialChanged() {
     const TscBitmapRect& r = *FMaterial->BitmapRect();
     if (!r.IsEmpty()) {
       const float w = float(FCurrentTexture->Width()), h = float(FCurrentTexture->Height());
-      FTextureTransform = {true, (r.Right() - r.Left()) / w, (r.Bottom() - r.Top()) / h, r.Left() / w, r.Top() / h};
+      FTextureTransform = {true, (r.Right() - r.Left()) / w, (r.Bottom() - r.Top()) / h, r.Left() / w,
+                           r.Top() / h};
     } else if (FMaterial->BitmapTileX() != 1 || FMaterial->BitmapTileY() != 1) {
       FTextureTransform = {true, FMaterial->BitmapTileX(), FMaterial->BitmapTileY(), 0, 0};
     }
@@ -224,7 +230,8 @@ uint32_t TscCanvas::VertexColor(float Opacity) const {
 void TscCanvas::DrawLine(const TscVector& From, const TscVector& To, float Opacity) {
   if (!HasDevice()) return;
   const uint32_t color = VertexColor(Opacity);
-  const TscVertex v[2] = {{From.X, From.Y, From.Z, 0, 0, 0, color, 0, 0}, {To.X, To.Y, To.Z, 0, 0, 0, color, 1, 1}};
+  const TscVertex v[2] = {{From.X, From.Y, From.Z, 0, 0, 0, color, 0, 0},
+                          {To.X, To.Y, To.Z, 0, 0, 0, color, 1, 1}};
   const uint16_t i[2] = {0, 1};
   DrawPrimitives(scLineList, v, i);
 }
@@ -261,19 +268,28 @@ void TscCanvas::FillCube(const TscVector& Center, const TscVector& Size, float O
   for (int f = 0; f < 6; ++f) {
     for (int k = 0; k < 4; ++k) {
       const float* p = faces[f].P[k];
-      v[4 * f + k] = {Center.X + p[0] * hx, Center.Y + p[1] * hy, Center.Z + p[2] * hz, faces[f].N[0], faces[f].N[1],
-                      faces[f].N[2], color, uv[k][0], uv[k][1]};
+      v[4 * f + k] = {Center.X + p[0] * hx,
+                      Center.Y + p[1] * hy,
+                      Center.Z + p[2] * hz,
+                      faces[f].N[0],
+                      faces[f].N[1],
+                      faces[f].N[2],
+                      color,
+                      uv[k][0],
+                      uv[k][1]};
     }
     const uint16_t b = uint16_t(4 * f);
-    const uint16_t quad[6] = {b, uint16_t(b + 1), uint16_t(b + 3), uint16_t(b + 3), uint16_t(b + 1), uint16_t(b + 2)};
+    const uint16_t quad[6] = {
+        b, uint16_t(b + 1), uint16_t(b + 3), uint16_t(b + 3), uint16_t(b + 1), uint16_t(b + 2)};
     std::copy(quad, quad + 6, idx + 6 * f);
   }
   DrawPrimitives(scTriangleList, v, idx);
 }
 
-void TscCanvas::FillMesh(const TscVector& Center, const TscVector& Size, float Opacity, const TscMeshData& Mesh) {
-  if (!HasDevice() || Mesh.Vertices.empty() || Mesh.Indices.empty() || Mesh.Vertices.size() > size_t(MaxVertices) ||
-      Mesh.Indices.size() > size_t(MaxIndices))
+void TscCanvas::FillMesh(const TscVector& Center, const TscVector& Size, float Opacity,
+                         const TscMeshData& Mesh) {
+  if (!HasDevice() || Mesh.Vertices.empty() || Mesh.Indices.empty() ||
+      Mesh.Vertices.size() > size_t(MaxVertices) || Mesh.Indices.size() > size_t(MaxIndices))
     return;
   const uint32_t color = VertexColor(Opacity);
   const bool snap = StateSet(scStateScreenProjection);
@@ -320,7 +336,8 @@ void TscCanvas::CopyFromBits(const uint32_t* Pixels) {
 // ---- projections and picking ----
 
 TscMatrix TscCanvas::GetProjectionMatrix() const {
-  return scPerspectiveMatrix(std::numbers::pi_v<float> / 4, float(FWidth) / float(std::max(FHeight, 1)), 1, 1000);
+  return scPerspectiveMatrix(std::numbers::pi_v<float> / 4, float(FWidth) / float(std::max(FHeight, 1)), 1,
+                             1000);
 }
 
 TscMatrix TscCanvas::GetScreenMatrix() const {
@@ -341,7 +358,8 @@ TscMatrix TscCanvas::CurrentViewMatrix() const {
   return StateSet(scStateScreenProjection) ? TscMatrix() : FView;
 }
 
-void TscCanvas::GetPickRay(TscProjection Projection, float X, float Y, TscVector& RayPos, TscVector& RayDir) const {
+void TscCanvas::GetPickRay(TscProjection Projection, float X, float Y, TscVector& RayPos,
+                           TscVector& RayDir) const {
   if (Projection == scProjectionScreen) {
     // The eye: the origin carried back through the screen projection, without
     // the perspective division, its z doubled.
@@ -408,6 +426,8 @@ void TscCanvas::RemoveTexture(TscBitmap* Bitmap) {
 // Not drawn yet: the glyph atlas (Cairo/Pango into a TscBitmap) is still to
 // come, and until then text measures (0, 0) and draws nothing.
 
-TscVector TscCanvas::MeasureText(std::string_view) { return {0, 0, 0, 0}; }
+TscVector TscCanvas::MeasureText(std::string_view) {
+  return {0, 0, 0, 0};
+}
 
 void TscCanvas::FillText(std::string_view, float, float, float) {}

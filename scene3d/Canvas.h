@@ -309,5 +309,4 @@ class TscCanvas : public TuiComponent {
   std::vector<std::unique_ptr<TscDeviceTexture>> FTextures;
   TscBitmap* FCurrentTexture = nullptr;
   TscTextureTransform FTextureTransform;
-  std::unique_ptr<class TscGlyphCache> FGlyphs;
 };

@@ -21,7 +21,9 @@ void IscBitmapHolder::Enter(IscBitmapHolder* Holder) {
   if (std::find(Holders().begin(), Holders().end(), Holder) == Holders().end()) Holders().push_back(Holder);
 }
 
-void IscBitmapHolder::Leave(IscBitmapHolder* Holder) { std::erase(Holders(), Holder); }
+void IscBitmapHolder::Leave(IscBitmapHolder* Holder) {
+  std::erase(Holders(), Holder);
+}
 
 IscBitmapHolder* IscBitmapHolder::Find(std::string_view Name) {
   for (IscBitmapHolder* h : Holders())
@@ -89,15 +91,33 @@ void TscMaterial::Changed() {
   Field = Value;               \
   Changed()
 
-void TscMaterial::SetDiffuse(uint32_t Value) { UX_STORE(FDiffuse, Value); }
-void TscMaterial::SetAmbient(uint32_t Value) { UX_STORE(FAmbient, Value); }
-std::string TscMaterial::DiffuseText() const { return scColorToText(FDiffuse); }
-void TscMaterial::SetDiffuseText(const std::string& Value) { SetDiffuse(scTextToColor(Value)); }
-std::string TscMaterial::AmbientText() const { return scColorToText(FAmbient); }
-void TscMaterial::SetAmbientText(const std::string& Value) { SetAmbient(scTextToColor(Value)); }
-void TscMaterial::SetLighting(bool Value) { UX_STORE(FLighting, Value); }
-void TscMaterial::SetBitmap(const std::string& Value) { UX_STORE(FBitmap, Value); }
-void TscMaterial::SetBitmapMode(TscTexMode Value) { UX_STORE(FBitmapMode, Value); }
+void TscMaterial::SetDiffuse(uint32_t Value) {
+  UX_STORE(FDiffuse, Value);
+}
+void TscMaterial::SetAmbient(uint32_t Value) {
+  UX_STORE(FAmbient, Value);
+}
+std::string TscMaterial::DiffuseText() const {
+  return scColorToText(FDiffuse);
+}
+void TscMaterial::SetDiffuseText(const std::string& Value) {
+  SetDiffuse(scTextToColor(Value));
+}
+std::string TscMaterial::AmbientText() const {
+  return scColorToText(FAmbient);
+}
+void TscMaterial::SetAmbientText(const std::string& Value) {
+  SetAmbient(scTextToColor(Value));
+}
+void TscMaterial::SetLighting(bool Value) {
+  UX_STORE(FLighting, Value);
+}
+void TscMaterial::SetBitmap(const std::string& Value) {
+  UX_STORE(FBitmap, Value);
+}
+void TscMaterial::SetBitmapMode(TscTexMode Value) {
+  UX_STORE(FBitmapMode, Value);
+}
 void TscMaterial::SetBitmapTileX(float Value) {
   Value = std::clamp(Value, 0.01f, 10.0f);
   UX_STORE(FTileX, Value);
@@ -106,9 +126,15 @@ void TscMaterial::SetBitmapTileY(float Value) {
   Value = std::clamp(Value, 0.01f, 10.0f);
   UX_STORE(FTileY, Value);
 }
-void TscMaterial::SetFillMode(TscFillMode Value) { UX_STORE(FFillMode, Value); }
-void TscMaterial::SetShadeMode(TscShadeMode Value) { UX_STORE(FShadeMode, Value); }
-void TscMaterial::SetTexture(TscBitmap* Value) { UX_STORE(FTexture, Value); }
+void TscMaterial::SetFillMode(TscFillMode Value) {
+  UX_STORE(FFillMode, Value);
+}
+void TscMaterial::SetShadeMode(TscShadeMode Value) {
+  UX_STORE(FShadeMode, Value);
+}
+void TscMaterial::SetTexture(TscBitmap* Value) {
+  UX_STORE(FTexture, Value);
+}
 
 #undef UX_STORE
 

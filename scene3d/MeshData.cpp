@@ -10,13 +10,18 @@
 UX_IMPLEMENT_CLASS(TscMeshData)
 
 void TscMeshData::DefineProperties(TuiClassBuilder<TscMeshData>& C) {
-  C.Property("Mesh", &TscMeshData::MeshBytes, &TscMeshData::SetMeshBytes).StoredWhen = [](const TuiPersistent& O) {
-    return !static_cast<const TscMeshData&>(O).Vertices.empty();
-  };
-  C.Property("Points", &TscMeshData::PointsText, nullptr).Stored = false;
-  C.Property("Normals", &TscMeshData::NormalsText, nullptr).Stored = false;
-  C.Property("TexCoordinates", &TscMeshData::TexCoordinatesText, nullptr).Stored = false;
-  C.Property("TriangleIndices", &TscMeshData::TriangleIndicesText, nullptr).Stored = false;
+  C.Property("Mesh", &TscMeshData::MeshBytes, &TscMeshData::SetMeshBytes).StoredWhen =
+      [](const TuiPersistent& O) { return !static_cast<const TscMeshData&>(O).Vertices.empty(); };
+  C.Property("Points", &TscMeshData::PointsText, static_cast<void (TscMeshData::*)(std::string)>(nullptr))
+      .Stored = false;
+  C.Property("Normals", &TscMeshData::NormalsText, static_cast<void (TscMeshData::*)(std::string)>(nullptr))
+      .Stored = false;
+  C.Property("TexCoordinates", &TscMeshData::TexCoordinatesText,
+             static_cast<void (TscMeshData::*)(std::string)>(nullptr))
+      .Stored = false;
+  C.Property("TriangleIndices", &TscMeshData::TriangleIndicesText,
+             static_cast<void (TscMeshData::*)(std::string)>(nullptr))
+      .Stored = false;
 }
 
 void TscMeshData::Changed() {
@@ -67,7 +72,8 @@ void TscMeshData::SetMeshBytes(const TuiBinary& Value) {
   // Every count is checked against what remains before anything is taken.
   auto get32 = [&]() -> uint32_t {
     if (b.size() - at < 4) throw EuxReadError("Invalid stream format");
-    uint32_t v = uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+    uint32_t v =
+        uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
     at += 4;
     return v;
   };

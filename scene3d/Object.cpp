@@ -12,10 +12,11 @@ void TscPosition::DefineProperties(TuiClassBuilder<TscPosition>& C) {
   C.Property("X", &TscPosition::X, &TscPosition::SetX).Stored = false;
   C.Property("Y", &TscPosition::Y, &TscPosition::SetY).Stored = false;
   C.Property("Z", &TscPosition::Z, &TscPosition::SetZ).Stored = false;
-  C.Property("Point", &TscPosition::PointText, &TscPosition::SetPointText).StoredWhen = [](const TuiPersistent& O) {
-    const auto& p = static_cast<const TscPosition&>(O);
-    return !(p.X() == p.FDefault.X && p.Y() == p.FDefault.Y && p.Z() == p.FDefault.Z);
-  };
+  C.Property("Point", &TscPosition::PointText, &TscPosition::SetPointText).StoredWhen =
+      [](const TuiPersistent& O) {
+        const auto& p = static_cast<const TscPosition&>(O);
+        return !(p.X() == p.FDefault.X && p.Y() == p.FDefault.Y && p.Z() == p.FDefault.Z);
+      };
 }
 
 TscPosition::TscPosition(const TscVector& Default) : FPoint(Default), FPrevious(Default), FDefault(Default) {
@@ -35,9 +36,15 @@ void SetAxis(float& Field, float& Previous, float Value, const std::function<voi
 }
 }  // namespace
 
-void TscPosition::SetX(float Value) { SetAxis(FPoint.X, FPrevious.X, Value, OnChangedX, OnChanged); }
-void TscPosition::SetY(float Value) { SetAxis(FPoint.Y, FPrevious.Y, Value, OnChangedY, OnChanged); }
-void TscPosition::SetZ(float Value) { SetAxis(FPoint.Z, FPrevious.Z, Value, OnChangedZ, OnChanged); }
+void TscPosition::SetX(float Value) {
+  SetAxis(FPoint.X, FPrevious.X, Value, OnChangedX, OnChanged);
+}
+void TscPosition::SetY(float Value) {
+  SetAxis(FPoint.Y, FPrevious.Y, Value, OnChangedY, OnChanged);
+}
+void TscPosition::SetZ(float Value) {
+  SetAxis(FPoint.Z, FPrevious.Z, Value, OnChangedZ, OnChanged);
+}
 
 void TscPosition::SetPoint(const TscVector& Value) {
   if (Value.X == FPoint.X && Value.Y == FPoint.Y && Value.Z == FPoint.Z) return;
@@ -46,8 +53,12 @@ void TscPosition::SetPoint(const TscVector& Value) {
   if (OnChanged) OnChanged();
 }
 
-std::string TscPosition::PointText() const { return scPointToText(FPoint); }
-void TscPosition::SetPointText(const std::string& Value) { SetPoint(scTextToPoint(Value)); }
+std::string TscPosition::PointText() const {
+  return scPointToText(FPoint);
+}
+void TscPosition::SetPointText(const std::string& Value) {
+  SetPoint(scTextToPoint(Value));
+}
 
 // ---- TscObject ----
 

@@ -44,7 +44,9 @@ void TscLight::DefineProperties(TuiClassBuilder<TscLight>& C) {
   C.Property("LightType", &TscLight::LightType, &TscLight::SetLightType, scLightDirectional);
 }
 
-TscLight::TscLight(TuiComponent* Owner) : TscVisualObject(Owner) { SetHitTest(false); }
+TscLight::TscLight(TuiComponent* Owner) : TscVisualObject(Owner) {
+  SetHitTest(false);
+}
 
 void TscLight::ApplyLights(TscCanvas& Canvas) {
   if (FEnabled) Canvas.AddLight(this);
@@ -53,9 +55,13 @@ void TscLight::ApplyLights(TscCanvas& Canvas) {
 
 // ---- dummy ----
 
-void TscDummy::DefineProperties(TuiClassBuilder<TscDummy>& C) { C.Default("HitTest", false); }
+void TscDummy::DefineProperties(TuiClassBuilder<TscDummy>& C) {
+  C.Default("HitTest", false);
+}
 
-TscDummy::TscDummy(TuiComponent* Owner) : TscVisualObject(Owner) { SetHitTest(false); }
+TscDummy::TscDummy(TuiComponent* Owner) : TscVisualObject(Owner) {
+  SetHitTest(false);
+}
 
 // ---- proxy ----
 
@@ -96,8 +102,9 @@ void TscProxyObject::Paint(TscCanvas& Canvas) {
 void RegisterScene3dClasses() {
   static const bool registered = [] {
     TuiClassRegistry& registry = TuiClassRegistry::Instance();
-    registry.Register("3D", {&TscObject::StaticClass(), &TscVisualObject::StaticClass(), &TscCamera::StaticClass(),
-                             &TscLight::StaticClass(), &TscDummy::StaticClass(), &TscProxyObject::StaticClass()});
+    registry.Register("3D",
+                      {&TscObject::StaticClass(), &TscVisualObject::StaticClass(), &TscCamera::StaticClass(),
+                       &TscLight::StaticClass(), &TscDummy::StaticClass(), &TscProxyObject::StaticClass()});
     registry.Register("3D values", {&TscBitmap::StaticClass(), &TscMaterial::StaticClass(),
                                     &TscMeshData::StaticClass(), &TscFont::StaticClass()});
     return true;

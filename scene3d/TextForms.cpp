@@ -14,7 +14,8 @@ std::string scFloatToText(float Value) {
     return buffer;
   }
   // to_chars is locale-free, unlike printf's %g.
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, double(Value), std::chars_format::general, 6);
+  auto [end, ec] =
+      std::to_chars(buffer, buffer + sizeof buffer, double(Value), std::chars_format::general, 6);
   (void)ec;
   return std::string(buffer, end);
 }
@@ -61,7 +62,9 @@ std::string scColorToText(uint32_t Color) {
 }
 
 uint32_t scTextToColor(std::string_view Text) {
-  auto fail = [&]() -> uint32_t { throw EuxConvertError("'" + std::string(Text) + "' is not a valid colour"); };
+  auto fail = [&]() -> uint32_t {
+    throw EuxConvertError("'" + std::string(Text) + "' is not a valid colour");
+  };
   if (Text.size() == 1 && Text[0] == '\0') return 0;
   int base = 10;
   std::string_view digits = Text;

@@ -2,15 +2,27 @@
 
 #include <cmath>
 
-TscVector scVector(float X, float Y, float Z, float W) { return {X, Y, Z, W}; }
-TscVector scAdd(const TscVector& A, const TscVector& B) { return {A.X + B.X, A.Y + B.Y, A.Z + B.Z, A.W}; }
-TscVector scSubtract(const TscVector& A, const TscVector& B) { return {A.X - B.X, A.Y - B.Y, A.Z - B.Z, A.W}; }
-TscVector scScale(const TscVector& A, float Factor) { return {A.X * Factor, A.Y * Factor, A.Z * Factor, A.W}; }
-float scDot(const TscVector& A, const TscVector& B) { return A.X * B.X + A.Y * B.Y + A.Z * B.Z; }
+TscVector scVector(float X, float Y, float Z, float W) {
+  return {X, Y, Z, W};
+}
+TscVector scAdd(const TscVector& A, const TscVector& B) {
+  return {A.X + B.X, A.Y + B.Y, A.Z + B.Z, A.W};
+}
+TscVector scSubtract(const TscVector& A, const TscVector& B) {
+  return {A.X - B.X, A.Y - B.Y, A.Z - B.Z, A.W};
+}
+TscVector scScale(const TscVector& A, float Factor) {
+  return {A.X * Factor, A.Y * Factor, A.Z * Factor, A.W};
+}
+float scDot(const TscVector& A, const TscVector& B) {
+  return A.X * B.X + A.Y * B.Y + A.Z * B.Z;
+}
 TscVector scCross(const TscVector& A, const TscVector& B) {
   return {A.Y * B.Z - A.Z * B.Y, A.Z * B.X - A.X * B.Z, A.X * B.Y - A.Y * B.X, 0};
 }
-float scLength(const TscVector& A) { return std::sqrt(scDot(A, A)); }
+float scLength(const TscVector& A) {
+  return std::sqrt(scDot(A, A));
+}
 TscVector scNormalize(const TscVector& A) {
   const float l = scLength(A);
   return l == 0 ? A : TscVector{A.X / l, A.Y / l, A.Z / l, A.W};
@@ -89,7 +101,8 @@ TscMatrix scInvertMatrix(const TscMatrix& Matrix) {
 TscVector scTransform(const TscVector& V, const TscMatrix& M) {
   const float in[4] = {V.X, V.Y, V.Z, V.W};
   float out[4];
-  for (int c = 0; c < 4; ++c) out[c] = in[0] * M.M[0][c] + in[1] * M.M[1][c] + in[2] * M.M[2][c] + in[3] * M.M[3][c];
+  for (int c = 0; c < 4; ++c)
+    out[c] = in[0] * M.M[0][c] + in[1] * M.M[1][c] + in[2] * M.M[2][c] + in[3] * M.M[3][c];
   return {out[0], out[1], out[2], out[3]};
 }
 

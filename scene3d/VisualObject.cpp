@@ -26,11 +26,11 @@ void TscVisualObject::DefineProperties(TuiClassBuilder<TscVisualObject>& C) {
   C.Property("ZWrite", &TscVisualObject::ZWrite, &TscVisualObject::SetZWrite, true);
   C.Event("OnPaint", &TscVisualObject::OnPaint);
   // Last, so that it overrides whatever the RotateAngle lines before it turned.
-  C.Property("Quanternion", &TscVisualObject::QuaternionText, &TscVisualObject::SetQuaternionText).StoredWhen =
-      [](const TuiPersistent& O) {
-        const TscQuaternion& q = static_cast<const TscVisualObject&>(O).Quaternion();
-        return q.X != 0 || q.Y != 0 || q.Z != 0 || q.W != 0;
-      };
+  C.Property("Quanternion", &TscVisualObject::QuaternionText, &TscVisualObject::SetQuaternionText)
+      .StoredWhen = [](const TuiPersistent& O) {
+    const TscQuaternion& q = static_cast<const TscVisualObject&>(O).Quaternion();
+    return q.X != 0 || q.Y != 0 || q.Z != 0 || q.W != 0;
+  };
 }
 
 TscVisualObject::TscVisualObject(TuiComponent* Owner)
@@ -59,7 +59,9 @@ void TscVisualObject::RotateAbout(int Axis) {
   // The stored angle is kept normalised, without turning again.
   const float stored = NormalizeAngle(now);
   if (stored != now) {
-    auto handler = Axis == 0 ? std::move(r.OnChangedX) : Axis == 1 ? std::move(r.OnChangedY) : std::move(r.OnChangedZ);
+    auto handler = Axis == 0   ? std::move(r.OnChangedX)
+                   : Axis == 1 ? std::move(r.OnChangedY)
+                               : std::move(r.OnChangedZ);
     auto noop = [] {};
     (Axis == 0 ? r.OnChangedX : Axis == 1 ? r.OnChangedY : r.OnChangedZ) = noop;
     if (Axis == 0) r.SetX(stored);
@@ -79,7 +81,9 @@ void TscVisualObject::SetQuaternion(const TscQuaternion& Value) {
   UpdateLocalMatrix();
 }
 
-std::string TscVisualObject::QuaternionText() const { return scQuaternionToText(FQuaternion); }
+std::string TscVisualObject::QuaternionText() const {
+  return scQuaternionToText(FQuaternion);
+}
 
 void TscVisualObject::SetQuaternionText(const std::string& Value) {
   TscQuaternion q = FQuaternion;
@@ -96,9 +100,11 @@ void TscVisualObject::UpdateLocalMatrix() {
     up = scTransformDirection(up, rot);
   }
   const TscVector right = scCross(up, dir);
-  const TscVector rows[3] = {scScale(right, FScale->X()), scScale(up, FScale->Y()), scScale(dir, FScale->Z())};
-  for (int i = 0; i < 3; ++i) FLocalMatrix.M[i][0] = rows[i].X, FLocalMatrix.M[i][1] = rows[i].Y,
-                              FLocalMatrix.M[i][2] = rows[i].Z, FLocalMatrix.M[i][3] = 0;
+  const TscVector rows[3] = {scScale(right, FScale->X()), scScale(up, FScale->Y()),
+                             scScale(dir, FScale->Z())};
+  for (int i = 0; i < 3; ++i)
+    FLocalMatrix.M[i][0] = rows[i].X, FLocalMatrix.M[i][1] = rows[i].Y, FLocalMatrix.M[i][2] = rows[i].Z,
+    FLocalMatrix.M[i][3] = 0;
   FLocalMatrix.M[3][0] = FPosition->X();
   FLocalMatrix.M[3][1] = FPosition->Y();
   FLocalMatrix.M[3][2] = FPosition->Z();
@@ -116,7 +122,8 @@ void TscVisualObject::MatrixChanged() {
 TscMatrix TscVisualObject::AbsoluteMatrix() const {
   if (FAbsoluteStale) {
     TscObject* p = Parent();
-    FAbsoluteMatrix = p && p->IsVisual() ? scMatrixMultiply(FLocalMatrix, p->Visual()->AbsoluteMatrix()) : FLocalMatrix;
+    FAbsoluteMatrix =
+        p && p->IsVisual() ? scMatrixMultiply(FLocalMatrix, p->Visual()->AbsoluteMatrix()) : FLocalMatrix;
     FAbsoluteStale = false;
   }
   return FAbsoluteMatrix;
@@ -172,7 +179,9 @@ void TscVisualObject::SetVisible(bool Value) {
 TscVector TscVisualObject::AbsoluteToLocal(const TscVector& Point) const {
   return scTransformPoint(Point, scInvertMatrix(AbsoluteMatrix()));
 }
-TscVector TscVisualObject::LocalToAbsolute(const TscVector& Point) const { return scTransformPoint(Point, AbsoluteMatrix()); }
+TscVector TscVisualObject::LocalToAbsolute(const TscVector& Point) const {
+  return scTransformPoint(Point, AbsoluteMatrix());
+}
 TscVector TscVisualObject::AbsoluteToLocalVector(const TscVector& Vector) const {
   return scTransformDirection(Vector, scInvertMatrix(AbsoluteMatrix()));
 }
