@@ -497,11 +497,21 @@ void TscGLDevice::SetLinearFilter(bool Linear) {
 }
 void TscGLDevice::SetWireframe(bool On) {
   MakeCurrent();
+  FWireframe = On;
   FLibrary->GL().PolygonMode(GL_FRONT_AND_BACK, On ? GL_LINE : GL_FILL);
 }
 void TscGLDevice::SetTexture(uint32_t Texture) {
   MakeCurrent();
   FLibrary->GL().BindTexture(GL_TEXTURE_2D, Texture);
+}
+
+// Half a pixel moves whole coordinates onto GL's pixel centres. A line lying
+// exactly between two pixels, as a wireframe edge at x.5 does, would then sit
+// on GL's tie, which drivers break either way; a sixty-fourth of a pixel more
+// settles it on the higher pixel, as the rounding of the software device does.
+void TscGLDevice::UploadPixelShift() {
+  const float Shift = FLineBias ? 1.0f + 1.0f / 32 : 1.0f;
+  FLibrary->GL().Uniform2f(FLoc.Pixel, Shift / FWidth, Shift / FHeight);
 }
 
 void TscGLDevice::FlushUniforms() {
@@ -511,7 +521,7 @@ void TscGLDevice::FlushUniforms() {
   GL.UniformMatrix4fv(FLoc.View, 1, GL_FALSE, FU.View);
   GL.UniformMatrix4fv(FLoc.World, 1, GL_FALSE, FU.World);
   GL.UniformMatrix4fv(FLoc.Normal, 1, GL_FALSE, FU.Normal);
-  GL.Uniform2f(FLoc.Pixel, 1.0f / FWidth, 1.0f / FHeight);
+  UploadPixelShift();
   GL.Uniform1i(FLoc.Lighting, FU.Lighting);
   GL.Uniform4fv(FLoc.Ambient, 1, FU.Ambient);
   GL.Uniform4fv(FLoc.Diffuse, 1, FU.Diffuse);
@@ -564,6 +574,10 @@ bool TscGLDevice::Draw(TscGLPrimitive Kind, const void* Vertices, uint32_t Verte
   if (!Append(GL_ELEMENT_ARRAY_BUFFER, FIndexPos, MaxIndices, IndexCount, sizeof(uint16_t), Indices))
     return false;
   FlushUniforms();
+  if (const bool Bias = Kind == glLines || FWireframe; Bias != FLineBias) {
+    FLineBias = Bias;
+    UploadPixelShift();
+  }
   GL.DrawElementsBaseVertex(Kind == glLines ? GL_LINES : GL_TRIANGLES, GLsizei(IndexCount), GL_UNSIGNED_SHORT,
                             reinterpret_cast<void*>(uintptr_t(FIndexPos) * sizeof(uint16_t)),
                             GLint(FVertexPos));

@@ -118,6 +118,7 @@ class TscGLDevice {
   void FreeFramebuffers();
   void MakeCurrent();
   void FlushUniforms();
+  void UploadPixelShift();
 
   TscGLLibrary* FLibrary = nullptr;
   void* FContext = nullptr;
@@ -130,7 +131,7 @@ class TscGLDevice {
   uint32_t FProgram = 0, FVertexArray = 0, FVertexBuffer = 0, FIndexBuffer = 0;
   uint32_t FNearest = 0, FLinear = 0;
   uint32_t FVertexPos = 0, FIndexPos = 0;
-  bool FSeparateAlpha = false, FAdditive = false;
+  bool FSeparateAlpha = false, FAdditive = false, FWireframe = false, FLineBias = false;
 
   struct TUniforms {
     float Projection[16], View[16], World[16], Normal[16];

@@ -18,32 +18,34 @@
 #define UX_GL_FUNCTIONS(X)                                                                                   \
   X(GetString)                                                                                               \
   X(GetIntegerv)                                                                                             \
-  X(GetError) X(Viewport) X(ClearColor) X(ClearDepth) X(ClearStencil) X(Clear) X(Enable) X(Disable)          \
-      X(DepthFunc) X(DepthMask) X(CullFace) X(FrontFace) X(BlendFunc) X(BlendFuncSeparate) X(PolygonMode)    \
-          X(ColorMask) X(StencilFunc) X(StencilOp) X(StencilMask) X(ProvokingVertex) X(GenFramebuffers)      \
-              X(DeleteFramebuffers) X(BindFramebuffer) X(FramebufferRenderbuffer) X(FramebufferTexture2D) X( \
-                  CheckFramebufferStatus) X(GenRenderbuffers) X(DeleteRenderbuffers) X(BindRenderbuffer)     \
-                  X(RenderbufferStorage) X(RenderbufferStorageMultisample) X(BlitFramebuffer) X(ReadPixels)  \
-                      X(PixelStorei) X(GenBuffers) X(DeleteBuffers) X(BindBuffer) X(BufferData)              \
-                          X(MapBufferRange) X(UnmapBuffer) X(GenVertexArrays) X(DeleteVertexArrays)          \
-                              X(BindVertexArray) X(VertexAttribPointer) X(EnableVertexAttribArray)           \
-                                  X(DrawElementsBaseVertex) X(CreateShader) X(ShaderSource) X(CompileShader) \
-                                      X(GetShaderiv) X(GetShaderInfoLog) X(DeleteShader) X(CreateProgram) X( \
-                                          AttachShader) X(LinkProgram) X(GetProgramiv) X(GetProgramInfoLog)  \
-                                          X(DeleteProgram) X(UseProgram) X(GetUniformLocation) X(Uniform1i)  \
-                                              X(Uniform1iv) X(Uniform2f) X(Uniform1f) X(Uniform4fv)          \
-                                                  X(Uniform3fv) X(UniformMatrix4fv) X(BindAttribLocation)    \
-                                                      X(GenTextures) X(DeleteTextures) X(BindTexture)        \
-                                                          X(ActiveTexture) X(TexImage2D) X(TexSubImage2D)    \
-                                                              X(TexParameteri) X(GenSamplers)                \
-                                                                  X(DeleteSamplers) X(BindSampler)           \
-                                                                      X(SamplerParameteri) X(Finish)
+  X(GetError)                                                                                                \
+  X(Viewport) X(ClearColor) X(ClearDepth) X(ClearStencil) X(Clear) X(Enable) X(Disable) X(DepthFunc) X(      \
+      DepthMask) X(CullFace) X(FrontFace) X(BlendFunc) X(BlendFuncSeparate) X(PolygonMode) X(ColorMask)      \
+      X(StencilFunc) X(StencilOp) X(StencilMask) X(ProvokingVertex) X(GenFramebuffers) X(DeleteFramebuffers) \
+          X(BindFramebuffer) X(FramebufferRenderbuffer) X(FramebufferTexture2D) X(CheckFramebufferStatus)    \
+              X(GenRenderbuffers) X(DeleteRenderbuffers) X(BindRenderbuffer) X(RenderbufferStorage)          \
+                  X(RenderbufferStorageMultisample) X(BlitFramebuffer) X(ReadPixels) X(PixelStorei)          \
+                      X(GenBuffers) X(DeleteBuffers) X(BindBuffer) X(BufferData) X(MapBufferRange)           \
+                          X(UnmapBuffer) X(GenVertexArrays) X(DeleteVertexArrays) X(BindVertexArray)         \
+                              X(VertexAttribPointer) X(EnableVertexAttribArray) X(DrawElementsBaseVertex)    \
+                                  X(CreateShader) X(ShaderSource) X(CompileShader) X(GetShaderiv) X(         \
+                                      GetShaderInfoLog) X(DeleteShader) X(CreateProgram) X(AttachShader)     \
+                                      X(LinkProgram) X(GetProgramiv) X(GetProgramInfoLog) X(DeleteProgram)   \
+                                          X(UseProgram) X(GetUniformLocation) X(Uniform1i) X(Uniform1iv)     \
+                                              X(Uniform2f) X(Uniform1f) X(Uniform4fv) X(Uniform3fv)          \
+                                                  X(UniformMatrix4fv) X(BindAttribLocation) X(GenTextures)   \
+                                                      X(DeleteTextures) X(BindTexture) X(ActiveTexture)      \
+                                                          X(TexImage2D) X(TexSubImage2D) X(TexParameteri)    \
+                                                              X(GenSamplers) X(DeleteSamplers)               \
+                                                                  X(BindSampler) X(SamplerParameteri)        \
+                                                                      X(Finish)
 
-#define UX_EGL_FUNCTIONS(X)                                                                  \
-  X(QueryString)                                                                             \
-  X(GetDisplay)                                                                              \
-  X(Initialize) X(BindAPI) X(ChooseConfig) X(CreateContext) X(DestroyContext) X(MakeCurrent) \
-      X(GetCurrentContext) X(CreatePbufferSurface) X(DestroySurface) X(GetError)
+#define UX_EGL_FUNCTIONS(X)                                                                         \
+  X(QueryString)                                                                                    \
+  X(GetDisplay)                                                                                     \
+  X(Initialize)                                                                                     \
+  X(BindAPI) X(ChooseConfig) X(CreateContext) X(DestroyContext) X(MakeCurrent) X(GetCurrentContext) \
+      X(CreatePbufferSurface) X(DestroySurface) X(GetError)
 
 struct TscGLFunctions {
 #define UX_GL_MEMBER(Name) decltype(&::gl##Name) Name = nullptr;

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "scene3d/Canvas.h"
 #include <cstdio>
+#include "scene3d/Canvas.h"
 
 #include "scene3d/opengl/GLLibrary.h"
 #include "scene3d/opengl/OpenGLCanvas.h"
@@ -27,15 +27,17 @@ inline std::vector<TscTestDevice> TestDevices() {
                      [](int W, int H, bool T) { return TscSoftwareCanvas::Create(0, W, H, T, scLowQuality); },
                      [](TscBitmap& B) { return TscSoftwareCanvas::CreateFromBitmap(B); }});
   if (TscGLLibrary::Open()) {
-    devices.push_back({"OpenGL",
-                       [](int W, int H, bool T) -> std::unique_ptr<TscCanvas> {
-                         return std::make_unique<TscOpenGLCanvas>(0, W, H, T, scLowQuality);
-                       },
-                       [](TscBitmap& B) -> std::unique_ptr<TscCanvas> { return std::make_unique<TscOpenGLCanvas>(B); }});
+    devices.push_back(
+        {"OpenGL",
+         [](int W, int H, bool T) -> std::unique_ptr<TscCanvas> {
+           return std::make_unique<TscOpenGLCanvas>(0, W, H, T, scLowQuality);
+         },
+         [](TscBitmap& B) -> std::unique_ptr<TscCanvas> { return std::make_unique<TscOpenGLCanvas>(B); }});
   } else {
-    static const bool Told = (std::fprintf(stderr, "OpenGL device left out: no OpenGL through EGL here (%s)\n",
-                                           TscGLLibrary::LoadError().c_str()),
-                              true);
+    static const bool Told =
+        (std::fprintf(stderr, "OpenGL device left out: no OpenGL through EGL here (%s)\n",
+                      TscGLLibrary::LoadError().c_str()),
+         true);
     (void)Told;
   }
   return devices;
