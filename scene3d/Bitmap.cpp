@@ -42,12 +42,12 @@ void TscBitmap::SetSize(int32_t Width, int32_t Height) {
   FPixels = count ? std::make_unique<uint32_t[]>(count) : nullptr;
   FWidth = Width;
   FHeight = Height;
-  FModified = true;
+  SetModified(true);  // every row
 }
 
 void TscBitmap::Clear(uint32_t Color) {
   std::fill_n(FPixels.get(), size_t(FWidth) * size_t(FHeight), Color);
-  FModified = true;
+  SetModified(true);  // every row
 }
 
 bool TscBitmap::LockBits(uint32_t*& Pixels, bool ForWriting) {
@@ -60,13 +60,13 @@ bool TscBitmap::LockBits(uint32_t*& Pixels, bool ForWriting) {
 void TscBitmap::UnlockBits() {
   if (FWriteLocked) {
     FWriteLocked = false;
-    FModified = true;
+    SetModified(true);  // every row
     if (OnChange) OnChange(this);
   }
 }
 
 void TscBitmap::Changed() {
-  FModified = true;
+  SetModified(true);  // every row
   if (OnChange) OnChange(this);
 }
 

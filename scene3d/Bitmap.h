@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -40,7 +41,33 @@ class TscBitmap : public TuiPersistent {
   bool LockBits(uint32_t*& Pixels, bool ForWriting);
   void UnlockBits();
   bool Modified() const { return FModified; }
-  void SetModified(bool Value) { FModified = Value; }
+  void SetModified(bool Value) {
+    FModified = Value;
+    FModifiedCount = -1;
+  }
+  // A writer that changed only some rows (a GUI layer after a partial
+  // repaint) says which, so that a texture refresh uploads just those. The
+  // range grows over several calls until the next upload; any other change
+  // counts the whole bitmap.
+  void MarkRowsModified(int32_t First, int32_t Count) {
+    if (First < 0) Count += First, First = 0;
+    if (Count > FHeight - First) Count = FHeight - First;
+    if (Count <= 0) return;
+    if (!FModified) {
+      FModifiedFirst = First, FModifiedCount = Count;
+    } else if (FModifiedCount >= 0) {
+      const int32_t Last = std::max(FModifiedFirst + FModifiedCount, First + Count);
+      FModifiedFirst = std::min(FModifiedFirst, First);
+      FModifiedCount = Last - FModifiedFirst;
+    }
+    FModified = true;
+  }
+  // The rows to upload while Modified: the marked range, or all of them.
+  void ModifiedRows(int32_t& First, int32_t& Count) const {
+    const bool Partial = FModifiedCount >= 0 && FModifiedFirst + FModifiedCount <= FHeight;
+    First = Partial ? FModifiedFirst : 0;
+    Count = Partial ? FModifiedCount : FHeight;
+  }
 
   // From another TscBitmap, a TuiBitmap (size and words) or a canvas (its
   // frame through CopyToBits); raises OnChange.
@@ -74,6 +101,7 @@ class TscBitmap : public TuiPersistent {
   int32_t FWidth = 0;
   int32_t FHeight = 0;
   bool FModified = false;
+  int32_t FModifiedFirst = 0, FModifiedCount = -1;  // -1: every row
   bool FWriteLocked = false;
   std::vector<TscCanvas*> FCanvases;
 };
