@@ -4,14 +4,14 @@
 #include <cmath>
 #include <cstring>
 
+#include "scene3d/software/SoftwareBlend.h"
+
 UX_IMPLEMENT_CLASS(TscSoftwareCanvas)
 
 namespace {
 
-// x / 255, rounded, for x up to 255 * 255 * 2.
 inline uint32_t Div255(uint32_t X) {
-  X += 128;
-  return (X + (X >> 8)) >> 8;
+  return scDiv255(X);
 }
 
 inline uint32_t Channel(uint32_t C, int Shift) {
@@ -23,8 +23,7 @@ inline uint32_t Pack(uint32_t A, uint32_t R, uint32_t G, uint32_t B) {
 }
 
 inline uint32_t Modulate(uint32_t T, uint32_t V) {
-  return Pack(Div255(Channel(T, 24) * Channel(V, 24)), Div255(Channel(T, 16) * Channel(V, 16)),
-              Div255(Channel(T, 8) * Channel(V, 8)), Div255(Channel(T, 0) * Channel(V, 0)));
+  return scModulate(T, V);
 }
 
 // The colour channels weighted by source alpha; the alpha channel as the
@@ -50,7 +49,29 @@ inline uint32_t ToByte(float V) {
   return uint32_t(std::clamp(V, 0.0f, 255.0f) + 0.5f);
 }
 
-class TSoftwareTexture : public TscDeviceTexture {};
+// Sampling reads the bitmap's own words. What the texture keeps is the
+// bitmap blended over a uniform colour, the result a layer quad covering a
+// freshly cleared frame leaves, so that an unchanged layer costs one copy and
+// a partial repaint costs its rows.
+class TSoftwareTexture : public TscDeviceTexture {
+ public:
+  std::vector<uint32_t> Blended;
+  bool Valid = false;
+  uint32_t Vertex = 0, Clear = 0;
+  // Rows changed since Blended was last brought up to date.
+  int DirtyFirst = 0, DirtyCount = 0;
+
+  void MarkDirty(int First, int Count) {
+    if (Count <= 0) return;
+    if (DirtyCount <= 0) {
+      DirtyFirst = First, DirtyCount = Count;
+      return;
+    }
+    const int last = std::max(DirtyFirst + DirtyCount, First + Count);
+    DirtyFirst = std::min(DirtyFirst, First);
+    DirtyCount = last - DirtyFirst;
+  }
+};
 
 }  // namespace
 
@@ -123,12 +144,15 @@ void TscSoftwareCanvas::Allocate() {
   FColor.assign(FDirect ? 0 : n, 0);
   FDepth.assign(n, 1.0f);
   FClearPending = false;
+  FDepthDeferred = scDepthNone;
 }
 
 void TscSoftwareCanvas::FreeDevice() {
   std::vector<uint32_t>().swap(FColor);
   std::vector<float>().swap(FDepth);
   FDirect = false;
+  FClearPending = false;
+  FDepthDeferred = scDepthNone;
 }
 
 void TscSoftwareCanvas::DeviceResize() {
@@ -215,16 +239,30 @@ bool TscSoftwareCanvas::DeviceBeginScene() {
   return true;
 }
 
-void TscSoftwareCanvas::Settle() {
-  if (!FClearPending) return;
+void TscSoftwareCanvas::SettleFrame() {
+  if (!FClearPending || FDepth.empty()) return;
   FClearPending = false;
+  FDepthDeferred = scDepthNone;
   const size_t n = size_t(Width()) * size_t(Height());
   std::fill_n(Target(), n, FClearColor);
   std::fill_n(FDepth.data(), n, 1.0f);
 }
 
+void TscSoftwareCanvas::Settle() {
+  if (FDepth.empty()) return;
+  const size_t n = size_t(Width()) * size_t(Height());
+  if (FDepthDeferred == scDepthFar) {
+    std::fill_n(FDepth.data(), n, 1.0f);
+  } else if (FDepthDeferred == scDepthFromAlpha) {
+    const uint32_t* frame = Target();
+    for (size_t i = 0; i < n; ++i) FDepth[i] = frame[i] >> 24 ? FDeferredZ : 1.0f;
+  }
+  FDepthDeferred = scDepthNone;
+  SettleFrame();
+}
+
 void TscSoftwareCanvas::DeviceEndScene() {
-  Settle();
+  SettleFrame();
   if (FDirect) return;
   if (TscBitmap* bitmap = BoundBitmap(); bitmap && bitmap->Bits())
     std::memcpy(bitmap->Bits(), FColor.data(), size_t(Width()) * size_t(Height()) * 4);
@@ -235,28 +273,33 @@ void TscSoftwareCanvas::DeviceEndScene() {
 void TscSoftwareCanvas::DeviceClear(uint32_t Color) {
   // Filled when something first needs the pixels: a frame that one layer
   // covers whole never pays for it.
+  FDepthDeferred = scDepthNone;
   FClearPending = true;
   FClearColor = Color;
 }
 
 void TscSoftwareCanvas::DeviceCopyToBits(uint32_t* Pixels) {
-  Settle();
+  SettleFrame();
   std::memcpy(Pixels, Target(), size_t(Width()) * size_t(Height()) * 4);
 }
 
 void TscSoftwareCanvas::DeviceCopyFromBits(const uint32_t* Pixels) {
   FClearPending = false;
+  FDepthDeferred = scDepthNone;
   const size_t n = size_t(Width()) * size_t(Height());
   std::memcpy(Target(), Pixels, n * 4);
   std::fill_n(FDepth.data(), n, 1.0f);
 }
 
 std::unique_ptr<TscDeviceTexture> TscSoftwareCanvas::MakeTexture(TscBitmap&) {
-  // Sampling reads the bitmap's own words: there is nothing to copy.
   return std::make_unique<TSoftwareTexture>();
 }
 
-void TscSoftwareCanvas::UploadTexture(TscBitmap&, TscDeviceTexture&) {}
+void TscSoftwareCanvas::UploadTexture(TscBitmap& Bitmap, TscDeviceTexture& Texture) {
+  int32_t first = 0, count = 0;
+  Bitmap.ModifiedRows(first, count);
+  static_cast<TSoftwareTexture&>(Texture).MarkDirty(first, count);
+}
 
 // ---- vertices ----
 
@@ -420,6 +463,10 @@ inline uint32_t Combine(const S& Sampler, uint32_t Vertex, float U, float V) {
 }
 
 inline float Edge(float AX, float AY, float BX, float BY, float PX, float PY) {
+  // Always from the same end, so that two triangles sharing an edge get
+  // exactly opposite values on it and exactly one of them owns a pixel lying
+  // on it.
+  if (AX > BX || (AX == BX && AY > BY)) return -((AX - BX) * (PY - BY) - (AY - BY) * (PX - BX));
   return (BX - AX) * (PY - AY) - (BY - AY) * (PX - AX);
 }
 
@@ -490,21 +537,6 @@ void TscSoftwareCanvas::DrawLine(const TScreenVertex& A, const TScreenVertex& B,
   }
 }
 
-namespace {
-// The usual blend of a translucent canvas, two channels per multiply; the
-// same rounding as Blend, channel for channel.
-inline uint32_t BlendKeepingCoverage(uint32_t S, uint32_t D) {
-  const uint32_t sa = S >> 24, ia = 255 - sa;
-  uint32_t rb = (S & 0xFF00FFu) * sa + (D & 0xFF00FFu) * ia + 0x800080u;
-  rb = ((rb + ((rb >> 8) & 0xFF00FFu)) >> 8) & 0xFF00FFu;
-  uint32_t g = ((S >> 8) & 0xFFu) * sa + ((D >> 8) & 0xFFu) * ia + 0x80u;
-  g = ((g + (g >> 8)) >> 8) & 0xFFu;
-  uint32_t a = sa * 255 + (D >> 24) * ia + 0x80u;
-  a = (a + (a >> 8)) >> 8;
-  return a << 24 | rb | g << 8;
-}
-}  // namespace
-
 // One row of the straight blend: texel x + OX of row y + OY onto pixel x.
 struct TscSoftwareCanvas::TStraightRun {
   const uint32_t* Texels;
@@ -514,36 +546,25 @@ struct TscSoftwareCanvas::TStraightRun {
   size_t Stride;
   int X0, X1, OX, OY;
   float Z;
-  uint32_t Vertex, Clear;
+  uint32_t Vertex;
   bool Test, Write;
 
   // Without branches per pixel, so that the compiler can run several at once.
-  template <bool Pending, bool Modulated>
+  template <bool Modulated>
   void Row(int Y) const {
     const uint32_t* src = Texels + size_t(Y + OY) * TexStride + size_t(X0 + OX);
     uint32_t* __restrict dst = Target + size_t(Y) * Stride + X0;
     float* __restrict depth = Depth + size_t(Y) * Stride + X0;
     const int n = X1 - X0 + 1;
-    if constexpr (Pending) {
-      // Over a fresh clear the depth test always passes (z lies in [0, 1]).
-      const float written = Write ? Z : 1.0f;
-      int i = 0;
-      for (; i < n; ++i) {
-        const uint32_t s = Modulated ? Modulate(src[i], Vertex) : src[i];
-        dst[i] = BlendKeepingCoverage(s, Clear);
-        depth[i] = (s >> 24) ? written : 1.0f;
-      }
-    } else {
-      const float z = Z;
-      const bool test = Test, write = Write;
-      for (int i = 0; i < n; ++i) {
-        const uint32_t s = Modulated ? Modulate(src[i], Vertex) : src[i];
-        const uint32_t d = dst[i];
-        const float old = depth[i];
-        const bool pass = (s >> 24) != 0 && (!test || z <= old);
-        dst[i] = pass ? BlendKeepingCoverage(s, d) : d;
-        depth[i] = pass && write ? z : old;
-      }
+    const float z = Z;
+    const bool test = Test, write = Write;
+    for (int i = 0; i < n; ++i) {
+      const uint32_t s = Modulated ? Modulate(src[i], Vertex) : src[i];
+      const uint32_t d = dst[i];
+      const float old = depth[i];
+      const bool pass = (s >> 24) != 0 && (!test || z <= old);
+      dst[i] = pass ? scBlendKeepingCoverage(s, d) : d;
+      depth[i] = pass && write ? z : old;
     }
   }
 
@@ -613,24 +634,83 @@ bool TscSoftwareCanvas::TryStraightQuad(std::span<const TScreenVertex> V, std::s
 
   ++FFastDraws;
   const uint32_t vertex = Pack(ToByte(v0.A), ToByte(v0.R), ToByte(v0.G), ToByte(v0.B));
+  const bool simple = !FAdditive && Transparency();
   // A frame cleared a moment ago and covered whole needs neither the clear
   // nor a read of what it would have left.
   const bool whole = x0 == 0 && y0 == 0 && x1 == Width() - 1 && y1 == Height() - 1;
-  const bool pending = FClearPending && whole;
-  if (!pending) Settle();
-  FClearPending = false;
-  TStraightRun run{
-      Sampler.Bits, size_t(Sampler.Width), Target(),   FDepth.data(), size_t(Width()), x0, x1, ox, oy, v0.Z,
-      vertex,       FClearColor,           FDepthTest, FDepthWrite};
+  if (simple && FClearPending && whole) {
+    QuadOverClear(*CurrentTexture(), ox, oy, v0.Z, vertex);
+    return true;
+  }
+  Settle();
+  TStraightRun run{Sampler.Bits,
+                   size_t(Sampler.Width),
+                   Target(),
+                   FDepth.data(),
+                   size_t(Width()),
+                   x0,
+                   x1,
+                   ox,
+                   oy,
+                   v0.Z,
+                   vertex,
+                   FDepthTest,
+                   FDepthWrite};
   const bool modulate = Sampler.Mode == 2 && vertex != 0xFFFFFFFF;
-  const bool simple = !FAdditive && Transparency();
   for (int y = y0; y <= y1; ++y) {
-    if (simple && !modulate)
-      pending ? run.Row<true, false>(y) : run.Row<false, false>(y);
-    else if (simple)
-      pending ? run.Row<true, true>(y) : run.Row<false, true>(y);
+    if (simple)
+      modulate ? run.Row<true>(y) : run.Row<false>(y);
     else
       run.GeneralRow(y, modulate, FAdditive, Transparency());
   }
   return true;
+}
+
+void TscSoftwareCanvas::QuadOverClear(TscBitmap& Bitmap, int OX, int OY, float Z, uint32_t Vertex) {
+  FClearPending = false;
+  const uint32_t clear = FClearColor;
+  const int w = Width(), h = Height(), tw = Bitmap.Width();
+  const uint32_t* texels = Bitmap.Bits();
+  uint32_t* target = Target();
+  auto& tex = static_cast<TSoftwareTexture&>(*FindTexture(&Bitmap));
+  const bool allChanged = tex.DirtyFirst == 0 && tex.DirtyCount >= Bitmap.Height();
+  const bool keyed = tex.Valid && tex.Vertex == Vertex && tex.Clear == clear;
+  if (!keyed && allChanged) {
+    // A picture that changed whole goes straight into the frame; the copy is
+    // made on a later frame that finds it unchanged.
+    for (int y = 0; y < h; ++y)
+      scBlendRowOver(texels + size_t(y + OY) * tw + OX, clear, target + size_t(y) * w, w, Vertex);
+    tex.Valid = false;
+  } else {
+    if (!keyed) {
+      tex.Blended.resize(size_t(tw) * size_t(Bitmap.Height()));
+      tex.DirtyFirst = 0, tex.DirtyCount = Bitmap.Height();
+      tex.Valid = true, tex.Vertex = Vertex, tex.Clear = clear;
+    }
+    for (int y = tex.DirtyFirst; y < tex.DirtyFirst + tex.DirtyCount; ++y)
+      scBlendRowOver(texels + size_t(y) * tw, clear, tex.Blended.data() + size_t(y) * tw, tw, Vertex);
+    const uint32_t* from = tex.Blended.data() + size_t(OY) * tw + OX;
+    if (OX == 0 && tw == w)
+      std::memcpy(target, from, size_t(w) * size_t(h) * 4);
+    else
+      for (int y = 0; y < h; ++y) std::memcpy(target + size_t(y) * w, from + size_t(y) * tw, size_t(w) * 4);
+  }
+  tex.DirtyCount = 0;
+  // The depths the quad would have written: its depth where a texel showed,
+  // the far plane elsewhere. Over a clear of alpha 0 a pixel showed exactly
+  // when its alpha is no longer 0, so the frame itself records them and the
+  // buffer is filled only if a later draw needs it.
+  if (!FDepthWrite) {
+    FDepthDeferred = scDepthFar;
+  } else if ((clear >> 24) == 0) {
+    FDepthDeferred = scDepthFromAlpha;
+    FDeferredZ = Z;
+  } else {
+    FDepthDeferred = scDepthNone;
+    for (int y = 0; y < h; ++y) {
+      const uint32_t* src = texels + size_t(y + OY) * tw + OX;
+      float* depth = FDepth.data() + size_t(y) * w;
+      for (int x = 0; x < w; ++x) depth[x] = Modulate(src[x], Vertex) >> 24 ? Z : 1.0f;
+    }
+  }
 }

@@ -53,8 +53,11 @@ class TscSoftwareCanvas : public TscCanvas {
   struct TScreenVertex;
   struct TSampler;
   struct TStraightRun;
-  // Carries out a clear that is still pending.
+  // Carries out a clear that is still pending and fills in deferred depths:
+  // before a draw that reads the frame or the depth buffer.
   void Settle();
+  // Only the pending clear: before the frame's words are read.
+  void SettleFrame();
   void Allocate();
   uint32_t* Target() { return FDirect ? MemoryBits() : FColor.data(); }
   void ShadeVertex(const TscVertex& In, const TscMatrix& Transform, TScreenVertex& Out) const;
@@ -65,6 +68,9 @@ class TscSoftwareCanvas : public TscCanvas {
   void Plot(int X, int Y, float Depth, uint32_t Color);
   bool TryStraightQuad(std::span<const TScreenVertex> V, std::span<const uint16_t> Indices,
                        const TSampler& Sampler);
+  // The whole frame as Bitmap (texel x + OX, y + OY on pixel x, y) blended
+  // over the pending clear.
+  void QuadOverClear(TscBitmap& Bitmap, int OX, int OY, float Z, uint32_t Vertex);
 
   std::vector<uint32_t> FColor;  // the frame when it does not live in the memory bitmap
   std::vector<float> FDepth;
@@ -74,6 +80,9 @@ class TscSoftwareCanvas : public TscCanvas {
   bool FStraightBlend = true;
   bool FClearPending = false;
   uint32_t FClearColor = 0;
+  // Depths a draw left to be filled in when something reads them.
+  enum TDepthDeferred : uint8_t { scDepthNone, scDepthFar, scDepthFromAlpha } FDepthDeferred = scDepthNone;
+  float FDeferredZ = 1;
   // States in force.
   bool FLit = false, FDepthTest = true, FDepthWrite = true, FAdditive = false, FLinear = true;
   bool FWire = false, FFlat = false;

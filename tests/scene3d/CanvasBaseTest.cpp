@@ -1,7 +1,10 @@
 // The rules of the canvas contract that need no device.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "scene3d/SceneObjects.h"
+#include "scene3d/software/SoftwareBlend.h"
 #include "scene3d/software/SoftwareCanvas.h"
 #include "tests/scene3d/testing/ProbeCanvas.h"
 #include "tests/scene3d/testing/Scenes.h"
@@ -159,3 +162,95 @@ TEST(SoftwareCanvas, TheLayerQuadTakesTheStraightBlendAndMatchesTheGeneralPath) 
 }
 
 }  // namespace
+
+namespace {
+uint32_t NextWord(uint32_t& Seed) {
+  Seed = Seed * 1664525u + 1013904223u;
+  return Seed;
+}
+}  // namespace
+
+// The row kernels against the per-pixel formula, at every width the vector
+// loops and their tails meet, for each kind of destination and modulation.
+TEST(SoftwareBlend, RowKernelsMatchThePixelFormulaBitForBit) {
+  uint32_t seed = 7;
+  std::vector<uint32_t> src(67), dst(67);
+  for (uint32_t& w : src) {
+    w = NextWord(seed);
+    // Runs of empty and opaque texels take the shortcuts.
+    if ((&w - src.data()) / 8 % 3 == 1) w &= 0x00FFFFFF;
+    if ((&w - src.data()) / 8 % 3 == 2) w |= 0xFF000000;
+  }
+  for (uint32_t& w : dst) w = NextWord(seed);
+  for (const bool avx2 : {true, false}) {
+    scBlendAllowAvx2(avx2);
+    for (const uint32_t vertex : {0xFFFFFFFFu, 0x80C0FF40u, 0u})
+      for (const uint32_t color : {0u, 0x40102030u, 0xFFFFFFFFu})
+        for (const int n : {0, 3, 4, 9, 16, 67}) {
+          std::vector<uint32_t> over(static_cast<size_t>(n)), onto(dst.begin(), dst.begin() + n);
+          scBlendRowOver(src.data(), color, over.data(), n, vertex);
+          scBlendRow(src.data(), onto.data(), onto.data(), n, vertex);
+          for (int i = 0; i < n; ++i) {
+            const uint32_t s = vertex == 0xFFFFFFFFu ? src[size_t(i)] : scModulate(src[size_t(i)], vertex);
+            ASSERT_EQ(over[size_t(i)], scBlendKeepingCoverage(s, color))
+                << avx2 << " " << std::hex << vertex << " " << color << " " << i;
+            ASSERT_EQ(onto[size_t(i)], scBlendKeepingCoverage(s, dst[size_t(i)])) << avx2 << " " << i;
+          }
+        }
+  }
+  scBlendAllowAvx2(true);
+}
+
+// A layer covering the whole frame: the blended picture kept between frames
+// must follow the picture, the rows it marks, the vertex colour and the clear
+// colour, and match the general path every time.
+TEST(SoftwareCanvas, KeptLayerPictureFollowsEveryChange) {
+  constexpr int W = 21, H = 11;
+  TscBitmap tex(W, H);
+  uint32_t seed = 3;
+  for (int i = 0; i < W * H; ++i) tex.Bits()[i] = NextWord(seed);
+  TscSoftwareCanvas fast(0, W, H, true, scLowQuality), general(0, W, H, true, scLowQuality);
+  general.SetStraightBlendEnabled(false);
+  struct TStep {
+    const char* What;
+    std::function<void()> Change;
+    uint32_t Clear, Vertex;
+  };
+  const TStep steps[] = {
+      {"first frame", [] {}, 0, 0xFFFFFFFF},
+      {"unchanged", [] {}, 0, 0xFFFFFFFF},
+      {"two rows marked",
+       [&] {
+         for (int x = 0; x < W; ++x)
+           tex.Bits()[3 * W + x] = tex.Bits()[4 * W + x] = 0x80FF0000u + uint32_t(x);
+         tex.MarkRowsModified(3, 2);
+       },
+       0, 0xFFFFFFFF},
+      {"whole picture", [&] { tex.Clear(0x40204080); }, 0, 0xFFFFFFFF},
+      {"unchanged after whole", [] {}, 0, 0xFFFFFFFF},
+      {"row after whole",
+       [&] {
+         tex.Bits()[0] = 0xFF123456;
+         tex.MarkRowsModified(0, 1);
+       },
+       0, 0xFFFFFFFF},
+      {"other vertex colour", [] {}, 0, 0xC0FFFFFF},
+      {"other clear colour", [] {}, 0x30405060, 0xC0FFFFFF},
+  };
+  for (const TStep& step : steps) {
+    step.Change();
+    std::vector<uint32_t> frames[2];
+    for (TscSoftwareCanvas* c : {&fast, &general}) {
+      ASSERT_TRUE(scenetest::BeginFrame(*c, step.Clear));
+      scenetest::DrawLayer(*c, tex, 0, 0, float(step.Vertex >> 24) / 255, step.Vertex | 0xFF000000);
+      c->EndScene();
+      frames[c == &general] = scenetest::ReadFrame(*c);
+    }
+    ASSERT_EQ(frames[0].size(), frames[1].size());
+    for (size_t i = 0; i < frames[0].size(); ++i)
+      ASSERT_EQ(frames[0][i], frames[1][i]) << step.What << ", pixel " << i;
+  }
+  EXPECT_EQ(fast.FastDraws(), int(std::size(steps)));
+  fast.Material()->SetTexture(nullptr);
+  general.Material()->SetTexture(nullptr);
+}
