@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "scene2d/Errors.h"
+#include "scene3d/GlyphAtlas.h"
 #include "scene3d/SceneObjects.h"
 
 UX_IMPLEMENT_CLASS(TscCanvas)
@@ -430,11 +431,83 @@ void TscCanvas::RemoveTexture(TscBitmap* Bitmap) {
 }
 
 // ---- text ----
-// Not drawn yet: the glyph atlas (Cairo/Pango into a TscBitmap) is still to
-// come, and until then text measures (0, 0) and draws nothing.
 
-TscVector TscCanvas::MeasureText(std::string_view) {
-  return {0, 0, 0, 0};
+TscGlyphAtlas* TscCanvas::FindFont(std::string_view Text) {
+  for (const auto& font : FFonts)
+    if (font->Matches(*FFont)) return font->Prepare(Text) ? font.get() : nullptr;
+  FFonts.push_back(std::make_unique<TscGlyphAtlas>(*FFont));
+  return FFonts.back()->Prepare(Text) ? FFonts.back().get() : nullptr;
 }
 
-void TscCanvas::FillText(std::string_view, float, float, float) {}
+TscVector TscCanvas::MeasureText(std::string_view Text) {
+  TscGlyphAtlas* font = Text.empty() ? nullptr : FindFont(Text);
+  if (!font) return {0, 0, 0, 0};
+  TscBitmap& atlas = font->Bitmap();
+  const TscGlyphAtlas::TGlyph* first = font->Glyph(TscGlyphAtlas::FirstCode);
+  const float height = (first->V2 - first->V1) * float(atlas.Height());
+  float x = 0, widest = 0;
+  for (const char ch : Text) {
+    const TscGlyphAtlas::TGlyph* g = font->Glyph(static_cast<unsigned char>(ch));
+    if (!g) continue;
+    x += float(g->A) + (g->U2 - g->U1) * float(atlas.Width()) + float(g->C);
+    widest = std::max(widest, x);
+  }
+  return {widest, height, 0, 0};
+}
+
+void TscCanvas::FillText(std::string_view Text, float Opacity, float Y, float X) {
+  if (Text.empty() || !HasDevice()) return;
+  TscGlyphAtlas* font = FindFont(Text);
+  if (!font) return;
+  TscBitmap& atlas = font->Bitmap();
+  const bool screen = StateSet(scStateScreenProjection);
+  if (screen) {
+    // Whole pixels after the world translation, so that texels meet pixels.
+    const float tx = FWorld.M[3][0], ty = FWorld.M[3][1];
+    X = std::nearbyint(tx + X) - tx;
+    Y = std::nearbyint(ty + Y) - ty;
+  }
+  const uint32_t color = VertexColor(Opacity);
+  std::vector<TscVertex> vertices;
+  std::vector<uint16_t> indices;
+  for (const char ch : Text) {
+    const TscGlyphAtlas::TGlyph* g = font->Glyph(static_cast<unsigned char>(ch));
+    if (!g) continue;
+    const float w = (g->U2 - g->U1) * float(atlas.Width()), h = (g->V2 - g->V1) * float(atlas.Height());
+    if (ch == ' ') {
+      X += w;
+      continue;
+    }
+    X += float(g->A);
+    if (vertices.size() + 4 > size_t(MaxVertices)) break;
+    const auto k = uint16_t(vertices.size());
+    if (screen) {
+      vertices.push_back({X - 0.5f, Y - 0.5f, 0, 0, 0, 0, color, g->U1, g->V1});
+      vertices.push_back({X + w - 0.5f, Y - 0.5f, 0, 0, 0, 0, color, g->U2, g->V1});
+      vertices.push_back({X + w - 0.5f, Y + h - 0.5f, 0, 0, 0, 0, color, g->U2, g->V2});
+      vertices.push_back({X - 0.5f, Y + h - 0.5f, 0, 0, 0, 0, color, g->U1, g->V2});
+    } else {
+      constexpr float unit = 0.02f;  // scene units per pixel
+      vertices.push_back({unit * X, 0, unit * (Y + h), 0, 0, 0, color, g->U1, g->V1});
+      vertices.push_back({unit * (X + w), 0, unit * (Y + h), 0, 0, 0, color, g->U2, g->V1});
+      vertices.push_back({unit * (X + w), 0, unit * Y, 0, 0, 0, color, g->U2, g->V2});
+      vertices.push_back({unit * X, 0, unit * Y, 0, 0, 0, color, g->U1, g->V2});
+    }
+    for (const int i : {0, 1, 3, 3, 1, 2}) indices.push_back(uint16_t(k + i));
+    X += float(g->C) + w;
+  }
+  if (indices.empty()) return;
+  // The atlas replaces the material's texture for this one draw.
+  TscBitmap* const previous = FCurrentTexture;
+  const TscTextureTransform previousTransform = FTextureTransform;
+  UpdateTexture(&atlas);
+  if (!FindTexture(&atlas)) return;
+  FCurrentTexture = &atlas;
+  FTextureTransform = {};
+  SetState(scStateTextureModulate);
+  DeviceMaterialChanged();
+  DrawPrimitives(scTriangleList, vertices, indices);
+  FCurrentTexture = previous;
+  FTextureTransform = previousTransform;
+  DeviceMaterialChanged();
+}

@@ -74,6 +74,7 @@
 #include "scene3d/Vectors.h"
 
 class TscCamera;
+class TscGlyphAtlas;
 class TscLight;
 
 enum TscQuality : uint8_t { scLowQuality, scHighQuality, scSuperHighQuality };
@@ -313,4 +314,7 @@ class TscCanvas : public TuiComponent {
   std::vector<std::unique_ptr<TscDeviceTexture>> FTextures;
   TscBitmap* FCurrentTexture = nullptr;
   TscTextureTransform FTextureTransform;
+  // One glyph atlas per font used, for the canvas's life.
+  std::vector<std::unique_ptr<TscGlyphAtlas>> FFonts;
+  TscGlyphAtlas* FindFont(std::string_view Text);
 };

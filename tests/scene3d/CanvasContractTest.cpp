@@ -2,6 +2,7 @@
 // device of testing/Devices.h.
 #include <gtest/gtest.h>
 
+#include "draw2d/cairo/CairoRegistration.h"
 #include "scene3d/SceneObjects.h"
 #include "tests/scene3d/testing/Devices.h"
 #include "tests/scene3d/testing/Scenes.h"
@@ -12,6 +13,8 @@ namespace {
 
 class CanvasContract : public testing::TestWithParam<TscTestDevice> {
  protected:
+  // Glyph atlases are rasterised with the 2D canvas.
+  void SetUp() override { RegisterCairoCanvas(); }
   std::unique_ptr<TscCanvas> Make(int W, int H) { return GetParam().MakeWindowCanvas(W, H, true); }
 };
 
@@ -212,6 +215,40 @@ TEST_P(CanvasContract, TexturesFollowTheirBitmapsLifetime) {
   c->EndScene();
 }
 
+TEST_P(CanvasContract, TextIsMeasuredAndDrawnInsideItsMeasure) {
+  auto c = Make(120, 40);
+  ASSERT_TRUE(BeginFrame(*c));
+  DrawText(*c, "", 0, 0);
+  c->Font()->SetFamily("DejaVu Sans");
+  c->Font()->SetSize(14);
+  const TscVector empty = c->MeasureText("");
+  EXPECT_EQ(empty.X, 0);
+  EXPECT_EQ(empty.Y, 0);
+  const TscVector size = c->MeasureText("Hi 42");
+  EXPECT_GT(size.X, 20);
+  EXPECT_LT(size.X, 80);
+  EXPECT_GT(size.Y, 10);
+  EXPECT_LT(size.Y, 30);
+  // A longer text measures wider; characters below 32 take no room.
+  EXPECT_GT(c->MeasureText("Hi 42 Hi").X, size.X);
+  EXPECT_EQ(c->MeasureText("Hi\t42").X, c->MeasureText("Hi42").X);
+
+  DrawText(*c, "Hi 42", 10, 8);
+  c->EndScene();
+  const std::vector<uint32_t> frame = ReadFrame(*c);
+  int inside = 0, outside = 0;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 120; ++x) {
+      const bool in = x >= 9 && x <= 10 + int(size.X) + 1 && y >= 7 && y <= 8 + int(size.Y) + 1;
+      const uint32_t p = Pixel(frame, 120, x, y);
+      if (p >> 24) (in ? inside : outside)++;
+      // White glyphs: colour never exceeds coverage.
+      EXPECT_LE(p & 0xFF, p >> 24);
+    }
+  EXPECT_GT(inside, 30);
+  EXPECT_EQ(outside, 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Devices, CanvasContract, testing::ValuesIn(TestDevices()), DeviceName);
 
 // ---- the same scenes on every device ----
@@ -225,7 +262,9 @@ TEST(CanvasCrossCheck, DevicesAgreeOnTheSameScenes) {
       [&](TscCanvas& C) { DrawLayer(C, tex, 5, 4, 1); },
       [&](TscCanvas& C) { DrawLayer(C, tex, 5, 4, 0.5f); },
       [&](TscCanvas& C) { DrawLayer(C, tex, 5, 4, 0.2f, 0xFF80C0FF); },
+      [&](TscCanvas& C) { DrawText(C, "Ag 7", 3, 2); },
   };
+  RegisterCairoCanvas();
   for (size_t s = 0; s < scenes.size(); ++s) {
     std::vector<uint32_t> reference;
     for (const TscTestDevice& d : devices) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <string_view>
 #include <vector>
 
 #include "scene3d/Canvas.h"
@@ -56,6 +57,21 @@ inline void DrawLayer(TscCanvas& C, TscBitmap& Bitmap, float Left, float Top, fl
   C.SetState(scStateFilterLinear);
   C.FillMesh({std::fmod(w / 2, 1.0f), std::fmod(h / 2, 1.0f), 0, 1}, {w, h, 1, 1}, Opacity, UnitQuad());
   C.Material()->SetTexture(nullptr);
+}
+
+// A line of text in white at (X, Y) under the screen projection, in a font
+// every machine with fontconfig resolves.
+inline void DrawText(TscCanvas& C, std::string_view Text, float X, float Y) {
+  C.SetState(scStateScreenProjection);
+  C.SetState(scStateCullNone);
+  C.SetMatrix(TscMatrix{});
+  TscMaterial m;
+  m.SetDiffuse(0xFFFFFFFF);
+  m.SetLighting(false);
+  C.Material()->Assign(m);
+  C.Font()->SetFamily("DejaVu Sans");
+  C.Font()->SetSize(14);
+  C.FillText(Text, 1, Y, X);
 }
 
 inline std::vector<uint32_t> ReadFrame(TscCanvas& C) {
