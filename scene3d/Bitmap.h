@@ -1,0 +1,110 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "scene2d/Persistent.h"
+
+class TscCanvas;
+class TuiBitmap;
+
+// A 3D bitmap: Width x Height 32-bit words, rows top to bottom, used as they
+// are (a GUI layer's buffer holds premultiplied words, a glyph atlas white
+// with straight alpha). Canvases that hold a device texture of it are listed
+// here, so that a new size or the bitmap's end makes each drop its texture.
+class TscBitmap : public TuiPersistent {
+  UX_CLASS(TscBitmap, TuiPersistent)
+ public:
+  using TNotify = std::function<void(TscBitmap* Sender)>;
+
+  TscBitmap() = default;
+  TscBitmap(int32_t Width, int32_t Height);
+  ~TscBitmap() override;
+
+  int32_t Width() const { return FWidth; }
+  int32_t Height() const { return FHeight; }
+  bool IsEmpty() const { return int64_t(FWidth) * FHeight == 0; }
+  uint32_t* Bits() { return FPixels.get(); }
+  const uint32_t* Bits() const { return FPixels.get(); }
+
+  // Negative sizes become 0; the pixels are zero-filled and marked modified.
+  void SetSize(int32_t Width, int32_t Height);
+  void Clear(uint32_t Color);
+  // False without pixels. For writing, UnlockBits marks the pixels modified
+  // and raises OnChange.
+  bool LockBits(uint32_t*& Pixels, bool ForWriting);
+  void UnlockBits();
+  bool Modified() const { return FModified; }
+  void SetModified(bool Value) { FModified = Value; }
+
+  // From another TscBitmap, a TuiBitmap (size and words) or a canvas (its
+  // frame through CopyToBits); raises OnChange.
+  void Assign(const TscBitmap& Source);
+  void Assign(const TuiBitmap& Source);
+  void Assign(TscCanvas& Source);
+  void AssignTo(TuiBitmap& Dest) const;
+
+  // Encoded image data through the default 3D filter: PNG when any pixel is
+  // not opaque, else JPEG at quality 100. Loading returns false, leaving the
+  // bitmap as it was, for data the filter cannot read.
+  bool LoadFromBytes(std::span<const uint8_t> Data);
+  std::vector<uint8_t> SaveToBytes() const;
+  TuiBinary PngData() const;
+  void SetPngData(const TuiBinary& Value);
+
+  TNotify OnChange;
+
+  // The canvas side of the texture bookkeeping.
+  void AddCanvas(TscCanvas* Canvas);
+  void RemoveCanvas(TscCanvas* Canvas);
+  const std::vector<TscCanvas*>& Canvases() const { return FCanvases; }
+
+  static void DefineProperties(TuiClassBuilder<TscBitmap>& C);
+
+ private:
+  void DropTextures();
+  void Changed();
+
+  std::unique_ptr<uint32_t[]> FPixels;
+  int32_t FWidth = 0;
+  int32_t FHeight = 0;
+  bool FModified = false;
+  bool FWriteLocked = false;
+  std::vector<TscCanvas*> FCanvases;
+};
+
+// The 3D image filter: what a TscBitmap reads and writes encoded images with.
+class TscFilter {
+ public:
+  virtual ~TscFilter() = default;
+  virtual std::string GetFileTypes() const { return {}; }
+  virtual bool GetImageSize(const std::string& FileName, int32_t& Width, int32_t& Height);
+  virtual bool LoadFromFile(const std::string& FileName, TscBitmap& Bitmap) = 0;
+  virtual bool LoadFromBytes(std::span<const uint8_t> Data, TscBitmap& Bitmap) = 0;
+  // Format "png" or "jpeg"; Params as the 2D filter takes them ("quality=100").
+  virtual bool SaveToBytes(std::vector<uint8_t>& Data, const TscBitmap& Bitmap, std::string_view Format,
+                           std::string_view Params) = 0;
+  virtual bool SaveToFile(const std::string& FileName, const TscBitmap& Bitmap, std::string_view Params) = 0;
+
+  // The filter 3D bitmaps use; a TscFilterPngJpeg unless replaced.
+  static std::function<std::unique_ptr<TscFilter>()> DefaultFilter;
+  static std::unique_ptr<TscFilter> Create();
+};
+
+// The 3D filter over the 2D PNG/JPEG filter: pictures go through a temporary
+// TuiBitmap, with the 2D filter's limits on size and input.
+class TscFilterPngJpeg : public TscFilter {
+ public:
+  std::string GetFileTypes() const override;
+  bool GetImageSize(const std::string& FileName, int32_t& Width, int32_t& Height) override;
+  bool LoadFromFile(const std::string& FileName, TscBitmap& Bitmap) override;
+  bool LoadFromBytes(std::span<const uint8_t> Data, TscBitmap& Bitmap) override;
+  bool SaveToBytes(std::vector<uint8_t>& Data, const TscBitmap& Bitmap, std::string_view Format,
+                   std::string_view Params) override;
+  bool SaveToFile(const std::string& FileName, const TscBitmap& Bitmap, std::string_view Params) override;
+};

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "scene3d/Canvas.h"
+
+// The canvas on a rasteriser of our own, for the fixed-function subset the
+// scene host uses: transform, per-vertex lighting, a depth buffer, culling,
+// alpha test, the two blends, point and linear sampling, wireframe. It always
+// has a device. A transparent window canvas renders straight into the memory
+// bitmap, so its frame needs no read-back.
+//
+// A screen-aligned textured quad whose texels fall one to one on pixels (the
+// GUI layer's frame) is blended row by row without per-pixel interpolation;
+// it gives the same pixels as the general path.
+class TscSoftwareCanvas : public TscCanvas {
+  UX_CLASS(TscSoftwareCanvas, TscCanvas)
+ public:
+  TscSoftwareCanvas(uintptr_t Window, int Width, int Height, bool Transparency, TscQuality Quality);
+  explicit TscSoftwareCanvas(TscBitmap& Bitmap);
+
+  static std::unique_ptr<TscCanvas> Create(uintptr_t Window, int Width, int Height, bool Transparency,
+                                           TscQuality Quality);
+  static std::unique_ptr<TscCanvas> CreateFromBitmap(TscBitmap& Bitmap);
+  // Makes the software canvas the default canvas class.
+  static void Register();
+
+  // How many draws took the straight-blend path, and a switch to keep every
+  // draw on the general path, so that tests and benchmarks can compare both.
+  int FastDraws() const { return FFastDraws; }
+  void SetStraightBlendEnabled(bool Value) { FStraightBlend = Value; }
+
+ protected:
+  bool HasDevice() const override { return true; }
+  void ApplyState(TscRenderState State) override;
+  bool DeviceBeginScene() override;
+  void DeviceEndScene() override;
+  void DeviceClear(uint32_t Color) override;
+  void DeviceCopyToBits(uint32_t* Pixels) override;
+  void DeviceCopyFromBits(const uint32_t* Pixels) override;
+  void DeviceResize() override;
+  void DeviceMatrixChanged() override {}
+  void DeviceMaterialChanged() override {}
+  std::unique_ptr<TscDeviceTexture> MakeTexture(TscBitmap& Bitmap) override;
+  void UploadTexture(TscBitmap& Bitmap, TscDeviceTexture& Texture) override;
+  void DrawPrimitives(TscPrimitive Kind, std::span<const TscVertex> Vertices,
+                      std::span<const uint16_t> Indices) override;
+  void FreeDevice() override;
+
+ private:
+  struct TScreenVertex;
+  struct TSampler;
+  struct TStraightRun;
+  // Carries out a clear that is still pending.
+  void Settle();
+  void Allocate();
+  uint32_t* Target() { return FDirect ? MemoryBits() : FColor.data(); }
+  void ShadeVertex(const TscVertex& In, const TscMatrix& Transform, TScreenVertex& Out) const;
+  uint32_t LightVertex(const TscVertex& In) const;
+  void DrawTriangle(const TScreenVertex& A, const TScreenVertex& B, const TScreenVertex& C,
+                    const TSampler& Sampler);
+  void DrawLine(const TScreenVertex& A, const TScreenVertex& B, const TSampler& Sampler);
+  void Plot(int X, int Y, float Depth, uint32_t Color);
+  bool TryStraightQuad(std::span<const TScreenVertex> V, std::span<const uint16_t> Indices,
+                       const TSampler& Sampler);
+
+  std::vector<uint32_t> FColor;  // the frame when it does not live in the memory bitmap
+  std::vector<float> FDepth;
+  bool FDirect = false;
+  std::vector<TscLightInfo> FFrameLights;
+  int FFastDraws = 0;
+  bool FStraightBlend = true;
+  bool FClearPending = false;
+  uint32_t FClearColor = 0;
+  // States in force.
+  bool FLit = false, FDepthTest = true, FDepthWrite = true, FAdditive = false, FLinear = true;
+  bool FWire = false, FFlat = false;
+  uint8_t FCull = 0;     // 0 CCW, 1 CW, 2 none
+  uint8_t FTexMode = 0;  // 0 off, 1 replace, 2 modulate
+};
