@@ -638,3 +638,45 @@ void TuiVisualObject::EffectChildChanged(TuiObject* Effect) {
   InvalidateUpdateRects();
   Repaint();
 }
+
+// ---- tab order ----
+
+int TuiVisualObject::TabListIndexOf(const TuiVisualObject* Child) const {
+  // From the back: children are mostly removed last-added first.
+  for (size_t i = FTabList.size(); i-- > 0;)
+    if (FTabList[i] == Child) return int(i);
+  return -1;
+}
+
+void TuiVisualObject::AddToTabList(TuiVisualObject* Child) {
+  FTabList.push_back(Child);
+}
+
+void TuiVisualObject::RemoveFromTabList(TuiVisualObject* Child) {
+  const int i = TabListIndexOf(Child);
+  if (i >= 0) FTabList.erase(FTabList.begin() + i);
+}
+
+void TuiVisualObject::MoveInTabList(TuiVisualObject* Child, int NewIndex) {
+  const int from = TabListIndexOf(Child);
+  if (from < 0) return;
+  const int to = std::clamp(NewIndex, 0, int(FTabList.size()) - 1);
+  if (from == to) return;
+  FTabList.erase(FTabList.begin() + from);
+  FTabList.insert(FTabList.begin() + to, Child);
+}
+
+void TuiVisualObject::RestoreTabOrder() {
+  const int count = int(FTabList.size());
+  std::vector<TuiVisualObject*> slots(size_t(count), nullptr);
+  for (TuiVisualObject* c : FTabList)
+    if (c->FStoredTabOrder >= 0 && c->FStoredTabOrder < count) slots[size_t(c->FStoredTabOrder)] = c;
+  for (int i = 0; i < count; ++i)
+    if (slots[size_t(i)]) MoveInTabList(slots[size_t(i)], i);
+}
+
+void TuiVisualObject::DeleteChildren() {
+  // The children go in one step, so the list goes with them.
+  FTabList.clear();
+  Inherited::DeleteChildren();
+}

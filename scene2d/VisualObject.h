@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "scene2d/Colors.h"
 #include "scene2d/Easing.h"
@@ -351,6 +352,24 @@ class TuiVisualObject : public TuiObject {
                         TuiAnimationType Type = uxAnimationIn,
                         TuiInterpolationType Kind = uxInterpolationLinear);
 
+  // ---- styles ----
+  // Looks up and attaches a pending style; controls do, other objects have none.
+  virtual void ApplyResource() {}
+
+  // ---- tab order ----
+  // The visual children in the order Tab visits them: a child joins at the
+  // end when it is added and leaves when it is removed.
+  int TabListCount() const { return int(FTabList.size()); }
+  TuiVisualObject* TabListItem(int Index) const { return FTabList[size_t(Index)]; }
+  // -1 when Child is not in the list.
+  int TabListIndexOf(const TuiVisualObject* Child) const;
+  // Moves Child to NewIndex, clamped to the list; nothing when it is not there.
+  void MoveInTabList(TuiVisualObject* Child, int NewIndex);
+  // The TabOrder a stream gave the object, kept until its parent finishes
+  // loading; -1 when none was read.
+  int16_t StoredTabOrder() const { return FStoredTabOrder; }
+  void SetStoredTabOrder(int16_t Value) { FStoredTabOrder = Value; }
+
   // ---- focus and capture ----
   // Asks the host for the focus, when the object can take it and
   // OnCanFocused agrees.
@@ -417,10 +436,13 @@ class TuiVisualObject : public TuiObject {
   // The look or the place of this object changed: the effect pictures of it
   // and of its ancestors that have effects are stale, since theirs show it.
   virtual void EffectsChanged();
-  // The tab list of focusable children, kept by the control code.
-  virtual void AddToTabList(TuiVisualObject*) {}
-  virtual void RemoveFromTabList(TuiVisualObject*) {}
-  virtual void RestoreTabOrder() {}
+  // The tab list's upkeep as children come and go and loading completes.
+  virtual void AddToTabList(TuiVisualObject* Child);
+  virtual void RemoveFromTabList(TuiVisualObject* Child);
+  // Puts each child whose stored tab order lies inside the list at that
+  // index; of two children with the same value the later one wins.
+  virtual void RestoreTabOrder();
+  void DeleteChildren() override;
   // Called whenever a new size is stored, by setters and by alignment.
   virtual void SizeChanged(bool /*WidthChanged*/, bool /*HeightChanged*/) {}
   // The extent of the space the children are placed in, in their units.
@@ -533,4 +555,6 @@ class TuiVisualObject : public TuiObject {
   TuiComponent* FPopupMenu = nullptr;
   // Owned, so its owner hears of its end (Notification) whoever frees it.
   TuiVisualObject* FCaret = nullptr;
+  std::vector<TuiVisualObject*> FTabList;
+  int16_t FStoredTabOrder = -1;
 };

@@ -1,0 +1,327 @@
+#include "controls/Control.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "controls/Actions.h"
+#include "controls/Resources.h"
+#include "draw2d/Canvas.h"
+
+UX_IMPLEMENT_CLASS(TuiControl)
+UX_IMPLEMENT_CLASS(TuiBackground)
+
+std::function<std::string(const std::string&)> TuiControl::TranslateHook;
+
+namespace {
+
+void LockVisuals(TuiObject* O) {
+  if (TuiVisualObject* v = O->Visual()) v->SetLocked(true);
+  for (TuiObject* c : O->ChildList()) LockVisuals(c);
+}
+
+bool IsSelfOrAncestor(const TuiObject* Candidate, const TuiObject* Of) {
+  for (const TuiObject* o = Of; o; o = o->Parent())
+    if (o == Candidate) return true;
+  return false;
+}
+
+// Puts a suspended repaint switch back however the application ends.
+class THostRepaintGuard {
+ public:
+  explicit THostRepaintGuard(IuxScene* Host) : FHost(Host) {
+    if (FHost) {
+      FOld = FHost->GetDisableUpdate();
+      FHost->SetDisableUpdate(true);
+    }
+  }
+  ~THostRepaintGuard() {
+    if (FHost) FHost->SetDisableUpdate(FOld);
+  }
+  THostRepaintGuard(const THostRepaintGuard&) = delete;
+  THostRepaintGuard& operator=(const THostRepaintGuard&) = delete;
+
+ private:
+  IuxScene* FHost;
+  bool FOld = false;
+};
+
+}  // namespace
+
+void TuiControl::DefineProperties(TuiClassBuilder<TuiControl>& C) {
+  C.Property("TabOrder", &TuiControl::TabOrder, &TuiControl::SetTabOrder, int16_t(-1));
+  C.Property("Resource", &TuiControl::Resource, &TuiControl::SetResource);
+}
+
+TuiControl::TuiControl(TuiComponent* Owner) : TuiVisualObject(Owner) {}
+
+TuiControl::~TuiControl() {
+  if (!TornDown()) {
+    BeginDestroy();
+    TuiControl::BeforeDestruction();
+  }
+}
+
+void TuiControl::BeforeDestruction() {
+  BeginDestroy();
+  // A dying source leaves its bound controls unbound; a dying bound control
+  // leaves its source.
+  for (TuiControl* bound : std::vector(FBoundControls)) bound->SetBindingSource(nullptr);
+  SetBindingSource(nullptr);
+  delete FActionLink;
+  FActionLink = nullptr;
+  Inherited::BeforeDestruction();
+}
+
+// ---- style ----
+
+void TuiControl::SetResource(const std::string& Value) {
+  FResource = Value;
+  FStylePending = true;
+  if (!IsLoading() && UpdateCount() == 0) ApplyResource();
+}
+
+std::string TuiControl::StyleNameOf(const TuiClassInfo& Class) {
+  const std::string& name = Class.Name();
+  return (name.size() > 3 ? name.substr(3) : std::string()) + "style";
+}
+
+TuiVisualObject* TuiControl::CloneStyle(TuiObject* Found, bool KeepName) {
+  // A style that holds this control would grow a copy of it on every paint.
+  if (IsSelfOrAncestor(Found, this)) return nullptr;
+  TuiObject* copy = nullptr;
+  try {
+    copy = Found->CloneObject(this);
+  } catch (const std::exception&) {
+    return nullptr;  // an unreadable style is no style
+  }
+  if (!copy) return nullptr;
+  if (!copy->IsVisual()) {
+    copy->Free();
+    return nullptr;
+  }
+  if (!KeepName) copy->SetResourceName({});
+  return copy->Visual();
+}
+
+TuiVisualObject* TuiControl::LookUpStyle() {
+  TuiResources* hostStyle = Scene() ? Scene()->GetStyle() : nullptr;
+  TuiObject* hostRoot = hostStyle ? hostStyle->Root() : nullptr;
+
+  // A named style from wherever it is found first; an object of the wrong
+  // kind there ends this stage.
+  if (!FResource.empty()) {
+    TuiObject* found = hostRoot ? hostRoot->FindResource(FResource) : nullptr;
+    if (!found && TuiStyleSheets::Default()) found = TuiStyleSheets::Default()->FindResource(FResource);
+    if (!found) found = FindStyleObject(FResource);
+    if (found && found->IsVisual())
+      if (TuiVisualObject* clone = CloneStyle(found, false)) return clone;
+  }
+
+  TuiObject* sheet = TuiStyleSheets::LoadDefault();
+  const std::string own = StyleNameOf(ClassInfo());
+  auto search = [&](TuiObject* Root, std::string_view Name) -> TuiVisualObject* {
+    if (!Root || Name.empty()) return nullptr;
+    TuiObject* found = Root->FindResource(Name);
+    return found && found->IsVisual() ? CloneStyle(found, true) : nullptr;
+  };
+  if (TuiVisualObject* s = search(hostRoot, FResource)) return s;
+  if (TuiVisualObject* s = search(hostRoot, own)) return s;
+  if (TuiVisualObject* s = search(sheet, FResource)) return s;
+  if (TuiVisualObject* s = search(sheet, own)) return s;
+  // The parent class's style serves subclasses only from the built-in sheet.
+  if (const TuiClassInfo* parent = ClassInfo().Parent(); parent && parent != &TuiControl::StaticClass())
+    if (TuiVisualObject* s = search(sheet, StyleNameOf(*parent))) return s;
+  return nullptr;
+}
+
+void TuiControl::ApplyResource() {
+  if (!FStylePending) return;
+  FStylePending = false;
+  TuiVisualObject* style = LookUpStyle();
+  if (!style) return;
+  {
+    THostRepaintGuard guard(IsLoading() ? Scene() : nullptr);
+    if (TuiVisualObject* old = FStyleObject) {
+      FreeStyle();
+      FStyleObject = nullptr;
+      old->Free();
+    }
+    style->SetAlign(vaContents);
+    style->SetDesignHide(false);
+    FStyleObject = style;
+    AddObject(style);
+    style->SetIndex(0);
+    // The copy is the control's look, not its content: never written with
+    // it, and locked so that triggers reach its animations and effects.
+    style->SetStored(false);
+    LockVisuals(style);
+    ApplyStyle();
+  }
+  Invalidate();
+  if (OnApplyResource) OnApplyResource(this);
+}
+
+void TuiControl::UpdateResource() {
+  if (IsLoading() || IsDestroying()) return;
+  Inherited::UpdateResource();
+  FStylePending = true;
+  ApplyResource();
+}
+
+TuiObject* TuiControl::FindResource(std::string_view Name) {
+  if (FStyleObject)
+    if (TuiObject* part = FStyleObject->FindResource(Name)) return part;
+  return Inherited::FindResource(Name);
+}
+
+void TuiControl::ApplyStyle() {
+  if (IsFocused() && CanFocused() && !DisableFocusEffect()) {
+    Invalidate();
+    RaiseTrigger("IsFocused");
+  }
+  if (FAutoTranslate && ShowHint() && !Hint().empty()) {
+    std::string translated = Translate(Hint());
+    if (!(Scene() && Scene()->GetDesignTime())) SetHint(translated);
+  }
+}
+
+void TuiControl::RaiseTrigger(std::string_view Trigger) {
+  StartTriggerAnimation(this, Trigger);
+  ApplyTriggerEffect(this, Trigger);
+}
+
+void TuiControl::Invalidate() {
+  EffectsChanged();
+  InvalidateUpdateRects();
+  Repaint();
+}
+
+void TuiControl::BeforePaint() {
+  ApplyResource();
+  Inherited::BeforePaint();
+}
+
+void TuiControl::EnterFocus() {
+  ApplyResource();
+  Inherited::EnterFocus();
+}
+
+void TuiControl::Loaded() {
+  Inherited::Loaded();
+  if (Scene() && Scene()->GetActiveControl() == this) SetFocus();
+}
+
+void TuiControl::Notification(TuiComponent* Component, TuiOperation Operation) {
+  Inherited::Notification(Component, Operation);
+  if (Operation != opRemove) return;
+  if (Component == FStyleObject) FStyleObject = nullptr;
+  if (Component == FBindingSource) FBindingSource = nullptr;
+  std::erase(FBoundControls, Component);
+  if (FActionLink && Component == FActionLink->Action()) SetAction(nullptr);
+}
+
+// ---- tab order ----
+
+int16_t TuiControl::TabOrder() const {
+  const TuiVisualObject* parent = VisualParent();
+  return parent ? int16_t(parent->TabListIndexOf(this)) : int16_t(-1);
+}
+
+void TuiControl::SetTabOrder(int16_t Value) {
+  if (IsLoading()) {
+    SetStoredTabOrder(Value);
+    return;
+  }
+  if (TuiVisualObject* parent = VisualParent()) parent->MoveInTabList(this, Value);
+}
+
+// ---- data binding ----
+
+void TuiControl::SetBindingSource(TuiControl* Value) {
+  if (Value == FBindingSource) return;
+  // Binding a control to itself or in a ring would push forever.
+  for (TuiControl* s = Value; s; s = s->FBindingSource)
+    if (s == this) return;
+  if (FBindingSource) FBindingSource->Unbind(this);
+  FBindingSource = Value;
+  if (FBindingSource) FBindingSource->BindTo(this);
+}
+
+void TuiControl::BindTo(TuiControl* Bound) {
+  FBoundControls.push_back(Bound);
+  FreeNotification(Bound);
+  PushData();
+}
+
+void TuiControl::Unbind(TuiControl* Bound) {
+  std::erase(FBoundControls, Bound);
+  RemoveFreeNotification(Bound);
+}
+
+void TuiControl::PushData() {
+  for (TuiControl* bound : std::vector(FBoundControls)) {
+    // A handler may have unbound it meanwhile.
+    if (std::find(FBoundControls.begin(), FBoundControls.end(), bound) == FBoundControls.end()) continue;
+    bound->SetData(GetData());
+  }
+}
+
+std::string TuiControl::Translate(const std::string& Text) {
+  return TranslateHook ? TranslateHook(Text) : Text;
+}
+
+// ---- actions ----
+
+TuiAction* TuiControl::Action() const {
+  return FActionLink ? FActionLink->Action() : nullptr;
+}
+
+void TuiControl::SetAction(TuiAction* Value) {
+  if (!Value) {
+    if (FActionLink && FActionLink->Action()) RemoveFreeNotification(FActionLink->Action());
+    delete FActionLink;
+    FActionLink = nullptr;
+    return;
+  }
+  if (Value == Action()) return;
+  if (!FActionLink) FActionLink = new TuiControlActionLink(*this);
+  if (FActionLink->Action()) RemoveFreeNotification(FActionLink->Action());
+  FActionLink->SetAction(Value);
+  ActionChange(Value, Value->IsLoading());
+  FreeNotification(Value);
+}
+
+void TuiControl::ActionChange(TuiAction* Sender, bool CheckDefaults) {
+  if (!Sender || !FActionLink) return;
+  const std::string text = ActionText();
+  if (!CheckDefaults || text.empty() || text == Name()) SetActionText(Sender->Caption());
+  if (!CheckDefaults || Enabled()) SetEnabled(Sender->Enabled());
+  if (!CheckDefaults || Hint().empty()) SetHint(Sender->Hint());
+  if (!CheckDefaults || Visible()) SetVisible(Sender->Visible());
+  if (!CheckDefaults || !OnClick) FActionLink->InstallClick();
+}
+
+void TuiControl::UpdateFromAction(TuiAction* Sender) {
+  if (Sender && Sender == Action()) ActionChange(Sender, false);
+}
+
+// ---- TuiBackground ----
+
+TuiBackground::TuiBackground(TuiComponent* Owner)
+    : TuiControl(Owner), FFill(std::make_unique<TuiBrush>(uxBrushNone, 0xFFE0E0E0)) {
+  FFill->OnChanged = [this](TuiBrush*) { Invalidate(); };
+}
+
+TuiBackground::~TuiBackground() = default;
+
+void TuiBackground::SetFill(const TuiBrush& Value) {
+  FFill->Assign(Value);
+}
+
+void TuiBackground::Paint() {
+  if (FFill->Style() == uxBrushNone) return;
+  TuiCanvas* canvas = Canvas();
+  if (!canvas) return;
+  canvas->Fill()->Assign(*FFill);
+  canvas->FillRect(GetLocalRect(), 0, 0, AllCorners, GetAbsoluteOpacity());
+}
