@@ -42,12 +42,12 @@ void TscBitmap::SetSize(int32_t Width, int32_t Height) {
   FPixels = count ? std::make_unique<uint32_t[]>(count) : nullptr;
   FWidth = Width;
   FHeight = Height;
-  FModified = true;
+  SetModified(true);
 }
 
 void TscBitmap::Clear(uint32_t Color) {
   std::fill_n(FPixels.get(), size_t(FWidth) * size_t(FHeight), Color);
-  FModified = true;
+  SetModified(true);
 }
 
 bool TscBitmap::LockBits(uint32_t*& Pixels, bool ForWriting) {
@@ -60,13 +60,13 @@ bool TscBitmap::LockBits(uint32_t*& Pixels, bool ForWriting) {
 void TscBitmap::UnlockBits() {
   if (FWriteLocked) {
     FWriteLocked = false;
-    FModified = true;
+    SetModified(true);
     if (OnChange) OnChange(this);
   }
 }
 
 void TscBitmap::Changed() {
-  FModified = true;
+  SetModified(true);
   if (OnChange) OnChange(this);
 }
 
@@ -193,4 +193,13 @@ bool TscFilterPngJpeg::SaveToBytes(std::vector<uint8_t>& Data, const TscBitmap& 
 bool TscFilterPngJpeg::SaveToFile(const std::string& FileName, const TscBitmap& Bitmap,
                                   std::string_view Params) {
   return Filter2d()->SaveToFile(FileName, *Give(Bitmap), Params);
+}
+
+void TscBitmap::MarkRowsModified(int32_t First, int32_t Last) {
+  First = std::clamp(First, 0, FHeight);
+  Last = std::clamp(Last, First, FHeight);
+  if (First == Last) return;
+  FModifiedRows = FModified ? TRows{std::min(First, FModifiedRows.First), std::max(Last, FModifiedRows.Last)}
+                            : TRows{First, Last};
+  FModified = true;
 }

@@ -40,7 +40,19 @@ class TscBitmap : public TuiPersistent {
   bool LockBits(uint32_t*& Pixels, bool ForWriting);
   void UnlockBits();
   bool Modified() const { return FModified; }
-  void SetModified(bool Value) { FModified = Value; }
+  // Every row counts as changed while the flag is set this way.
+  void SetModified(bool Value) {
+    FModified = Value;
+    FModifiedRows = {0, Value ? FHeight : 0};
+  }
+  // Only rows [First, Last) changed since the texture was last refreshed; a
+  // device may upload just those. Adds to rows already marked.
+  void MarkRowsModified(int32_t First, int32_t Last);
+  // The changed rows as [first, last); all rows when the whole bitmap changed.
+  struct TRows {
+    int32_t First = 0, Last = 0;
+  };
+  TRows ModifiedRows() const { return FModifiedRows; }
 
   // From another TscBitmap, a TuiBitmap (size and words) or a canvas (its
   // frame through CopyToBits); raises OnChange.
@@ -74,6 +86,7 @@ class TscBitmap : public TuiPersistent {
   int32_t FWidth = 0;
   int32_t FHeight = 0;
   bool FModified = false;
+  TRows FModifiedRows;
   bool FWriteLocked = false;
   std::vector<TscCanvas*> FCanvases;
 };
