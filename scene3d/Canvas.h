@@ -39,7 +39,8 @@
 //   MakeTexture / UploadTexture  a device texture of a bitmap and its refresh;
 //                      the base keeps one per bitmap, uploads only while the
 //                      bitmap is modified and drops it when the bitmap
-//                      changes size or dies.
+//                      changes size or dies. Bitmap.ModifiedRows() names the
+//                      rows that changed; refreshing those alone is enough.
 //   DrawPrimitives     triangles or lines from the vertices given, with the
 //                      states in force; the transform is
 //                      WorldMatrix() * CurrentViewMatrix() * CurrentProjection().
