@@ -111,9 +111,15 @@ class ICheckBoxView : public IViewElement {
 };
 
 // OnChange is raised when the box commits its text (Enter, or leaving it after an edit).
+//
+// Text is the box's wide text as UTF-16, exactly as the operator typed it; the
+// logic converts it to the 8-bit code page of its own texts (Windows-1252)
+// itself. A character the code page lacks becomes '?', one character for each
+// typed one, so "é5" reaches the display as two characters, never as
+// the three bytes of its UTF-8 form.
 class ITextBoxView : public IViewElement {
  public:
-  virtual std::string Text() const = 0;
+  virtual std::u16string Text() const = 0;
 
   TViewNotifyEvent OnChange;
 };

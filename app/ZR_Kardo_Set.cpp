@@ -4,6 +4,7 @@
 
 #include "app/Kardo.h"
 #include "app/ZR_Kardo_Led.h"
+#include "scene2d/stream/TextEncoding.h"
 
 namespace kardo {
 
@@ -117,7 +118,10 @@ void TForm_3D_Set::BindHandlers() {
 
   HudTrackBar_Sefa1_Level_Sensor.OnChange = [this](IViewElement*) { FApp.Form_3D_SEFA1->ApplyLevel(); };
   ITextBoxView& text = FView.TextBox("HudTextBox_Sefa1_H");
-  text.OnChange = [this, &text](IViewElement*) { FApp.Form_3D_SEFA1->SetDisplayText(text.Text()); };
+  // The display works on 8-bit characters, one per typed character.
+  text.OnChange = [this, &text](IViewElement*) {
+    FApp.Form_3D_SEFA1->SetDisplayText(uxUtf16ToCodePage(text.Text()));
+  };
 }
 
 void TForm_3D_Set::FormCreate() {

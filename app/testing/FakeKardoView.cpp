@@ -59,15 +59,26 @@ void TFakeWindow::PressKey(char Key) {
 
 // ---- elements ----
 
-TFakeTimer::TFakeTimer(platform::TVirtualClock& Clock) : FTimer(Clock) {
+TFakeTimer::TFakeTimer(TFakeKardoView& View, std::string Name)
+    : FView(View), FName(std::move(Name)), FTimer(View.Clock) {
   FTimer.OnTimer = [this](platform::TVirtualTimer*) {
     if (OnTimer) OnTimer(this);
   };
 }
 
+void TFakeTimer::SetInterval(uint32_t Value) {
+  FView.WriteLog.push_back(FName + ".Interval=" + std::to_string(Value));
+  FTimer.SetInterval(Value);
+}
+
+void TFakeTimer::SetEnabled(bool Value) {
+  FView.WriteLog.push_back(FName + (Value ? ".Enabled=true" : ".Enabled=false"));
+  FTimer.SetEnabled(Value);
+}
+
 void TFakeShape::SetFillColor(std::string_view ColorText) {
   FColor = ColorText;
-  FView.FillLog.push_back(FName + "=" + FColor);
+  FView.WriteLog.push_back(FName + "=" + FColor);
 }
 
 void TFakeTrackBar::SetValue(float Value) {
@@ -83,7 +94,7 @@ void TFakeCheckBox::SetIsChecked(bool Value) {
   if (OnChange) OnChange(this);
 }
 
-void TFakeTextBox::Commit(std::string_view Text) {
+void TFakeTextBox::Commit(std::u16string_view Text) {
   FText = Text;
   if (OnChange) OnChange(this);
 }
@@ -222,14 +233,14 @@ const std::vector<TFormInit>& Forms() {
 }  // namespace
 
 TFakeForm::TFakeForm(TFakeKardoView& View, std::string_view FormClass)
-    : FView(View), FClass(FormClass), FWindow(View, 0, 0, 0, 0) {
+    : FClass(FormClass), FWindow(View, 0, 0, 0, 0) {
   const auto& forms = Forms();
   auto init =
       std::find_if(forms.begin(), forms.end(), [&](const TFormInit& f) { return f.Class == FormClass; });
   if (init == forms.end()) throw std::runtime_error("no stored layout for " + std::string(FormClass));
   FWindow.SetBounds(init->Left, init->Top, init->Width, init->Height);
   FLayouts.emplace(init->Layout, std::make_unique<TFakeLayout>());
-  for (const char* n : init->Timers) FTimers.emplace(n, std::make_unique<TFakeTimer>(View.Clock));
+  for (const char* n : init->Timers) FTimers.emplace(n, std::make_unique<TFakeTimer>(View, n));
   for (const char* n : init->Shapes) FShapes.emplace(n, std::make_unique<TFakeShape>(View, n));
   for (const TLabelInit& l : init->Labels) {
     auto label = std::make_unique<TFakeLabel>();
@@ -239,7 +250,7 @@ TFakeForm::TFakeForm(TFakeKardoView& View, std::string_view FormClass)
   for (const TTrackBarInit& t : init->TrackBars)
     FTrackBars.emplace(t.Name, std::make_unique<TFakeTrackBar>(t.Max, t.Value));
   for (const char* n : init->CheckBoxes) FCheckBoxes.emplace(n, std::make_unique<TFakeCheckBox>());
-  for (const char* n : init->TextBoxes) FTextBoxes.emplace(n, std::make_unique<TFakeTextBox>("00"));
+  for (const char* n : init->TextBoxes) FTextBoxes.emplace(n, std::make_unique<TFakeTextBox>(u"00"));
   for (const char* n : init->Pressables)
     FPressables.emplace(n, std::make_unique<TFakePressable>(*this, false));
   for (const char* n : init->Radios) FPressables.emplace(n, std::make_unique<TFakePressable>(*this, true));

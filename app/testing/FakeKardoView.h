@@ -63,13 +63,15 @@ class TFakeLayout : public ILayoutView {
 
 class TFakeTimer : public ITimerView {
  public:
-  explicit TFakeTimer(platform::TVirtualClock& Clock);
+  TFakeTimer(TFakeKardoView& View, std::string Name);
   uint32_t Interval() const override { return FTimer.Interval(); }
-  void SetInterval(uint32_t Value) override { FTimer.SetInterval(Value); }
+  void SetInterval(uint32_t Value) override;
   bool Enabled() const override { return FTimer.Enabled(); }
-  void SetEnabled(bool Value) override { FTimer.SetEnabled(Value); }
+  void SetEnabled(bool Value) override;
 
  private:
+  TFakeKardoView& FView;
+  std::string FName;
   platform::TVirtualTimer FTimer;
 };
 
@@ -117,13 +119,13 @@ class TFakeCheckBox : public ICheckBoxView {
 
 class TFakeTextBox : public ITextBoxView {
  public:
-  explicit TFakeTextBox(std::string Text) : FText(std::move(Text)) {}
-  std::string Text() const override { return FText; }
+  explicit TFakeTextBox(std::u16string Text) : FText(std::move(Text)) {}
+  std::u16string Text() const override { return FText; }
   // The operator types Text and presses Enter.
-  void Commit(std::string_view Text);
+  void Commit(std::u16string_view Text);
 
  private:
-  std::string FText;
+  std::u16string FText;
 };
 
 class TFakePressable : public IPressableView {
@@ -185,7 +187,6 @@ class TFakeForm : public IFormView {
   }
   [[noreturn]] void Unknown(std::string_view Name) const;
 
-  TFakeKardoView& FView;
   std::string FClass;
   TFakeWindow FWindow;
   TMap<TFakeLayout> FLayouts;
@@ -217,8 +218,9 @@ class TFakeKardoView : public IKardoView {
 
   platform::TVirtualClock Clock;
   TFakeScreen FakeScreen;
-  // Every fill written, in order, as "Name=#AARRGGBB".
-  std::vector<std::string> FillLog;
+  // Every fill and timer write, in order, as "Name=#AARRGGBB",
+  // "Name.Enabled=true" or "Name.Interval=250"; writes of an unchanged value too.
+  std::vector<std::string> WriteLog;
   bool Terminated = false;
 
  private:

@@ -13,11 +13,38 @@ TEST(SegmentsOfChar, FollowsTheCharacterTable) {
     unsigned Pattern;
   };
   const Row table[] = {
-      {"0O", 0x3F}, {"1", 0x06},   {"2", 0x5B},   {"3", 0x4F},   {"4", 0x66},  {"5Ss", 0x6D}, {"6", 0x7D},
-      {"7", 0x07},  {"8", 0x7F},   {"9", 0x6F},   {"Aa", 0x77},  {"Bb", 0x7C}, {"C", 0x39},   {"c", 0x58},
-      {"Dd", 0x5E}, {"Ee", 0x79},  {"Ff", 0x71},  {"Gg", 0x3D},  {"Hh", 0x76}, {"I", 0x30},   {"i", 0x10},
-      {"Jj", 0x1E}, {"Ll", 0x38},  {"o", 0x5C},   {"Pp", 0x73},  {"Qq", 0x67}, {"Rr", 0x50},  {"U", 0x3E},
-      {"u", 0x1C},  {"-", 0x40},   {"_", 0x08},   {".,", 0x80},
+      {"0O", 0x3F},
+      {"1", 0x06},
+      {"2", 0x5B},
+      {"3", 0x4F},
+      {"4", 0x66},
+      {"5Ss", 0x6D},
+      {"6", 0x7D},
+      {"7", 0x07},
+      {"8", 0x7F},
+      {"9", 0x6F},
+      {"Aa", 0x77},
+      {"Bb", 0x7C},
+      {"C", 0x39},
+      {"c", 0x58},
+      {"Dd", 0x5E},
+      {"Ee", 0x79},
+      {"Ff", 0x71},
+      {"Gg", 0x3D},
+      {"Hh", 0x76},
+      {"I", 0x30},
+      {"i", 0x10},
+      {"Jj", 0x1E},
+      {"Ll", 0x38},
+      {"o", 0x5C},
+      {"Pp", 0x73},
+      {"Qq", 0x67},
+      {"Rr", 0x50},
+      {"U", 0x3E},
+      {"u", 0x1C},
+      {"-", 0x40},
+      {"_", 0x08},
+      {".,", 0x80},
       // Everything else is blank.
       {" KMNTVWXYZkmntvwxyz+*/\xB0\xFF", 0x00},
   };
@@ -29,49 +56,54 @@ TEST(SegmentsOfChar, FollowsTheCharacterTable) {
 }
 
 struct TextCase {
-  std::vector<const char*> Texts;  // committed in this order
-  unsigned H, L;                   // what the digits show after the last one
+  std::vector<const char16_t*> Texts;  // committed in this order
+  unsigned H, L;                       // what the digits show after the last one
 };
 
 class DisplayText : public KardoTest, public ::testing::WithParamInterface<TextCase> {};
 
 TEST_P(DisplayText, ShowsDigitsAndPoints) {
-  for (const char* t : GetParam().Texts) Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit(t);
+  for (const char16_t* t : GetParam().Texts) Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit(t);
   EXPECT_EQ(Digit('H'), GetParam().H);
   EXPECT_EQ(Digit('L'), GetParam().L);
 }
 
 constexpr unsigned Dp = 0x80;
-INSTANTIATE_TEST_SUITE_P(Cases, DisplayText,
-                         ::testing::Values(TextCase{{"12"}, 0x06, 0x5B}, TextCase{{"1.2."}, 0x06 | Dp, 0x5B | Dp},
-                                           TextCase{{"1,5"}, 0x06 | Dp, 0x6D}, TextCase{{"12."}, 0x06, 0x5B | Dp},
-                                           TextCase{{"8.8.8"}, 0x7F | Dp, 0x7F | Dp},
-                                           TextCase{{".5"}, 0x00, 0x6D}, TextCase{{"5."}, 0x6D | Dp, 0x00},
-                                           // A single character keeps both point flags.
-                                           TextCase{{"1.2.", "7"}, 0x07 | Dp, Dp},
-                                           TextCase{{"1.2.", "34"}, 0x4F, 0x66}, TextCase{{"nt"}, 0, 0},
-                                           TextCase{{"oO"}, 0x5C, 0x3F}, TextCase{{"12345"}, 0x06, 0x5B}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DisplayText,
+    ::testing::Values(TextCase{{u"12"}, 0x06, 0x5B}, TextCase{{u"1.2."}, 0x06 | Dp, 0x5B | Dp},
+                      TextCase{{u"1,5"}, 0x06 | Dp, 0x6D}, TextCase{{u"12."}, 0x06, 0x5B | Dp},
+                      TextCase{{u"8.8.8"}, 0x7F | Dp, 0x7F | Dp}, TextCase{{u".5"}, 0x00, 0x6D},
+                      TextCase{{u"5."}, 0x6D | Dp, 0x00},
+                      // A single character keeps both point flags.
+                      TextCase{{u"1.2.", u"7"}, 0x07 | Dp, Dp}, TextCase{{u"1.2.", u"34"}, 0x4F, 0x66},
+                      TextCase{{u"nt"}, 0, 0}, TextCase{{u"oO"}, 0x5C, 0x3F},
+                      TextCase{{u"12345"}, 0x06, 0x5B},
+                      // One 8-bit character per typed one: a code-page letter, one the
+                      // code page lacks ('?'), and one beyond the 16-bit plane.
+                      TextCase{{u"\u00e95"}, 0x00, 0x6D}, TextCase{{u"\u0436.5"}, Dp, 0x6D},
+                      TextCase{{u"\U0001F6005"}, 0x00, 0x6D}));
 
 TEST_F(KardoTest, FirstDisplayTextShowsTheDisplayWindowAndEmptyTextDoesNothing) {
   TFakeWindow& display = Display().FakeWindow();
   ASSERT_FALSE(display.Visible());
-  View.FillLog.clear();
-  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit("");
+  View.WriteLog.clear();
+  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit(u"");
   EXPECT_FALSE(display.Visible());
-  EXPECT_TRUE(View.FillLog.empty());
-  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit("1.2.");
+  EXPECT_TRUE(View.WriteLog.empty());
+  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit(u"1.2.");
   EXPECT_TRUE(display.Visible());
   EXPECT_EQ(display.ShowCount(), 1);
-  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit("34");
+  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit(u"34");
   EXPECT_EQ(display.ShowCount(), 1);
   // Closed by the window system: the next refresh shows it again.
   display.Close();
-  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit("5");
+  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit(u"5");
   EXPECT_EQ(display.ShowCount(), 2);
 }
 
 TEST_F(KardoTest, DigitBlinksKeepThePointLitAndShareThePhaseWithTheLowLevelBlink) {
-  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit("8.8.");
+  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit(u"8.8.");
   Settings().FakeCheckBox("HudCheckBox_Sefa1_Blink_H").Click();
   EXPECT_EQ(Timer(Display(), "Timer_Sefa1_H").Interval(), 500u);
   Advance(500);
@@ -98,7 +130,7 @@ TEST_F(KardoTest, DigitBlinksKeepThePointLitAndShareThePhaseWithTheLowLevelBlink
 }
 
 TEST_F(KardoTest, CalibrationRunsOneSegmentAroundDigitHUntilALevelChange) {
-  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit("34");
+  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit(u"34");
   Click("HudRadioButton_SW_Etalon_mode");
   EXPECT_EQ(Digit('H'), 0x4Fu) << "until the first tick digit H shows its stored pattern";
   EXPECT_EQ(Digit('L'), 0x3Du);

@@ -37,7 +37,8 @@ INSTANTIATE_TEST_SUITE_P(
         EffectCycle{"HudRadioButton_Effects_Blink", 200, {"G1 G2 G3 G4 G5 Y R", ""}},
         EffectCycle{"HudRadioButton_Effects_Green_Blink", 100, {"G1 G2 G3 G4 G5", ""}},
         EffectCycle{"HudRadioButton_Effects_Attention", 200, {"G1 G5", "G2 G4", "G3"}},
-        EffectCycle{"HudRadioButton_Effects_On_Line", 200,
+        EffectCycle{"HudRadioButton_Effects_On_Line",
+                    200,
                     {"G5", "G4 G5", "G3 G4 G5", "G2 G3 G4 G5", "G1 G2 G3 G4 G5", ""}},
         EffectCycle{"HudRadioButton_Effects_Run_Line",
                     200,
@@ -116,14 +117,29 @@ TEST_F(KardoTest, Green1BlinkRunsAtTheTimersOwnIntervalUntilItsBarMoves) {
 }
 
 TEST_F(KardoTest, GroupOperationsWriteInTheirOrder) {
-  View.FillLog.clear();
+  View.WriteLog.clear();
   Click("HudRadioButton_Effects_Blink");
-  View.FillLog.clear();
+  View.WriteLog.clear();
   Advance(200);
-  const std::vector<std::string> allOn = {"Circle_LG1=#FF00FF00", "Circle_LG2=#FF00FF00", "Circle_LG3=#FF00FF00",
-                                          "Circle_LG4=#FF00FF00", "Circle_LG5=#FF00FF00", "Circle_LY=#FFFFFF00",
-                                          "Circle_LR=#FFFF0000"};
-  EXPECT_EQ(View.FillLog, allOn);
+  const std::vector<std::string> allOn = {
+      "Circle_LG1=#FF00FF00", "Circle_LG2=#FF00FF00", "Circle_LG3=#FF00FF00", "Circle_LG4=#FF00FF00",
+      "Circle_LG5=#FF00FF00", "Circle_LY=#FFFFFF00",  "Circle_LR=#FFFF0000"};
+  EXPECT_EQ(View.WriteLog, allOn);
+}
+
+TEST_F(KardoTest, TimersAndLedsOffStopsTimersBlanksDigitsAndPutsLedsOutInOrder) {
+  std::vector<std::string> expected = {"Timer_LG1.Enabled=false", "Timer_Leds.Enabled=false"};
+  for (const char* digit : {"H", "L"})
+    for (const char* segment : {"A", "B", "C", "D", "E", "F", "G", "Dp"})
+      expected.push_back(std::string("RoundRect_Sefa1") + digit + "_" + segment + "=#FF3E3E3E");
+  for (const char* t : {"Timer_Sefa1_H", "Timer_Sefa1_L", "Timer_Sefa1"})
+    expected.push_back(std::string(t) + ".Enabled=false");
+  for (const char* led :
+       {"Circle_LG1", "Circle_LG2", "Circle_LG3", "Circle_LG4", "Circle_LG5", "Circle_LY", "Circle_LR"})
+    expected.push_back(std::string(led) + "=#FF3E3E3E");
+  View.WriteLog.clear();
+  Click("HudButton_TMR_and_Leds_Off");
+  EXPECT_EQ(View.WriteLog, expected);
 }
 
 }  // namespace

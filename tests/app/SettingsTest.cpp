@@ -1,3 +1,6 @@
+#include <map>
+#include <string>
+
 #include "tests/app/KardoFixture.h"
 
 namespace kardo::testing {
@@ -117,7 +120,7 @@ TEST_F(KardoTest, DoubleClickOnThePictureStepsTwiceAndBringsBackTheSettings) {
 }
 
 TEST_F(KardoTest, TimersAndLedsOffKeepsEveryControlAndStoredDigit) {
-  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit("4.2");
+  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit(u"4.2");
   Settings().FakeCheckBox("HudCheckBox_Sefa1_Blink_H").Click();
   Settings().FakeCheckBox("HudCheckBox_Sefa1_Blink_L").Click();
   Settings().FakeCheckBox("HudCheckBox_LED_R").Click();
@@ -145,9 +148,10 @@ TEST_F(KardoTest, LedCheckBoxesLightTheirLedUntilAnEffectOverwritesIt) {
     const char* Box;
     const char* Led;
   };
-  for (Row r : {Row{"HudCheckBox_LED_Y", "Y"}, Row{"HudCheckBox_LED_G1", "G1"}, Row{"HudCheckBox_LED_G2", "G2"},
-                Row{"HudCheckBox_LED_G3", "G3"}, Row{"HudCheckBox_LED_G4", "G4"}, Row{"HudCheckBox_LED_G5", "G5"},
-                Row{"HudCheckBox_LED_R", "R"}}) {
+  for (Row r :
+       {Row{"HudCheckBox_LED_Y", "Y"}, Row{"HudCheckBox_LED_G1", "G1"}, Row{"HudCheckBox_LED_G2", "G2"},
+        Row{"HudCheckBox_LED_G3", "G3"}, Row{"HudCheckBox_LED_G4", "G4"}, Row{"HudCheckBox_LED_G5", "G5"},
+        Row{"HudCheckBox_LED_R", "R"}}) {
     Settings().FakeCheckBox(r.Box).Click();
     EXPECT_EQ(Leds(), r.Led);
     Settings().FakeCheckBox(r.Box).Click();
@@ -160,6 +164,95 @@ TEST_F(KardoTest, LedCheckBoxesLightTheirLedUntilAnEffectOverwritesIt) {
   EXPECT_EQ(Leds(), "G1 G2 G3 G4 G5 R") << "Green blink's lit phase leaves red alone";
   Advance(100);
   EXPECT_EQ(Leds(), "") << "its dark phase puts red out too";
+}
+
+TEST_F(KardoTest, Green1SwitchesStopTheRunningEffect) {
+  struct Row {
+    const char* Button;
+    bool Blinks;       // Timer_LG1 afterwards
+    const char* Leds;  // right after the click
+  };
+  for (Row r : {Row{"HudRadioButton_LG1_on", false, "G1"}, Row{"HudRadioButton_LG1_Off", false, ""},
+                Row{"HudRadioButton_LG1_Blink", true, ""}}) {
+    Click("HudRadioButton_Effects_Green_Blink");
+    Advance(100);
+    ASSERT_EQ(Leds(), "G1 G2 G3 G4 G5");
+    Click(r.Button);
+    EXPECT_FALSE(Timer(Console(), "Timer_Leds").Enabled()) << r.Button;
+    EXPECT_EQ(Timer(Console(), "Timer_LG1").Enabled(), r.Blinks) << r.Button;
+    // Only G1 is written; the effect's other LEDs stay as its last tick left them.
+    EXPECT_EQ(Leds(), std::string(r.Leds) + (*r.Leds ? " " : "") + "G2 G3 G4 G5") << r.Button;
+  }
+}
+
+// Each bar shows its value in its own label and retimes its own timer; the
+// other labels keep their text.
+TEST_F(KardoTest, EverySpeedBarWritesItsOwnLabelAndTimer) {
+  struct Row {
+    const char* Bar;
+    const char* Label;
+    bool OnDisplay;  // the timer is the display's, else the console's
+    const char* Timer;
+  };
+  const Row rows[] = {
+      {"HudTrackBar_LG1", "HudLabel_LG1_Timer", false, "Timer_LG1"},
+      {"HudTrackBar_Effects_Connect", "HudLabel_Effects_Connect", false, "Timer_Leds"},
+      {"HudTrackBar_Effects_Blink", "HudLabel_Effects_Blink", false, "Timer_Leds"},
+      {"HudTrackBar_Effects_Green_Blink", "HudLabel_Effects_Green_Blink", false, "Timer_Leds"},
+      {"HudTrackBar_Effects_Attention", "HudLabel_Effects_Attention", false, "Timer_Leds"},
+      {"HudTrackBar_Effects_On_Line", "HudLabel_Effects_On_Line", false, "Timer_Leds"},
+      {"HudTrackBar_Effects_Run_Line", "HudLabel_Effects_Run_Line", false, "Timer_Leds"},
+      {"HudTrackBar_Sefa1_Blink_H", "HudLabel_Sefa1_Blink_H", true, "Timer_Sefa1_H"},
+      {"HudTrackBar_Sefa1_Blink_L", "HudLabel_Sefa1_Blink_L", true, "Timer_Sefa1_L"},
+  };
+  uint32_t value = 11;
+  for (const Row& r : rows) {
+    std::map<std::string, std::string> before;
+    for (const Row& o : rows) before[o.Label] = Settings().FakeLabel(o.Label).Text;
+    SetTrackBar(r.Bar, value + 0.9f);
+    EXPECT_EQ(Settings().FakeLabel(r.Label).Text, std::to_string(value)) << r.Bar;
+    EXPECT_EQ(Timer(r.OnDisplay ? Display() : Console(), r.Timer).Interval(), value) << r.Bar;
+    for (const Row& o : rows) {
+      if (&o == &r) continue;
+      EXPECT_EQ(Settings().FakeLabel(o.Label).Text, before[o.Label]) << r.Bar << " wrote " << o.Label;
+    }
+    value += 11;
+  }
+}
+
+// A blink that an action starts begins with the lit phase, whatever phase an
+// earlier blink stopped in.
+TEST_F(KardoTest, ActionsThatStartABlinkResetItsPhase) {
+  struct Row {
+    const char* Action;
+    const char* Blink;  // the check box or radio button that leaves the phase at "dark next"
+    bool Green1;        // the green-1 blink, else digit L's blink
+  };
+  for (Row r : {Row{"HudRadioButton_Automat", "HudRadioButton_LG1_Blink", true},
+                Row{"HudRadioButton_Automat", "HudCheckBox_Sefa1_Blink_L", false},
+                Row{"HudRadioButton_SW_Wait_Work", "HudCheckBox_Sefa1_Blink_L", false}}) {
+    Click("HudButton_TMR_and_Leds_Off");
+    TFakeCheckBox& blinkL = Settings().FakeCheckBox("HudCheckBox_Sefa1_Blink_L");
+    if (blinkL.IsChecked()) blinkL.Click();
+    if (r.Green1) {
+      Click(r.Blink);
+      Advance(1000);  // one tick: G1 lit, the next one puts it out
+      ASSERT_EQ(Leds(), "G1");
+    } else {
+      blinkL.Click();
+      Advance(250);  // one tick of Timer_Sefa1_L
+    }
+    Click(r.Action);
+    if (r.Green1) {
+      Advance(1000);
+      EXPECT_EQ(Leds(), "G1 Y") << r.Action << ": the first green-1 tick lights";
+    } else {
+      Advance(250);
+      EXPECT_EQ(Digit('L'), 0x3Du) << r.Action << ": the first digit-L tick paints G";
+      Advance(250);
+      EXPECT_EQ(Digit('L'), 0u) << r.Action;
+    }
+  }
 }
 
 }  // namespace

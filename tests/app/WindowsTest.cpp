@@ -25,8 +25,9 @@ TEST_F(KardoTest, LayoutSetupFitsTheInnerLayoutIntoTheFrame) {
     const char* Layout;
     float Width, Height;
   };
-  for (const Row& r : {Row{Console(), "Layout_3D_Kardo", 275, 253}, Row{Settings(), "Layout_3D_Set", 395, 294},
-                       Row{Display(), "Layout_3D_SEFA1", 308, 253}}) {
+  for (const Row& r :
+       {Row{Console(), "Layout_3D_Kardo", 275, 253}, Row{Settings(), "Layout_3D_Set", 395, 294},
+        Row{Display(), "Layout_3D_SEFA1", 308, 253}}) {
     TFakeLayout& layout = r.Form.FakeLayout(r.Layout);
     EXPECT_EQ(layout.Width(), r.Width) << r.Layout;
     EXPECT_EQ(layout.Height(), r.Height) << r.Layout;
@@ -43,15 +44,15 @@ TEST(KardoPlacement, ANarrowWorkAreaGivesALeftTruncatedTowardZero) {
   view.FakeScreen.Height = 100;
   TKardo app(view);
   app.Run();
-  EXPECT_EQ(view.Form("TForm_3D_Kardo").FakeWindow().Left(), -50);   // (200 - 301) div 2
-  EXPECT_EQ(view.Form("TForm_3D_Kardo").FakeWindow().Top(), -98);    // (100 - 297) div 2
+  EXPECT_EQ(view.Form("TForm_3D_Kardo").FakeWindow().Left(), -50);  // (200 - 301) div 2
+  EXPECT_EQ(view.Form("TForm_3D_Kardo").FakeWindow().Top(), -98);   // (100 - 297) div 2
   EXPECT_EQ(view.Form("TForm_3D_Set").FakeWindow().Top(), -98 + 297 - 32);
 }
 
 TEST_F(KardoTest, DisplayAndSettingsFollowTheConsoleWhereverItWasMoved) {
   TFakeWindow& console = Console().FakeWindow();
   console.SetBounds(100, 50, console.Width(), console.Height());
-  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit("42");
+  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit(u"42");
   EXPECT_EQ(Display().FakeWindow().Left(), 100 + 301 - 12);
   EXPECT_EQ(Display().FakeWindow().Top(), 50);
 
@@ -85,7 +86,7 @@ TEST_F(KardoTest, ABurstOfResizesIsAnsweredByOneRescale) {
   Display().FakeWindow().SetBounds(0, 0, 434, 397);
   Advance(100);
   EXPECT_FLOAT_EQ(Display().FakeLayout("Layout_3D_SEFA1").ScaleY, (397 - 44) / 253.0f);
-  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit("1");
+  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit(u"1");
   EXPECT_EQ(Display().FakeLayout("Layout_3D_SEFA1").ScaleY, 1);
 }
 
@@ -109,6 +110,34 @@ TEST_F(KardoTest, EscEndsTheProgramOnlyOnTheConsole) {
   Console().FakeWindow().PressKey(27);
   EXPECT_TRUE(View.Terminated);
   EXPECT_FALSE(Console().FakeWindow().Visible());
+}
+
+// Every window: closing stops a pending rescale, showing again puts the scale
+// back to 1 whatever the last rescale made of it.
+TEST_F(KardoTest, CloseStopsTheResizeTimerAndShowResetsTheScale) {
+  struct Row {
+    TFakeForm& Form;
+    const char* Layout;
+    const char* Timer;
+  };
+  Settings().FakeTextBox("HudTextBox_Sefa1_H").Commit(u"1");  // shows the display
+  for (const Row& r : {Row{Console(), "Layout_3D_Kardo", "Timer_3D_Resize_Kardo"},
+                       Row{Settings(), "Layout_3D_Set", "Timer_3D_Resize_Set"},
+                       Row{Display(), "Layout_3D_SEFA1", "Timer_3D_Resize_SEFA1"}}) {
+    TFakeWindow& window = r.Form.FakeWindow();
+    TFakeLayout& layout = r.Form.FakeLayout(r.Layout);
+    window.SetBounds(window.Left(), window.Top(), window.Width() + 50, window.Height() + 20);
+    Advance(100);
+    ASSERT_NE(layout.ScaleX, 1) << r.Layout;
+    ASSERT_NE(layout.ScaleY, 1) << r.Layout;
+    window.SetBounds(window.Left(), window.Top(), window.Width() + 10, window.Height());
+    ASSERT_TRUE(Timer(r.Form, r.Timer).Enabled());
+    window.Close();
+    EXPECT_FALSE(Timer(r.Form, r.Timer).Enabled()) << r.Timer;
+    window.Show();
+    EXPECT_EQ(layout.ScaleX, 1) << r.Layout;
+    EXPECT_EQ(layout.ScaleY, 1) << r.Layout;
+  }
 }
 
 }  // namespace
