@@ -1,10 +1,13 @@
 #include "controls/ControlsRegistration.h"
 
 #include "controls/Actions.h"
+#include "controls/Content.h"
 #include "controls/Control.h"
 #include "controls/EmbeddedSheets.h"
 #include "controls/Resources.h"
+#include "controls/TextBox.h"
 #include "controls/TextControls.h"
+#include "controls/Track.h"
 #include "draw2d/Draw2dRegistration.h"
 #include "scene2d/ClassInfo.h"
 
@@ -15,6 +18,10 @@ void RegisterControlClasses() {
         "Controls", {&TuiControl::StaticClass(), &TuiBackground::StaticClass(), &TuiResources::StaticClass(),
                      &TuiAction::StaticClass(), &TuiTextControl::StaticClass(), &TuiLabel::StaticClass(),
                      &TuiValueLabel::StaticClass(), &TuiHudLabel::StaticClass()});
+    TuiClassRegistry::Instance().Register(
+        "Controls", {&TuiContent::StaticClass(), &TuiThumb::StaticClass(), &TuiTrack::StaticClass(),
+                     &TuiTrackBar::StaticClass(), &TuiHudTrack::StaticClass(), &TuiHudTrackBar::StaticClass(),
+                     &TuiTextBox::StaticClass(), &TuiHudTextBox::StaticClass()});
     TuiStyleSheets::RegisterResource(TuiStyleSheets::DefaultResourceName, uxEmbeddedSheet_defaultuistyle());
     return true;
   }();
