@@ -74,7 +74,8 @@ void TuiCustomTextBox::DefineProperties(TuiClassBuilder<TuiCustomTextBox>& C) {
 
 void TuiTextBox::DefineProperties(TuiClassBuilder<TuiTextBox>& C) {
   C.Property<bool, bool>("Password", &TuiTextBox::Password, &TuiTextBox::SetPassword);
-  C.Property<std::string, const std::string&>("Text", &TuiTextBox::TextCodePage, &TuiTextBox::SetTextCodePage);
+  C.Property<std::string, const std::string&>("Text", &TuiTextBox::TextCodePage,
+                                              &TuiTextBox::SetTextCodePage);
 }
 
 TuiCustomTextBox::TuiCustomTextBox(TuiComponent* Owner)
@@ -203,7 +204,8 @@ void TuiCustomTextBox::ScrollToCaret() {
   }
   // Whether the units from one-based From up to the caret overflow the room.
   auto overflows = [&](int From) {
-    return From <= caret && TextWidth(std::u16string_view(FText).substr(size_t(From - 1), size_t(caret - From + 1))) > room;
+    return From <= caret &&
+           TextWidth(std::u16string_view(FText).substr(size_t(From - 1), size_t(caret - From + 1))) > room;
   };
   // Long texts scroll in big steps first, so that a jump to the end of a
   // long line measures a few dozen prefixes rather than every one.
@@ -389,11 +391,21 @@ void TuiCustomTextBox::KeyDown(uint16_t& Key, char32_t& KeyChar, TuiShiftState S
     FollowCaret(caret, Shift & uxShift);
   };
   switch (Key) {
-    case VkBack: DeleteKey(true, Shift); break;
-    case VkDelete: DeleteKey(false, Shift); break;
-    case VkReturn: Change(); break;
-    case VkEnd: moveTo(len); break;
-    case VkHome: moveTo(0); break;
+    case VkBack:
+      DeleteKey(true, Shift);
+      break;
+    case VkDelete:
+      DeleteKey(false, Shift);
+      break;
+    case VkReturn:
+      Change();
+      break;
+    case VkEnd:
+      moveTo(len);
+      break;
+    case VkHome:
+      moveTo(0);
+      break;
     case VkLeft: {
       int p = caret - 1;
       if (Shift & uxCtrl) {
@@ -422,7 +434,8 @@ void TuiCustomTextBox::KeyDown(uint16_t& Key, char32_t& KeyChar, TuiShiftState S
         if (OnTyping) OnTyping(this);
       }
       break;
-    default: break;
+    default:
+      break;
   }
 
   if (KeyChar != 0) {
@@ -431,7 +444,8 @@ void TuiCustomTextBox::KeyDown(uint16_t& Key, char32_t& KeyChar, TuiShiftState S
     const char32_t lower = KeyChar >= U'A' && KeyChar <= U'Z' ? KeyChar + (U'a' - U'A') : KeyChar;
     if (!FFilterChars.empty() && FFilterChars.find(Encode(KeyChar)) == std::u16string::npos) {
       KeyChar = 0;
-    } else if (ctrlOnly && (lower == U'a' || lower == U'c' || lower == U'v' || lower == U'x' || lower == U'z')) {
+    } else if (ctrlOnly &&
+               (lower == U'a' || lower == U'c' || lower == U'v' || lower == U'x' || lower == U'z')) {
       if (lower == U'a') SelectAll();
       if (lower == U'c') CopyToClipboard();
       if (lower == U'x') CutToClipboard();
@@ -543,8 +557,8 @@ void TuiCustomTextBox::PaintText(TuiCanvas& Canvas, const TuiRect& Rect) {
     TuiRect r = Rect;
     // A near-aligned line may run on past the edge; the clip cuts it.
     if (FTextAlign == uxTextAlignNear) r.Right += FFont->Size() / 2;
-    Canvas.FillText(r, uxUtf16ToCodePage(std::u16string_view(FText).substr(first)), false, opacity, FTextAlign,
-                    uxTextAlignCenter);
+    Canvas.FillText(r, uxUtf16ToCodePage(std::u16string_view(FText).substr(first)), false, opacity,
+                    FTextAlign, uxTextAlignCenter);
   }
   int lo, hi;
   SelectionRange(lo, hi);

@@ -211,7 +211,8 @@ void TuiCustomTrack::PlaceThumb() {
   }
   // Inside a style the thumb keeps its parent's margins and its own padding;
   // a negative padding lets it overhang the track.
-  if (TuiVisualObject* parent = thumb->Parent() ? thumb->Parent()->Visual() : nullptr; parent && parent != this) {
+  if (TuiVisualObject* parent = thumb->Parent() ? thumb->Parent()->Visual() : nullptr;
+      parent && parent != this) {
     const TuiBounds& m = *parent->Margins();
     const TuiBounds& p = *thumb->Padding();
     if (r.Width() > m.Left() + p.Left() + m.Right() - p.Right()) {
@@ -265,13 +266,22 @@ void TuiCustomTrack::KeyDown(uint16_t& Key, char32_t& KeyChar, TuiShiftState Shi
   const float step = FFrequency != 0 ? FFrequency : 1;
   float value;
   switch (Key) {
-    case VkEnd: value = FMax; break;
-    case VkHome: value = FMin; break;
+    case VkEnd:
+      value = FMax;
+      break;
+    case VkHome:
+      value = FMin;
+      break;
     case VkLeft:
-    case VkUp: value = FValue - step; break;
+    case VkUp:
+      value = FValue - step;
+      break;
     case VkRight:
-    case VkDown: value = FValue + step; break;
-    default: return;
+    case VkDown:
+      value = FValue + step;
+      break;
+    default:
+      return;
   }
   SetValue(value);
   // Without tracking a key press is a finished change of its own.
