@@ -48,7 +48,8 @@ std::filesystem::path ExecutableFolder() {
 
 bool IsReadableFile(const std::filesystem::path& P) {
   std::error_code ec;
-  return std::filesystem::is_regular_file(P, ec) && std::filesystem::file_size(P, ec) <= MaxSheetFileSize && !ec;
+  return std::filesystem::is_regular_file(P, ec) && std::filesystem::file_size(P, ec) <= MaxSheetFileSize &&
+         !ec;
 }
 
 }  // namespace

@@ -388,6 +388,8 @@ class TuiVisualObject : public TuiObject {
   void Loaded() override;
   void Notification(TuiComponent* Component, TuiOperation Operation) override;
   void SetScene(IuxScene* Value) override;
+  // The tab list goes with the children, in one step.
+  void DeleteChildren() override;
 
   // ---- events ----
   // Exceptions raised by handlers pass to the caller (the host's message loop).
@@ -442,7 +444,6 @@ class TuiVisualObject : public TuiObject {
   // Puts each child whose stored tab order lies inside the list at that
   // index; of two children with the same value the later one wins.
   virtual void RestoreTabOrder();
-  void DeleteChildren() override;
   // Called whenever a new size is stored, by setters and by alignment.
   virtual void SizeChanged(bool /*WidthChanged*/, bool /*HeightChanged*/) {}
   // The extent of the space the children are placed in, in their units.

@@ -107,7 +107,8 @@ TEST_F(TextControlTest, StreamsWriteOnlyWhatDiffersFromTheDefaults) {
       {&label, "object TuiLabel\n  TextAlign = uxTextAlignCenter\nend\n"},
       {&value, "object TuiValueLabel\n  TextAlign = uxTextAlignCenter\nend\n"},
       {&changed,
-       "object TuiHudLabel\n  Resource = 'dupstyle'\n  AutoTranslate = False\n  TextAlign = uxTextAlignCenter\n"
+       "object TuiHudLabel\n  Resource = 'dupstyle'\n  AutoTranslate = False\n  TextAlign = "
+       "uxTextAlignCenter\n"
        "  Text = 'SEFA-1'\n  WordWrap = False\nend\n"},
   };
   for (const TCase& k : cases) {
@@ -136,7 +137,8 @@ TEST_F(TextControlTest, BindingPushesOnBindAndBothSidesForgetTheDead) {
   struct TCase {
     TuiData Value;
     const char* Text;
-  } cases[] = {{TuiData{}, ""}, {TuiData{int64_t(-7)}, "-7"}, {TuiData{0.25}, "0.25"}, {TuiData{true}, "True"}};
+  } cases[] = {
+      {TuiData{}, ""}, {TuiData{int64_t(-7)}, "-7"}, {TuiData{0.25}, "0.25"}, {TuiData{true}, "True"}};
   for (const TCase& k : cases) {
     a->SetData(k.Value);
     EXPECT_EQ(a->Text(), k.Text);
@@ -159,13 +161,13 @@ TEST_F(TextControlTest, TabOrderMovesWithinTheParentsListClamped) {
   EXPECT_EQ(loose->TabOrder(), -1);
 
   // Loading: of two stored at 0 the later wins; out-of-range values stay put.
-  auto read = std::unique_ptr<TuiObject>(TuiObject::CreateObjectFromText(
-      nullptr,
-      "object P: TuiLayout\n"
-      "  object A: TuiLabel\n    TabOrder = 0\n  end\n"
-      "  object B: TuiLabel\n    TabOrder = 0\n  end\n"
-      "  object C: TuiLabel\n    TabOrder = 40\n  end\n"
-      "end\n"));
+  auto read = std::unique_ptr<TuiObject>(
+      TuiObject::CreateObjectFromText(nullptr,
+                                      "object P: TuiLayout\n"
+                                      "  object A: TuiLabel\n    TabOrder = 0\n  end\n"
+                                      "  object B: TuiLabel\n    TabOrder = 0\n  end\n"
+                                      "  object C: TuiLabel\n    TabOrder = 40\n  end\n"
+                                      "end\n"));
   ASSERT_NE(read, nullptr);
   auto* p = read->Visual();
   EXPECT_EQ(p->TabListItem(0), read->Children(1));
