@@ -101,7 +101,6 @@ class TuiCustomTrack : public TuiControl {
   TuiOrientation FOrientation = uxHorizontal;
   bool FTracking = true;
   float FFrequency = 0;
-  TuiThumb* FThumb = nullptr;
 };
 
 // A track with a proportional thumb: ViewportSize is the part of the range
