@@ -3,11 +3,14 @@
 #include "controls/Actions.h"
 #include "controls/Buttons.h"
 #include "controls/CheckBoxes.h"
+#include "controls/Content.h"
 #include "controls/Control.h"
 #include "controls/EmbeddedSheets.h"
 #include "controls/Panels.h"
 #include "controls/Resources.h"
+#include "controls/TextBox.h"
 #include "controls/TextControls.h"
+#include "controls/Track.h"
 #include "controls/Windows.h"
 #include "draw2d/Draw2dRegistration.h"
 #include "scene2d/ClassInfo.h"
@@ -28,6 +31,10 @@ void RegisterControlClasses() {
                                            &TuiCloseButton::StaticClass(),  &TuiHudCloseButton::StaticClass(),
                                            &TuiSizeGrip::StaticClass(),     &TuiHudSizeGrip::StaticClass(),
                                            &TuiWindow::StaticClass(),       &TuiHudWindow::StaticClass()});
+    TuiClassRegistry::Instance().Register(
+        "Controls", {&TuiContent::StaticClass(), &TuiThumb::StaticClass(), &TuiTrack::StaticClass(),
+                     &TuiTrackBar::StaticClass(), &TuiHudTrack::StaticClass(), &TuiHudTrackBar::StaticClass(),
+                     &TuiTextBox::StaticClass(), &TuiHudTextBox::StaticClass()});
     TuiStyleSheets::RegisterResource(TuiStyleSheets::DefaultResourceName, uxEmbeddedSheet_defaultuistyle());
     return true;
   }();
