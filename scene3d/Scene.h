@@ -73,7 +73,7 @@ class TscScene : public TuiComponent, private platform::IWindowEvents {
   bool RealTime() const { return FRealTime; }
   void SetRealTime(bool Value);
   int32_t RealTimeSleep() const { return FRealTimeSleep; }
-  void SetRealTimeSleep(int32_t Value) { FRealTimeSleep = Value < 0 ? 0 : Value; }
+  void SetRealTimeSleep(int32_t Value);
   bool InvisibleAtRuntime() const { return FInvisibleAtRuntime; }
   void SetInvisibleAtRuntime(bool Value) { FInvisibleAtRuntime = Value; }
   bool UsingDesignCamera() const { return FUsingDesignCamera; }

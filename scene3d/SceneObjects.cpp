@@ -1,6 +1,7 @@
 #include "scene3d/SceneObjects.h"
 
 #include "scene2d/ClassInfo.h"
+#include "scene3d/Scene.h"
 
 UX_IMPLEMENT_CLASS(TscCamera)
 UX_IMPLEMENT_CLASS(TscLight)
@@ -104,7 +105,8 @@ void RegisterScene3dClasses() {
     TuiClassRegistry& registry = TuiClassRegistry::Instance();
     registry.Register("3D",
                       {&TscObject::StaticClass(), &TscVisualObject::StaticClass(), &TscCamera::StaticClass(),
-                       &TscLight::StaticClass(), &TscDummy::StaticClass(), &TscProxyObject::StaticClass()});
+                       &TscLight::StaticClass(), &TscDummy::StaticClass(), &TscProxyObject::StaticClass(),
+                       &TscScene::StaticClass()});
     registry.Register("3D values", {&TscBitmap::StaticClass(), &TscMaterial::StaticClass(),
                                     &TscMeshData::StaticClass(), &TscFont::StaticClass()});
     return true;

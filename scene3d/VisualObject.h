@@ -38,6 +38,9 @@ using TscNotifyEvent = std::function<void(TscObject* Sender)>;
 // and a ray hit test.
 class TscVisualObject : public TscObject {
   UX_CLASS(TscVisualObject, TscObject)
+  // The scene re-aligns its root object's layers when its size changes.
+  friend class TscScene;
+
  public:
   explicit TscVisualObject(TuiComponent* Owner);
   ~TscVisualObject() override;
