@@ -278,7 +278,8 @@ void TscScene::SetRealTime(bool Value) {
       };
     }
     hook.Scenes.push_back(this);
-    FLastIdle = FFpsStart = FSystem->TickCount();
+    FIdleStarted = false;
+    FFpsStart = FSystem->TickCount();
     FFpsFrames = 0;
   } else if (!Value && listed) {
     std::erase(hook.Scenes, this);
@@ -294,7 +295,6 @@ void TscScene::SetRealTimeSleep(int32_t Value) {
   Value = std::max(Value, 0);
   if (Value == FRealTimeSleep) return;
   FRealTimeSleep = Value;
-  FWakeTimer.reset();  // made again with the new pause
 }
 
 // ---- objects ----
@@ -681,8 +681,16 @@ bool TscScene::HintAt(int X, int Y, std::string& Text, TuiRect& Area) {
 bool TscScene::IdlePass() {
   if (!FCanvas || !FSystem) return false;
   const uint64_t now = FSystem->TickCount();
-  if (FRealTimeSleep > 0 && FFrames > 0 && now < FLastIdle + uint64_t(FRealTimeSleep)) return false;
-  const double dt = std::max(0.001, double(now - FLastIdle) / 1000);
+  if (FIdleStarted && FRealTimeSleep > 0 && now < FLastIdle + uint64_t(FRealTimeSleep)) {
+    // Still pausing: a timer wakes the loop when the next frame is due, so
+    // it sleeps (and still hears input) until then.
+    FWakeTimer = FSystem->CreateTimer(uint32_t(FLastIdle + uint64_t(FRealTimeSleep) - now),
+                                      [this] { FWakeTimer->SetEnabled(false); });
+    FWakeTimer->SetEnabled(true);
+    return false;
+  }
+  const double dt = FIdleStarted ? std::max(0.001, double(now - FLastIdle) / 1000) : 0.001;
+  FIdleStarted = true;
   FLastIdle = now;
   FTime += dt;
   for (size_t i = FRoots.size(); i-- > 0;)
@@ -694,11 +702,5 @@ bool TscScene::IdlePass() {
     FFpsStart = now;
     FFpsFrames = 0;
   }
-  if (FRealTimeSleep == 0) return true;
-  // The pause is a timer, so the loop sleeps (and still hears input) until
-  // the next idle frame is due.
-  if (!FWakeTimer)
-    FWakeTimer = FSystem->CreateTimer(uint32_t(FRealTimeSleep), [this] { FWakeTimer->SetEnabled(false); });
-  FWakeTimer->SetEnabled(true);
-  return false;
+  return FRealTimeSleep == 0 || IdlePass();
 }

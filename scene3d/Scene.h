@@ -222,6 +222,7 @@ class TscScene : public TuiComponent, private platform::IWindowEvents {
 
   // Idle rendering.
   std::unique_ptr<platform::ITimer> FWakeTimer;  // ends a RealTimeSleep pause
+  bool FIdleStarted = false;
   uint64_t FLastIdle = 0, FFpsStart = 0;
   int FFpsFrames = 0;
   float FFps = 0;
