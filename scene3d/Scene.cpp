@@ -26,7 +26,9 @@ TIdleHook& IdleHook() {
 }
 
 TuiMouseButton ToButton(platform::TMouseButton B) {
-  return B == platform::plMouseLeft ? uxMouseLeft : B == platform::plMouseRight ? uxMouseRight : uxMouseMiddle;
+  return B == platform::plMouseLeft    ? uxMouseLeft
+         : B == platform::plMouseRight ? uxMouseRight
+                                       : uxMouseMiddle;
 }
 
 }  // namespace
@@ -91,7 +93,8 @@ void TscScene::BuildDesignRig() {
   FDesignOuter = new TscDummy(nullptr);
   FDesignInner = new TscDummy(nullptr);
   FDesignCamera = new TscCamera(nullptr);
-  for (TscVisualObject* o : std::initializer_list<TscVisualObject*>{FDesignOuter, FDesignInner, FDesignCamera}) {
+  for (TscVisualObject* o :
+       std::initializer_list<TscVisualObject*>{FDesignOuter, FDesignInner, FDesignCamera}) {
     o->SetTag(DesignTag);
     o->SetLocked(true);
     o->SetHitTest(false);
@@ -445,7 +448,8 @@ TscVisualObject* TscScene::ObjectAtPoint(float X, float Y) {
   return nullptr;
 }
 
-bool TscScene::GetPickRay(TscProjection Projection, float X, float Y, TscVector& RayPos, TscVector& RayDir) const {
+bool TscScene::GetPickRay(TscProjection Projection, float X, float Y, TscVector& RayPos,
+                          TscVector& RayDir) const {
   if (!FCanvas) return false;
   FCanvas->GetPickRay(Projection, X, Y, RayPos, RayDir);
   return true;
@@ -466,7 +470,8 @@ platform::TPoint TscScene::ClientToScreen(platform::TPoint P) const {
   return FWindow ? FWindow->ClientToScreen(P) : P;
 }
 
-void TscScene::LocalRay(TscVisualObject& Object, float X, float Y, TscVector& RayPos, TscVector& RayDir) const {
+void TscScene::LocalRay(TscVisualObject& Object, float X, float Y, TscVector& RayPos,
+                        TscVector& RayDir) const {
   TscVector pos, dir;
   if (!GetPickRay(Object.Projection(), X, Y, pos, dir)) return;
   RayPos = Object.AbsoluteToLocal(pos);
@@ -655,11 +660,20 @@ void TscScene::KeyChar(char32_t Char, platform::TShiftState Shift) {
   // Ctrl+C, V, X and Z reach the objects as their letters, Ctrl still held,
   // so that clipboard shortcuts compare against letters.
   switch (Char) {
-    case 3: Char = 'c'; break;
-    case 22: Char = 'v'; break;
-    case 24: Char = 'x'; break;
-    case 26: Char = 'z'; break;
-    default: break;
+    case 3:
+      Char = 'c';
+      break;
+    case 22:
+      Char = 'v';
+      break;
+    case 24:
+      Char = 'x';
+      break;
+    case 26:
+      Char = 'z';
+      break;
+    default:
+      break;
   }
   uint16_t key = 0;
   FFocused->KeyDown(key, Char, Shift);

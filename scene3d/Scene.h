@@ -96,7 +96,7 @@ class TscScene : public TuiComponent, private platform::IWindowEvents {
 
   // Window mouse events with client pixels, raised before the scene's own
   // handling of the same event.
-  std::function<void(TscScene* Sender, TuiMouseButton Button, TuiShiftState Shift, int X, int Y)> OnMouseDown,
+  std::function<void(TscScene*Sender, TuiMouseButton Button, TuiShiftState Shift, int X, int Y)> OnMouseDown,
       OnMouseUp;
   std::function<void(TscScene* Sender, TuiShiftState Shift, int X, int Y)> OnMouseMove;
   std::function<void(TscScene* Sender, TuiShiftState Shift, int WheelDelta, bool& Handled)> OnMouseWheel;

@@ -103,10 +103,9 @@ void TscProxyObject::Paint(TscCanvas& Canvas) {
 void RegisterScene3dClasses() {
   static const bool registered = [] {
     TuiClassRegistry& registry = TuiClassRegistry::Instance();
-    registry.Register("3D",
-                      {&TscObject::StaticClass(), &TscVisualObject::StaticClass(), &TscCamera::StaticClass(),
-                       &TscLight::StaticClass(), &TscDummy::StaticClass(), &TscProxyObject::StaticClass(),
-                       &TscScene::StaticClass()});
+    registry.Register("3D", {&TscObject::StaticClass(), &TscVisualObject::StaticClass(),
+                             &TscCamera::StaticClass(), &TscLight::StaticClass(), &TscDummy::StaticClass(),
+                             &TscProxyObject::StaticClass(), &TscScene::StaticClass()});
     registry.Register("3D values", {&TscBitmap::StaticClass(), &TscMaterial::StaticClass(),
                                     &TscMeshData::StaticClass(), &TscFont::StaticClass()});
     return true;

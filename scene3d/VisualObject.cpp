@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/Window.h"
 #include "scene2d/Geometry.h"
 #include "scene3d/Canvas.h"
-#include "platform/Window.h"
 #include "scene3d/Scene.h"
 #include "scene3d/SceneObjects.h"
 #include "scene3d/TextForms.h"

@@ -24,13 +24,14 @@ struct TscTabEntry {
 
 // Mouse events of 3D objects: the point in scene window pixels and the pick
 // ray of that point in the object's own frame.
-using TscMouseEvent = std::function<void(TscObject* Sender, TuiMouseButton Button, TuiShiftState Shift, float X,
-                                         float Y, const TscVector& RayPos, const TscVector& RayDir)>;
+using TscMouseEvent = std::function<void(TscObject* Sender, TuiMouseButton Button, TuiShiftState Shift,
+                                         float X, float Y, const TscVector& RayPos, const TscVector& RayDir)>;
 using TscMouseMoveEvent = std::function<void(TscObject* Sender, TuiShiftState Shift, float X, float Y,
                                              const TscVector& RayPos, const TscVector& RayDir)>;
 using TscMouseWheelEvent =
     std::function<void(TscObject* Sender, TuiShiftState Shift, int WheelDelta, bool& Handled)>;
-using TscKeyEvent = std::function<void(TscObject* Sender, uint16_t& Key, char32_t& KeyChar, TuiShiftState Shift)>;
+using TscKeyEvent =
+    std::function<void(TscObject* Sender, uint16_t& Key, char32_t& KeyChar, TuiShiftState Shift)>;
 using TscNotifyEvent = std::function<void(TscObject* Sender)>;
 
 // A 3D object with a place: position, orientation (a unit quaternion,
@@ -128,9 +129,10 @@ class TscVisualObject : public TscObject {
   // already in this object's frame. The defaults focus, press, click and
   // raise the On events; a press does not capture unless an override asks
   // the scene (SetCaptured).
-  virtual void MouseDown(TuiMouseButton Button, TuiShiftState Shift, float X, float Y, const TscVector& RayPos,
+  virtual void MouseDown(TuiMouseButton Button, TuiShiftState Shift, float X, float Y,
+                         const TscVector& RayPos, const TscVector& RayDir);
+  virtual void MouseMove(TuiShiftState Shift, float X, float Y, const TscVector& RayPos,
                          const TscVector& RayDir);
-  virtual void MouseMove(TuiShiftState Shift, float X, float Y, const TscVector& RayPos, const TscVector& RayDir);
   virtual void MouseUp(TuiMouseButton Button, TuiShiftState Shift, float X, float Y, const TscVector& RayPos,
                        const TscVector& RayDir);
   virtual void MouseWheel(TuiShiftState Shift, int WheelDelta, bool& Handled);

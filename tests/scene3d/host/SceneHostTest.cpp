@@ -72,7 +72,8 @@ TEST_F(SceneHostTest, ASizeGripDragGrowsTheWindowByThePointersTravel) {
   EXPECT_EQ(Scene->Window()->Bounds(), (TRect{before.Left, before.Top, before.Width + 4, before.Height + 2}));
   System.MouseMove(Scene->Window(), 104, 79);
   System.MouseUp(Scene->Window(), plMouseLeft, 104, 79);
-  EXPECT_EQ(Scene->Window()->Bounds(), (TRect{before.Left, before.Top, before.Width + 10, before.Height + 5}));
+  EXPECT_EQ(Scene->Window()->Bounds(),
+            (TRect{before.Left, before.Top, before.Width + 10, before.Height + 5}));
   EXPECT_EQ(Scene->Width(), 110);
   EXPECT_EQ(Scene->Height(), 85);
   System.ProcessMessages();
@@ -97,7 +98,9 @@ TEST_F(SceneHostTest, PressAndReleaseClickAndThePointerTakesTheObjectsCursor) {
 TEST_F(SceneHostTest, ACapturedObjectGetsMovesEverywhereUntilItLetsGo) {
   auto* probe = new TProbe(10, 10, 20, 20);
   int moves = 0;
-  probe->OnMouseMove = [&](TscObject*, TuiShiftState, float, float, const TscVector&, const TscVector&) { ++moves; };
+  probe->OnMouseMove = [&](TscObject*, TuiShiftState, float, float, const TscVector&, const TscVector&) {
+    ++moves;
+  };
   probe->OnPress = [&] { Scene->SetCaptured(probe); };
   AddRoot()->AddObject(probe);
   System.MouseDown(Scene->Window(), plMouseLeft, 15, 15);
@@ -137,7 +140,9 @@ TEST_F(SceneHostTest, TabWalksObjectsAndLayerControlsAndWraps) {
   hidden->SetVisible(false);
   Window().Activate();
 
-  auto stop = [&]() -> TscTabEntry { return Scene->Focused() ? Scene->Focused()->FocusedEntry() : TscTabEntry{}; };
+  auto stop = [&]() -> TscTabEntry {
+    return Scene->Focused() ? Scene->Focused()->FocusedEntry() : TscTabEntry{};
+  };
   const std::vector<TscTabEntry> forward = {
       {first, nullptr}, {layer, &layer->A}, {layer, &layer->B}, {first, nullptr}, {layer, &layer->A}};
   for (const TscTabEntry& want : forward) {
