@@ -39,7 +39,8 @@
 //   MakeTexture / UploadTexture  a device texture of a bitmap and its refresh;
 //                      the base keeps one per bitmap, uploads only while the
 //                      bitmap is modified and drops it when the bitmap
-//                      changes size or dies.
+//                      changes size or dies. Bitmap.ModifiedRows() names the
+//                      rows that changed; refreshing those alone is enough.
 //   DrawPrimitives     triangles or lines from the vertices given, with the
 //                      states in force; the transform is
 //                      WorldMatrix() * CurrentViewMatrix() * CurrentProjection().
@@ -223,6 +224,12 @@ class TscCanvas : public TuiComponent {
   void CopyFromBits(const uint32_t* Pixels);
   // The frame a transparent window canvas read back last; none otherwise.
   uint32_t* MemoryBits() const { return FMemoryBits.get(); }
+  // The part of the last finished frame that differs from the frame before,
+  // when the device keeps track of it; false means "assume all of it". The
+  // scene then pushes only that part to the window.
+  virtual bool FrameChangedRect(int& /*Left*/, int& /*Top*/, int& /*Width*/, int& /*Height*/) const {
+    return false;
+  }
 
   // ---- projections and picking ----
   // Perspective, field of view pi/4, aspect Width/Height, near 1, far 1000.

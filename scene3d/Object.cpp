@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "scene3d/Scene.h"
 #include "scene3d/TextForms.h"
 
 // ---- TscPosition ----
@@ -84,7 +85,10 @@ TscObject::~TscObject() {
 
 void TscObject::BeforeDestruction() {
   BeginDestroy();
-  if (Parent()) Parent()->RemoveObject(this);
+  if (Parent())
+    Parent()->RemoveObject(this);
+  else if (FScene)
+    FScene->RemoveObject(this);
   // Children go in one step: none of them finds a parent to leave.
   for (TscObject* child : TakeChildren()) delete child;
   TuiComponent::BeforeDestruction();
@@ -102,7 +106,14 @@ void TscObject::AddObject(TscObject* Child) {
   RefuseCycle(Child);
   if (Child->Parent()) Child->Parent()->RemoveObject(Child);
   LinkChild(Child);
+  Child->SetScene(FScene);
   ChildAdded(Child);
+}
+
+void TscObject::SetScene(TscScene* Value) {
+  FScene = Value;
+  for (TscObject* child : ChildList())
+    if (child) child->SetScene(Value);
 }
 
 void TscObject::RemoveObject(TscObject* Child) {

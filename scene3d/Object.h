@@ -9,6 +9,7 @@
 #include "scene3d/Vectors.h"
 
 class TscVisualObject;
+class TscScene;
 
 // A point of three coordinates that tells its owner of every real change:
 // per axis through its handler when one is set, else through OnChanged.
@@ -59,6 +60,12 @@ class TscObject : public TuiComponent, public TuiNode<TscObject> {
   // Appends the object and all its descendants, depth first.
   void CollectObjects(std::vector<TscObject*>& List);
 
+  // The scene showing the object: set for the whole subtree when it joins a
+  // scene's roots or a parent in a scene. A plain reference: the scene
+  // outlives its objects or detaches them first.
+  TscScene* Scene() const { return FScene; }
+  void SetScene(TscScene* Value);
+
   bool IsVisual() const { return FVisual != nullptr; }
   TscVisualObject* Visual() const { return FVisual; }
 
@@ -95,4 +102,5 @@ class TscObject : public TuiComponent, public TuiNode<TscObject> {
   bool FStored = true;
   std::string FResourceName;
   TscVisualObject* FVisual = nullptr;
+  TscScene* FScene = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "scene3d/SceneObjects.h"
 
 #include "scene2d/ClassInfo.h"
+#include "scene3d/Scene.h"
 
 UX_IMPLEMENT_CLASS(TscCamera)
 UX_IMPLEMENT_CLASS(TscLight)
@@ -102,9 +103,9 @@ void TscProxyObject::Paint(TscCanvas& Canvas) {
 void RegisterScene3dClasses() {
   static const bool registered = [] {
     TuiClassRegistry& registry = TuiClassRegistry::Instance();
-    registry.Register("3D",
-                      {&TscObject::StaticClass(), &TscVisualObject::StaticClass(), &TscCamera::StaticClass(),
-                       &TscLight::StaticClass(), &TscDummy::StaticClass(), &TscProxyObject::StaticClass()});
+    registry.Register("3D", {&TscObject::StaticClass(), &TscVisualObject::StaticClass(),
+                             &TscCamera::StaticClass(), &TscLight::StaticClass(), &TscDummy::StaticClass(),
+                             &TscProxyObject::StaticClass(), &TscScene::StaticClass()});
     registry.Register("3D values", {&TscBitmap::StaticClass(), &TscMaterial::StaticClass(),
                                     &TscMeshData::StaticClass(), &TscFont::StaticClass()});
     return true;

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/Window.h"
 #include "scene2d/Geometry.h"
 #include "scene3d/Canvas.h"
+#include "scene3d/Scene.h"
 #include "scene3d/SceneObjects.h"
 #include "scene3d/TextForms.h"
 
@@ -24,7 +26,19 @@ void TscVisualObject::DefineProperties(TuiClassBuilder<TscVisualObject>& C) {
   C.Property("TwoSide", &TscVisualObject::TwoSide, &TscVisualObject::SetTwoSide, false);
   C.Property("Visible", &TscVisualObject::Visible, &TscVisualObject::SetVisible, true);
   C.Property("ZWrite", &TscVisualObject::ZWrite, &TscVisualObject::SetZWrite, true);
+  C.Property("Cursor", &TscVisualObject::Cursor, &TscVisualObject::SetCursor, 0);
+  C.Property("Hint", &TscVisualObject::Hint, &TscVisualObject::SetHint);
+  C.Property("ShowHint", &TscVisualObject::ShowHint, &TscVisualObject::SetShowHint, false);
   C.Event("OnPaint", &TscVisualObject::OnPaint);
+  C.Event("OnBeforePaint", &TscVisualObject::OnBeforePaint);
+  C.Event("OnClick", &TscVisualObject::OnClick);
+  C.Event("OnDblClick", &TscVisualObject::OnDblClick);
+  C.Event("OnMouseDown", &TscVisualObject::OnMouseDown);
+  C.Event("OnMouseMove", &TscVisualObject::OnMouseMove);
+  C.Event("OnMouseUp", &TscVisualObject::OnMouseUp);
+  C.Event("OnMouseWheel", &TscVisualObject::OnMouseWheel);
+  C.Event("OnKeyDown", &TscVisualObject::OnKeyDown);
+  C.Event("OnKeyUp", &TscVisualObject::OnKeyUp);
   // Last, so that it overrides whatever the RotateAngle lines before it turned.
   C.Property("Quanternion", &TscVisualObject::QuaternionText, &TscVisualObject::SetQuaternionText)
       .StoredWhen = [](const TuiPersistent& O) {
@@ -261,4 +275,117 @@ void TscVisualObject::PaintChildren(TscCanvas& Canvas) {
     if (v->OnPaint) v->OnPaint(v, Canvas);
     v->PaintChildren(Canvas);
   });
+}
+
+void TscVisualObject::Repaint() {
+  if (TscScene* scene = Scene()) scene->Invalidate();
+}
+
+// ---- input and focus ----
+
+void TscVisualObject::SetFocus() {
+  TscScene* scene = Scene();
+  if (FCanFocused && !FIsFocused && scene && scene->Focused() != this) scene->SetFocused(this);
+}
+
+void TscVisualObject::MouseDown(TuiMouseButton Button, TuiShiftState Shift, float X, float Y,
+                                const TscVector& RayPos, const TscVector& RayDir) {
+  // An automatic drag belongs to the in-application drag, which no window of
+  // this program uses; the press does nothing else.
+  if (FDragMode == scDragAutomatic) return;
+  SetFocus();
+  if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y, RayPos, RayDir);
+  if (Button == uxMouseLeft) {
+    FPressed = true;
+    FDoubleClicked = (Shift & platform::plDouble) != 0;
+    if (FDoubleClicked) DblClick();
+  }
+}
+
+void TscVisualObject::MouseMove(TuiShiftState Shift, float X, float Y, const TscVector& RayPos,
+                                const TscVector& RayDir) {
+  if (OnMouseMove) OnMouseMove(this, Shift, X, Y, RayPos, RayDir);
+}
+
+void TscVisualObject::MouseUp(TuiMouseButton Button, TuiShiftState Shift, float X, float Y,
+                              const TscVector& RayPos, const TscVector& RayDir) {
+  if (TscScene* scene = Scene(); scene && scene->Captured() == this) scene->SetCaptured(nullptr);
+  const bool click = FPressed && !FDoubleClicked && FIsMouseOver;
+  FPressed = false;
+  // The click comes before the event, unlike in the 2D tree.
+  if (click) Click();
+  if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y, RayPos, RayDir);
+}
+
+void TscVisualObject::MouseWheel(TuiShiftState Shift, int WheelDelta, bool& Handled) {
+  if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, Handled);
+}
+
+void TscVisualObject::KeyDown(uint16_t& Key, char32_t& KeyChar, TuiShiftState Shift) {
+  if (OnKeyDown) OnKeyDown(this, Key, KeyChar, Shift);
+}
+
+void TscVisualObject::KeyUp(uint16_t& Key, char32_t& KeyChar, TuiShiftState Shift) {
+  if (OnKeyUp) OnKeyUp(this, Key, KeyChar, Shift);
+}
+
+void TscVisualObject::MouseEnter() {
+  FIsMouseOver = true;
+  Repaint();
+  if (OnMouseEnter) OnMouseEnter(this);
+}
+
+void TscVisualObject::MouseLeave() {
+  FIsMouseOver = false;
+  Repaint();
+  if (OnMouseLeave) OnMouseLeave(this);
+}
+
+void TscVisualObject::EnterFocus() {
+  FIsFocused = true;
+  Repaint();
+  if (OnEnterFocus) OnEnterFocus(this);
+}
+
+void TscVisualObject::KillFocus() {
+  FIsFocused = false;
+  Repaint();
+  if (OnKillFocus) OnKillFocus(this);
+}
+
+void TscVisualObject::Click() {
+  if (OnClick) OnClick(this);
+}
+
+void TscVisualObject::DblClick() {
+  if (OnDblClick) OnDblClick(this);
+}
+
+void TscVisualObject::BeforePaint(TscCanvas& Canvas) {
+  if (OnBeforePaint) OnBeforePaint(this, Canvas);
+}
+
+bool TscVisualObject::GetHint(float X, float Y, std::string& Text, TuiRect& Area) {
+  if (!FShowHint || FHint.empty()) return false;
+  Text = FHint;
+  Area = {X - 10, Y - 10, X + 10, Y + 10};
+  return true;
+}
+
+void TscVisualObject::CollectTabEntries(std::vector<TscTabEntry>& List) {
+  if (!FVisible) return;
+  List.push_back({this, nullptr});
+  ForEachChild([&](TscObject* Child) {
+    if (Child->IsVisual()) Child->Visual()->CollectTabEntries(List);
+  });
+}
+
+bool TscVisualObject::CanFocusEntry(const TscTabEntry& Entry) const {
+  return Entry.Object == this && !Entry.Control && FCanFocused && FVisible;
+}
+
+void TscVisualObject::FocusEntry(const TscTabEntry&) {}
+
+TscTabEntry TscVisualObject::FocusedEntry() {
+  return {this, nullptr};
 }

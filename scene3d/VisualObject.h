@@ -4,18 +4,44 @@
 #include <memory>
 #include <string>
 
+#include "scene2d/VisualObject.h"
+#include "scene3d/Canvas.h"
 #include "scene3d/Object.h"
 
 class TscCanvas;
+class TscVisualObject;
 
 enum TscDragMode : uint8_t { scDragManual, scDragAutomatic };
 UX_ENUM(TscDragMode, "scDragManual", "scDragAutomatic")
+
+// One stop of the scene's Tab order: a 3D object, or a 2D control that a GUI
+// layer (Object) contributes in its own place.
+struct TscTabEntry {
+  TscVisualObject* Object = nullptr;
+  TuiObject* Control = nullptr;
+  bool operator==(const TscTabEntry&) const = default;
+};
+
+// Mouse events of 3D objects: the point in scene window pixels and the pick
+// ray of that point in the object's own frame.
+using TscMouseEvent = std::function<void(TscObject* Sender, TuiMouseButton Button, TuiShiftState Shift,
+                                         float X, float Y, const TscVector& RayPos, const TscVector& RayDir)>;
+using TscMouseMoveEvent = std::function<void(TscObject* Sender, TuiShiftState Shift, float X, float Y,
+                                             const TscVector& RayPos, const TscVector& RayDir)>;
+using TscMouseWheelEvent =
+    std::function<void(TscObject* Sender, TuiShiftState Shift, int WheelDelta, bool& Handled)>;
+using TscKeyEvent =
+    std::function<void(TscObject* Sender, uint16_t& Key, char32_t& KeyChar, TuiShiftState Shift)>;
+using TscNotifyEvent = std::function<void(TscObject* Sender)>;
 
 // A 3D object with a place: position, orientation (a unit quaternion,
 // streamed as "Quanternion"), scale, size and opacity, the matrices they make,
 // and a ray hit test.
 class TscVisualObject : public TscObject {
   UX_CLASS(TscVisualObject, TscObject)
+  // The scene re-aligns its root object's layers when its size changes.
+  friend class TscScene;
+
  public:
   explicit TscVisualObject(TuiComponent* Owner);
   ~TscVisualObject() override;
@@ -81,6 +107,67 @@ class TscVisualObject : public TscObject {
   virtual void ApplyLights(TscCanvas& Canvas);
 
   std::function<void(TscObject* Sender, TscCanvas& Canvas)> OnPaint;
+  std::function<void(TscObject* Sender, TscCanvas& Canvas)> OnBeforePaint;
+
+  // ---- input and focus, driven by the scene ----
+  TscProjection Projection() const { return FScreenProjection ? scProjectionScreen : scProjectionCamera; }
+  int32_t Cursor() const { return FCursor; }
+  void SetCursor(int32_t Value) { FCursor = Value; }
+  const std::string& Hint() const { return FHint; }
+  void SetHint(const std::string& Value) { FHint = Value; }
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool Value) { FShowHint = Value; }
+  bool CanFocused() const { return FCanFocused; }
+  void SetCanFocused(bool Value) { FCanFocused = Value; }
+  bool IsMouseOver() const { return FIsMouseOver; }
+  bool IsFocused() const { return FIsFocused; }
+  bool IsPressed() const { return FPressed; }
+  // Asks the scene for the focus when the object can take it.
+  void SetFocus();
+
+  // The scene's hand-over, with (X, Y) in window pixels and the pick ray
+  // already in this object's frame. The defaults focus, press, click and
+  // raise the On events; a press does not capture unless an override asks
+  // the scene (SetCaptured).
+  virtual void MouseDown(TuiMouseButton Button, TuiShiftState Shift, float X, float Y,
+                         const TscVector& RayPos, const TscVector& RayDir);
+  virtual void MouseMove(TuiShiftState Shift, float X, float Y, const TscVector& RayPos,
+                         const TscVector& RayDir);
+  virtual void MouseUp(TuiMouseButton Button, TuiShiftState Shift, float X, float Y, const TscVector& RayPos,
+                       const TscVector& RayDir);
+  virtual void MouseWheel(TuiShiftState Shift, int WheelDelta, bool& Handled);
+  virtual void KeyDown(uint16_t& Key, char32_t& KeyChar, TuiShiftState Shift);
+  virtual void KeyUp(uint16_t& Key, char32_t& KeyChar, TuiShiftState Shift);
+  virtual void MouseEnter();
+  virtual void MouseLeave();
+  virtual void EnterFocus();
+  virtual void KillFocus();
+  virtual void Click();
+  virtual void DblClick();
+  virtual void BeforePaint(TscCanvas& Canvas);
+  // The hint at window pixel (X, Y) of an object the scene found there; false
+  // for none. Area receives the hint rectangle in window pixels.
+  virtual bool GetHint(float X, float Y, std::string& Text, TuiRect& Area);
+
+  // ---- Tab order ----
+  // Appends this object's stops and then its visual children's, in tree
+  // order, skipping invisible objects. A GUI layer appends its 2D tab
+  // sequence instead of itself.
+  virtual void CollectTabEntries(std::vector<TscTabEntry>& List);
+  // Whether Entry (one this object contributed) can take the focus now.
+  virtual bool CanFocusEntry(const TscTabEntry& Entry) const;
+  // Called after the scene gave this object the focus; a layer focuses
+  // Entry.Control here.
+  virtual void FocusEntry(const TscTabEntry& Entry);
+  // The stop that holds the focus while this object is the scene's focused
+  // object.
+  virtual TscTabEntry FocusedEntry();
+
+  TscMouseEvent OnMouseDown, OnMouseUp;
+  TscMouseMoveEvent OnMouseMove;
+  TscMouseWheelEvent OnMouseWheel;
+  TscKeyEvent OnKeyDown, OnKeyUp;
+  TscNotifyEvent OnClick, OnDblClick, OnMouseEnter, OnMouseLeave, OnEnterFocus, OnKillFocus;
 
   void Loaded() override;
   static void DefineProperties(TuiClassBuilder<TscVisualObject>& C);
@@ -89,7 +176,8 @@ class TscVisualObject : public TscObject {
   void ChildAdded(TscObject* Child) override;
   void ChildRemoved(TscObject* Child) override;
   virtual void Realign() {}
-  virtual void Repaint() {}
+  // Asks the scene for a frame.
+  virtual void Repaint();
 
  private:
   void RotateAbout(int Axis);
@@ -102,6 +190,10 @@ class TscVisualObject : public TscObject {
   bool FVisible = true, FHitTest = true, FTwoSide = false, FZWrite = true, FLocked = false;
   TscDragMode FDragMode = scDragManual;
   bool FScreenProjection = false;
+  int32_t FCursor = 0;
+  std::string FHint;
+  bool FShowHint = false, FCanFocused = false;
+  bool FIsMouseOver = false, FIsFocused = false, FPressed = false, FDoubleClicked = false;
   TscMatrix FLocalMatrix;
   mutable TscMatrix FAbsoluteMatrix;
   mutable bool FAbsoluteStale = true;

@@ -60,7 +60,7 @@ void TuiBufferedScene::PaintTree() {
   } end{canvas};
   canvas.SetMatrix(IdentityMatrix());
   canvas.SetClipRects(FUpdateRects);
-  for (const TuiRect& r : FUpdateRects) canvas.ClearRect(r, Background);
+  PaintBackground(canvas);
   canvas.SetStrokeThickness(1);
   canvas.SetStrokeDash(uxDashSolid);
   canvas.Fill()->SetStyle(uxBrushSolid);
@@ -76,6 +76,10 @@ void TuiBufferedScene::PaintTree() {
     canvas.SetMatrix(root->GetAbsoluteMatrix());
     TuiPainter::PaintObject(nullptr, *root, canvas);
   }
+}
+
+void TuiBufferedScene::PaintBackground(TuiCanvas& Canvas) {
+  for (const TuiRect& r : FUpdateRects) Canvas.ClearRect(r, Background);
 }
 
 void TuiBufferedScene::UpdateResource() {
@@ -184,7 +188,7 @@ void TuiBufferedScene::MouseDown(TuiMouseButton Button, TuiShiftState Shift, flo
   FMousePos = {X, Y};
   TuiVisualObject* hit = ObjectAt(X, Y);
   if (!hit) {
-    BeginWindowMove();
+    PressedOutsideTree();
     return;
   }
   if (hit->IsSizeGrip()) {

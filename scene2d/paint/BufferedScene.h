@@ -103,6 +103,16 @@ class TuiBufferedScene : public TuiSceneHost, private IuxFreeNotify {
 
   static constexpr size_t MaxUpdateRects = 20;
 
+ protected:
+  // Clears the dirty rectangles to Background; a host with a brush of its own
+  // paints that instead. Runs with the identity matrix and the clip on the
+  // dirty rectangles.
+  virtual void PaintBackground(TuiCanvas& Canvas);
+  // A press found no object: the window starts moving. Hosts that move only
+  // on request leave it out.
+  virtual void PressedOutsideTree() { BeginWindowMove(); }
+  const std::vector<TuiRect>& UpdateRects() const { return FUpdateRects; }
+
  private:
   void FreeNotify(TuiObject* Dying) override;
   // Keeps a weak reference in Slot, registered with the object.

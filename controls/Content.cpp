@@ -1,0 +1,3 @@
+#include "controls/Content.h"
+
+UX_IMPLEMENT_CLASS(TuiContent)

@@ -1,0 +1,195 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "scene2d/Geometry.h"
+#include "scene2d/VisualObject.h"
+#include "scene3d/Bitmap.h"
+#include "scene3d/Material.h"
+#include "scene3d/VisualObject.h"
+
+// Flat 3D objects that show 2D pictures: the plain layer (a box that maps rays
+// to its own 2D coordinates), the buffer layer (a bitmap drawn as a textured
+// quad) and their arrangement inside a parent by LayerAlign.
+
+enum TscLayerAlign : uint8_t {
+  scLayerNone,
+  scLayerTop,
+  scLayerLeft,
+  scLayerRight,
+  scLayerBottom,
+  scLayerMostTop,
+  scLayerMostBottom,
+  scLayerMostLeft,
+  scLayerMostRight,
+  scLayerClient,
+  scLayerCenter,
+  scLayerContents
+};
+UX_ENUM(TscLayerAlign, "scLayerNone", "scLayerTop", "scLayerLeft", "scLayerRight", "scLayerBottom",
+        "scLayerMostTop", "scLayerMostBottom", "scLayerMostLeft", "scLayerMostRight", "scLayerClient",
+        "scLayerCenter", "scLayerContents")
+
+// What a layer asks of the 3D scene window it is shown in. The scene hands
+// itself to its root layers (SetLayerScene); nested layers find it through
+// their ancestors.
+class IscLayerScene {
+ public:
+  virtual ~IscLayerScene() = default;
+  virtual bool GetAllowDrag() = 0;
+  // Moving or resizing the top-level window by the mouse; true when the
+  // scene holds the capture.
+  virtual bool BeginWindowMove() = 0;
+  virtual bool BeginWindowResize() = 0;
+  // The object that receives every mouse event until released (none).
+  virtual void SetCapturedObject(TscVisualObject* Object) = 0;
+  virtual TscVisualObject* GetCapturedObject() = 0;
+  virtual void SetFocusedObject(TscVisualObject* Object) = 0;
+  // The next frame must show a change: Rect (client pixels) is the part that
+  // differs, none when it cannot be told.
+  virtual void InvalidateRect(const TuiRect* Rect) = 0;
+  // Width and height of the client area.
+  virtual TuiPoint ClientSize() = 0;
+  virtual TuiPoint ClientToScreen(const TuiPoint& Point) = 0;
+  // The pointer's shape over the scene (a platform cursor number).
+  virtual void SetCursor(int32_t Cursor) = 0;
+  // The 2D tree starts a drag of Source.
+  virtual void BeginDragDrop(TuiObject* Source, TuiBitmap* DragImage) = 0;
+};
+
+class TscCustomLayer;
+
+// Places the visible, screen-projected Layers with a LayerAlign inside Area
+// (x to the right, y down): most-top, most-bottom, most-left, most-right,
+// top, bottom, left, right, client, center, contents. Contents takes the
+// whole area without reducing it.
+void scArrangeLayers(std::span<TscCustomLayer* const> Layers, TuiRect Area);
+// What a scene does when its client area changes size: a root layer is
+// placed in the client area, and so are the layers among the children of any
+// other root.
+void scAlignSceneRoot(TscVisualObject& Root, float ClientWidth, float ClientHeight);
+
+// A box of Width x Height x Depth whose rays become points of its own 2D
+// plane. Mouse input arrives as pick rays in local coordinates.
+class TscCustomLayer : public TscVisualObject {
+  UX_CLASS(TscCustomLayer, TscVisualObject)
+ public:
+  using TLayerMouseEvent =
+      std::function<void(TscObject* Sender, TuiMouseButton Button, TuiShiftState Shift, int X, int Y)>;
+
+  explicit TscCustomLayer(TuiComponent* Owner);
+
+  TscLayerAlign LayerAlign() const { return FLayerAlign; }
+  void SetLayerAlign(TscLayerAlign Value);
+
+  // The scene the layer is shown in: its own link, else its nearest layer
+  // ancestor's; none outside a scene.
+  IscLayerScene* LayerScene() const;
+  void SetLayerScene(IscLayerScene* Value) { FLayerScene = Value; }
+
+  // ---- 3D mouse, the pick ray in local coordinates ----
+  // A ray that misses passes nothing on.
+  virtual void RayMouseDown(TuiMouseButton Button, TuiShiftState Shift, const TscVector& RayPos,
+                            const TscVector& RayDir);
+  virtual void RayMouseMove(TuiShiftState Shift, const TscVector& RayPos, const TscVector& RayDir);
+  // A ray that misses keeps the last point.
+  virtual void RayMouseUp(TuiMouseButton Button, TuiShiftState Shift, const TscVector& RayPos,
+                          const TscVector& RayDir);
+
+  // ---- in the layer's 2D coordinates; raise the events, X and Y truncated ----
+  virtual void LayerMouseMove(TuiShiftState Shift, float X, float Y);
+  virtual void LayerMouseDown(TuiMouseButton Button, TuiShiftState Shift, float X, float Y);
+  virtual void LayerMouseUp(TuiMouseButton Button, TuiShiftState Shift, float X, float Y);
+
+  // A local 3D point of the layer's plane as a 2D point.
+  virtual TuiPoint PlanePoint(const TscVector& Local) const;
+  // The local ray's first entry into the box (half-extents Grow x 0.503 of the
+  // size); false when it enters nowhere in front of its origin.
+  bool FaceHit(const TscVector& RayPos, const TscVector& RayDir, float Grow, TscVector& Local) const;
+  // The local ray against the layer; Intersection in scene coordinates.
+  bool RayCastIntersect(const TscVector& RayPos, const TscVector& RayDir, TscVector& Intersection) override;
+
+  void SetVisible(bool Value) override;
+  void Loaded() override;
+
+  TLayerMouseEvent OnLayerMouseMove, OnLayerMouseDown, OnLayerMouseUp;
+
+  static void DefineProperties(TuiClassBuilder<TscCustomLayer>& C);
+
+ protected:
+  // Places the child layers in the layer's own box.
+  void Realign() override;
+  void Repaint() override;
+  bool HoldsSceneCapture() const;
+  // The local hit point of a ray, when the layer counts as hit there.
+  virtual bool LocalHit(const TscVector& RayPos, const TscVector& RayDir, TscVector& Local);
+  // The parent re-places its layers.
+  void RealignParent();
+
+ private:
+  TscLayerAlign FLayerAlign = scLayerNone;
+  IscLayerScene* FLayerScene = nullptr;
+  bool FRealigning = false;
+};
+
+// A layer that shows a bitmap of BufferWidth x BufferHeight pixels: on whole
+// window pixels under the screen projection, at Resolution pixels per unit
+// under the camera projection. Buffer layers lend their bitmap to materials
+// by Name.
+class TscCustomBufferLayer : public TscCustomLayer, public IscBitmapHolder {
+  UX_CLASS(TscCustomBufferLayer, TscCustomLayer)
+ public:
+  explicit TscCustomBufferLayer(TuiComponent* Owner);
+  ~TscCustomBufferLayer() override;
+
+  virtual TscBitmap* GetBuffer() { return FBuffer.get(); }
+  int32_t BufferWidth() const { return FBufferWidth; }
+  int32_t BufferHeight() const { return FBufferHeight; }
+  int32_t Resolution() const { return FResolution; }
+  void SetResolution(int32_t Value);
+  uint32_t ModulationColor() const { return FModulationColor; }
+  void SetModulationColor(uint32_t Value);
+  std::string ModulationColorText() const;
+  void SetModulationColorText(const std::string& Value);
+
+  void SetWidth(float Value) override;
+  void SetHeight(float Value) override;
+  void SetDepth(float Value) override;
+
+  // Buffer pixel (0, 0) in client pixels, for the screen projection.
+  TuiPoint PixelOrigin() const;
+  TuiPoint PlanePoint(const TscVector& Local) const override;
+
+  // Before-paint, the buffer's refresh, OnUpdateBuffer, then the quad.
+  void Paint(TscCanvas& Canvas) override;
+
+  const std::string& BitmapHolderName() const override { return Name(); }
+  TscBitmap* HeldBitmap() override { return GetBuffer(); }
+
+  std::function<void(TscObject* Sender)> OnUpdateBuffer;
+
+  static void DefineProperties(TuiClassBuilder<TscCustomBufferLayer>& C);
+
+ protected:
+  void BeforeDestruction() override;
+  bool LocalHit(const TscVector& RayPos, const TscVector& RayDir, TscVector& Local) override;
+  // The bitmap takes the buffer size; derived layers resize what they draw
+  // with.
+  virtual void PrepareBuffer();
+  // Brings the bitmap's pixels up to date.
+  virtual void UpdateBuffer() {}
+  void UpdateBufferSize();
+
+ private:
+  std::unique_ptr<TscBitmap> FBuffer;
+  int32_t FBufferWidth = 0, FBufferHeight = 0;
+  int32_t FResolution = 60;
+  uint32_t FModulationColor = 0xFFFFFFFF;
+};
+
+// Registers the layer classes for streaming. Calling it again does nothing.
+void RegisterLayerClasses();
