@@ -17,6 +17,7 @@
 #include "draw2d/Draw2dRegistration.h"
 #include "draw2d/ImageFilter.h"
 #include "draw2d/ImageFilterPngJpeg.h"
+#include "controls/ControlsRegistration.h"
 #include "draw2d/cairo/CairoRegistration.h"
 #include "scene2d/Errors.h"
 #include "scene2d/VisualObject.h"
@@ -174,6 +175,7 @@ int Run(const TOptions& O) {
   RegisterCairoCanvas();
   RegisterDraw2dClasses();
   RegisterEffectClasses();
+  RegisterControlClasses();
   bool binary;
   const auto tree = uxReadToolTree(O.In, uxReadToolInput(O.In, kTool), binary, false, kTool);
   std::string stream;
