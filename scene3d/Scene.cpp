@@ -180,10 +180,12 @@ void TscScene::SetSize(int Width, int Height) {
 
 void TscScene::BoundsChanged(const platform::TRect&) {
   const platform::TSize client = FWindow->ClientSize();
-  if (client.Width == FWidth && client.Height == FHeight) return;
-  FWidth = client.Width;
-  FHeight = client.Height;
-  Resized();
+  if (client.Width != FWidth || client.Height != FHeight) {
+    FWidth = client.Width;
+    FHeight = client.Height;
+    Resized();
+  }
+  if (OnWindowBoundsChanged) OnWindowBoundsChanged(this);
 }
 
 void TscScene::Resized() {
@@ -655,6 +657,10 @@ void TscScene::KeyDown(uint16_t Key, platform::TShiftState Shift) {
 }
 
 void TscScene::KeyChar(char32_t Char, platform::TShiftState Shift) {
+  if (OnKeyPress) {
+    OnKeyPress(this, Char, Shift);
+    if (Char == 0) return;
+  }
   // The key-down already carried Enter.
   if (!FFocused || Char == 13) return;
   // Ctrl+C, V, X and Z reach the objects as their letters, Ctrl still held,

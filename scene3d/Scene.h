@@ -44,6 +44,9 @@ class TscScene : public TuiComponent, private platform::IWindowEvents {
   // Frees the canvas and the window; the scene keeps its objects.
   void DestroyWindow();
   platform::IWindow* Window() const { return FWindow.get(); }
+  // Where the window delivers its events; input a program makes up itself
+  // (a recorded operator) goes in here as if the window had received it.
+  platform::IWindowEvents& WindowEvents() { return *this; }
   platform::IWindowSystem* WindowSystem() const { return FSystem; }
   TscCanvas* Canvas() const { return FCanvas.get(); }
   // Client size; 100 x 100 until a window gives another.
@@ -102,6 +105,12 @@ class TscScene : public TuiComponent, private platform::IWindowEvents {
   std::function<void(TscScene* Sender, TuiShiftState Shift, int WheelDelta, bool& Handled)> OnMouseWheel;
   // The user asked to close the window; nothing happens without a handler.
   std::function<void(TscScene* Sender)> OnCloseRequest;
+  // A typed character before the focused object sees it (a form's key
+  // preview); a handler that sets Char to 0 keeps it from the objects.
+  std::function<void(TscScene* Sender, char32_t& Char, TuiShiftState Shift)> OnKeyPress;
+  // The window moved or changed size, by the program or from outside; raised
+  // after the scene has taken the new client size.
+  std::function<void(TscScene* Sender)> OnWindowBoundsChanged;
 
   // ---- objects ----
   void AddObject(TscObject* Object);
