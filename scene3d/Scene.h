@@ -121,13 +121,24 @@ class TscScene : public TuiComponent, private platform::IWindowEvents {
   TscCamera* DesignCamera() const { return FDesignCamera; }
 
   // ---- frames ----
-  // Requests a frame; see RepaintMessage.
+  // Requests a frame in which the whole window may have changed; see
+  // RepaintMessage.
   void Invalidate();
+  // Requests a frame in which only Rect (client pixels) changed. The next
+  // frame pushes the union of such rectangles, or the whole frame when
+  // anything asked for that.
+  void InvalidateRect(const TuiRect& Rect);
   // Renders one frame now and pushes it to the window.
   void RenderScene();
   // While set, Invalidate and RenderScene do nothing.
   void BeginUpdate() { ++FUpdateLock; }
   void EndUpdate();
+  // Whatever places the root object's layers in the client area; installed
+  // by the layer library (the scene cannot see layers). Without it the root
+  // only re-aligns its own children.
+  static inline std::function<void(TscVisualObject& Root, float Width, float Height)> LayerAligner;
+  // Places the root object's layers in the client area.
+  void AlignRoot();
   // Frames rendered so far (for tools and tests).
   uint64_t FrameCount() const { return FFrames; }
   // Frames per second over the last whole second of idle rendering.
@@ -169,6 +180,7 @@ class TscScene : public TuiComponent, private platform::IWindowEvents {
   // Process-wide count of live scenes.
   static int SceneCount();
 
+  void Loaded() override;
   void Notification(TuiComponent* Component, TuiOperation Operation) override;
   void GetChildren(const std::function<void(TuiComponent*)>& Proc, const TuiComponent* Root) const override;
   static void DefineProperties(TuiClassBuilder<TscScene>& C);
@@ -194,7 +206,13 @@ class TscScene : public TuiComponent, private platform::IWindowEvents {
   void BuildDesignRig();
   void CreateCanvas();
   void Resized();
-  void LayeredUpdate();
+  // What changed since the last frame began.
+  struct TDamage {
+    bool Whole = false;
+    bool Any = false;
+    TuiRect Rect{};
+  };
+  void LayeredUpdate(const TDamage& Damage);
   void SetHovered(TscVisualObject* Value);
   // Calls Proc(ray position, ray direction) in Object's frame for (X, Y).
   void LocalRay(TscVisualObject& Object, float X, float Y, TscVector& RayPos, TscVector& RayDir) const;
@@ -226,6 +244,7 @@ class TscScene : public TuiComponent, private platform::IWindowEvents {
   bool FMoving = false, FResizing = false;
   int FResizeWidth = 0, FResizeHeight = 0;
   bool FRendering = false;
+  TDamage FDamage;
   int FUpdateLock = 0;
   uint64_t FFrames = 0;
 

@@ -274,6 +274,7 @@ void TscVisualObject::PaintChildren(TscCanvas& Canvas) {
     Canvas.SetState(v->ScreenProjection() ? scStateScreenProjection : scStateCameraProjection);
     Canvas.SetState(v->TwoSide() ? scStateCullNone : scStateCullCCW);
     Canvas.SetMatrix(v->AbsoluteMatrix());
+    v->BeforePaint(Canvas);
     v->Paint(Canvas);
     if (v->OnPaint) v->OnPaint(v, Canvas);
     v->PaintChildren(Canvas);

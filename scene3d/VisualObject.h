@@ -119,6 +119,9 @@ class TscVisualObject : public TscObject {
   TscProjection Projection() const { return FScreenProjection ? scProjectionScreen : scProjectionCamera; }
   int32_t Cursor() const { return FCursor; }
   void SetCursor(int32_t Value) { FCursor = Value; }
+  // The pointer's shape while over the object; an object with parts of its
+  // own (a GUI layer) answers for the part under the pointer.
+  virtual int32_t CurrentCursor() const { return FCursor; }
   const std::string& Hint() const { return FHint; }
   void SetHint(const std::string& Value) { FHint = Value; }
   bool ShowHint() const { return FShowHint; }
