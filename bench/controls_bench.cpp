@@ -5,12 +5,14 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "controls/Control.h"
 #include "controls/ControlsRegistration.h"
+#include "controls/EmbeddedSheets.h"
 #include "controls/Resources.h"
 #include "draw2d/ShapeRectangles.h"
 #include "draw2d/ShapeText.h"
@@ -142,5 +144,37 @@ void BM_Build20ObjectsByCode60Times(benchmark::State& State) {
   }
 }
 BENCHMARK(BM_Build20ObjectsByCode60Times)->Unit(benchmark::kMicrosecond);
+
+// The built-in sheet itself: the one read a process pays on its first paint.
+void BM_ReadBuiltInSheet(benchmark::State& State) {
+  Sheet();
+  for (auto _ : State) {
+    std::unique_ptr<TuiObject> sheet(TuiStyleSheets::ReadSheet(uxEmbeddedSheet_defaultuistyle()));
+    benchmark::DoNotOptimize(sheet.get());
+  }
+}
+BENCHMARK(BM_ReadBuiltInSheet)->Unit(benchmark::kMicrosecond);
+
+// 60 clones of the built-in styles the settings window's controls take, in
+// about the mix it has (labels, radio buttons, track bars, check boxes, a
+// button, a text box).
+void BM_CloneBuiltInStyles60Times(benchmark::State& State) {
+  Sheet();
+  std::unique_ptr<TuiObject> sheet(TuiStyleSheets::ReadSheet(uxEmbeddedSheet_defaultuistyle()));
+  std::vector<TuiObject*> styles;
+  for (const char* name : {"hudlabelstyle", "hudradiobuttonstyle", "hudlabelstyle", "hudradiobuttonstyle",
+                           "hudtrackbarstyle", "hudcheckboxstyle", "hudbuttonstyle", "hudtextboxstyle"})
+    styles.push_back(sheet ? sheet->FindResource(name) : nullptr);
+  if (std::find(styles.begin(), styles.end(), nullptr) != styles.end()) {
+    State.SkipWithError("a style is missing from the built-in sheet");
+    return;
+  }
+  for (auto _ : State) {
+    TuiLayout owner(nullptr);
+    for (int i = 0; i < Controls; ++i)
+      benchmark::DoNotOptimize(styles[size_t(i) % styles.size()]->CloneObject(&owner));
+  }
+}
+BENCHMARK(BM_CloneBuiltInStyles60Times)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -14,10 +14,14 @@
 #include "controls/Windows.h"
 #include "draw2d/Draw2dRegistration.h"
 #include "scene2d/ClassInfo.h"
+#include "scene2d/effects/EffectPainter.h"
 
 void RegisterControlClasses() {
   static const bool done = [] {
     RegisterDraw2dClasses();
+    // The built-in sheet holds glow effects; a class it names that is not
+    // registered makes the whole sheet unreadable.
+    RegisterEffectClasses();
     TuiClassRegistry::Instance().Register("Controls",
                                           {&TuiControl::StaticClass(),      &TuiBackground::StaticClass(),
                                            &TuiResources::StaticClass(),    &TuiAction::StaticClass(),
