@@ -508,6 +508,13 @@ TscObjectLayer::TscObjectLayer(TuiComponent* Owner) : TscCustomObjectLayer(Owner
 
 // ---- registration ----
 
+void TscCustomObjectLayer::GetChildren(const std::function<void(TuiComponent*)>& Proc,
+                                       const TuiComponent* Root) const {
+  TscCustomBufferLayer::GetChildren(Proc, Root);
+  for (int i = 0; i < RootCount(); ++i)
+    if (Roots(i)->Stored()) Proc(Roots(i));
+}
+
 void RegisterLayerClasses() {
   static const bool registered = [] {
     TuiClassRegistry::Instance().Register(

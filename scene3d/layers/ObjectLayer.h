@@ -93,6 +93,8 @@ class TscCustomObjectLayer : public TscCustomBufferLayer, public TuiBufferedScen
   bool GetDesignTime() override { return IsDesigning(); }
   // The layer's component notification, the same for both sides.
   void Notification(TuiComponent* Component, TuiOperation Operation) override;
+  // A stream writes the 3D children and then the 2D tree's roots.
+  void GetChildren(const std::function<void(TuiComponent*)>& Proc, const TuiComponent* Root) const override;
   void SetCaptured(TuiVisualObject* Object) override;
   void SetFocused(TuiVisualObject* Object) override;
   TuiPoint LocalToScreen(const TuiPoint& Point) override;
