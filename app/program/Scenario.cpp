@@ -314,12 +314,15 @@ void TScenarioRunner::Drag(TKardoForm& Form, TuiVisualObject& Object, float Valu
   const float travel = std::max(1.0f, track->Width() - thumb->Width());
   p.X += (Value - track->Value()) / range * travel;
   events.MouseMove(MouseAt(Form, p, platform::plLeftButton));
-  for (int step = 0; step < 400 && track->Value() != Value; ++step) {
+  // The value follows the pointer continuously; the logic reads it truncated,
+  // so the thumb stops on the first pixel whose value truncates to the target.
+  auto reached = [&] { return std::trunc(track->Value()) == std::trunc(Value); };
+  for (int step = 0; step < 400 && !reached(); ++step) {
     p.X += track->Value() < Value ? 1.0f : -1.0f;
     events.MouseMove(MouseAt(Form, p, platform::plLeftButton));
   }
   events.MouseUp(MouseAt(Form, p, 0));
-  if (track->Value() != Value) Fail(A, A.Object + " did not reach " + std::to_string(Value));
+  if (!reached()) Fail(A, A.Object + " did not reach " + std::to_string(Value));
 }
 
 void TScenarioRunner::Key(TKardoForm& Form, uint16_t Key, char32_t Char) {
