@@ -1,10 +1,9 @@
 // The simulator's entry point.
-#include <cstdio>
+#include <string>
+#include <vector>
 
-int main() {
-  std::puts(
-      "Kardo: the simulator's logic is built and tested (scripts/test.sh).\n"
-      "Its windows come later: the window-system layer and the drawing libraries\n"
-      "they need are not there yet, so there is nothing to show.");
-  return 0;
+#include "app/program/Program.h"
+
+int main(int argc, char** argv) {
+  return kardo::RunKardo(std::vector<std::string>(argv + 1, argv + argc));
 }

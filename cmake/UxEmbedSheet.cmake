@@ -1,6 +1,7 @@
 # Build steps that turn a style sheet kept in its text form into a byte array
 # the program embeds. The text form is what the repository holds (readable,
-# diffable); uxconv converts it, so a sheet that does not parse fails the
+# diffable); uxconv_streams (uxconv without the window classes)
+# converts it, so a sheet that does not parse fails the
 # build.
 #
 # ux_embed_sheet(target SHEET file.txt [SYMBOL name]): adds a generated source
@@ -17,10 +18,10 @@ function(ux_embed_sheet target)
   add_custom_command(
     OUTPUT ${cpp}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/sheets
-    COMMAND uxconv --to-binary ${ARG_SHEET} ${bin}
+    COMMAND uxconv_streams --to-binary ${ARG_SHEET} ${bin}
     COMMAND ${CMAKE_COMMAND} -DIN=${bin} -DOUT=${cpp} -DSYMBOL=${ARG_SYMBOL}
             -P ${PROJECT_SOURCE_DIR}/cmake/UxWriteByteArray.cmake
-    DEPENDS ${ARG_SHEET} uxconv ${PROJECT_SOURCE_DIR}/cmake/UxWriteByteArray.cmake
+    DEPENDS ${ARG_SHEET} uxconv_streams ${PROJECT_SOURCE_DIR}/cmake/UxWriteByteArray.cmake
     COMMENT "Embedding style sheet ${stem}"
     VERBATIM)
   target_sources(${target} PRIVATE ${cpp})

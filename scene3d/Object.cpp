@@ -150,8 +150,16 @@ void TscObject::ProcessTick(float DeltaTime, float Time) {
   if (OnTick) OnTick(this, Time, DeltaTime);
 }
 
+TuiComponent* TscObject::GetParentComponent() const {
+  if (Parent()) return Parent();
+  return FScene;
+}
+
 void TscObject::SetParentComponent(TuiComponent* Value) {
-  if (auto* parent = dynamic_cast<TscObject*>(Value)) SetParent(parent);
+  if (auto* parent = dynamic_cast<TscObject*>(Value))
+    SetParent(parent);
+  else if (auto* scene = dynamic_cast<TscScene*>(Value))
+    scene->AddObject(this);
 }
 
 void TscObject::GetChildren(const std::function<void(TuiComponent*)>& Proc, const TuiComponent* Root) const {

@@ -80,7 +80,8 @@ class TscObject : public TuiComponent, public TuiNode<TscObject> {
 
   // ---- the stream side ----
   bool HasParent() const override { return true; }
-  TuiComponent* GetParentComponent() const override { return Parent(); }
+  // A root is written under its scene.
+  TuiComponent* GetParentComponent() const override;
   void SetParentComponent(TuiComponent* Value) override;
   void GetChildren(const std::function<void(TuiComponent*)>& Proc, const TuiComponent* Root) const override;
 

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "scene2d/Colors.h"
 #include "scene2d/Errors.h"
+#include "scene2d/Geometry.h"
 #include "scene3d/AniThread.h"
 #include "scene3d/SceneObjects.h"
 
@@ -138,8 +140,9 @@ void TscScene::CreateWindow(platform::IWindowSystem& System, const platform::TWi
   FHeight = client.Height;
   if (!TscAniThread::Instance().Source()) TscAniThread::Instance().SetSource(&System);
   if (!FInvisibleAtRuntime) CreateCanvas();
-  if (FTransparency) LayeredUpdate();
+  if (FTransparency) LayeredUpdate({.Whole = true, .Any = true});
   if (FRealTime) SetRealTime(true);
+  AlignRoot();
   Invalidate();
 }
 
@@ -180,15 +183,32 @@ void TscScene::SetSize(int Width, int Height) {
 
 void TscScene::BoundsChanged(const platform::TRect&) {
   const platform::TSize client = FWindow->ClientSize();
-  if (client.Width == FWidth && client.Height == FHeight) return;
-  FWidth = client.Width;
-  FHeight = client.Height;
-  Resized();
+  if (client.Width != FWidth || client.Height != FHeight) {
+    FWidth = client.Width;
+    FHeight = client.Height;
+    Resized();
+  }
+  if (OnWindowBoundsChanged) OnWindowBoundsChanged(this);
 }
 
 void TscScene::Resized() {
   if (FCanvas) FCanvas->ResizeBuffer(FWidth, FHeight);
-  if (TscVisualObject* root = RootObject()) root->Realign();
+  AlignRoot();
+  Invalidate();
+}
+
+void TscScene::AlignRoot() {
+  TscVisualObject* root = RootObject();
+  if (!root || IsLoading() || IsDestroying()) return;
+  if (LayerAligner)
+    LayerAligner(*root, float(FWidth), float(FHeight));
+  else
+    root->Realign();
+}
+
+void TscScene::Loaded() {
+  TuiComponent::Loaded();
+  AlignRoot();
   Invalidate();
 }
 
@@ -309,6 +329,7 @@ void TscScene::AddObject(TscObject* Object) {
   FRoots.push_back(Object);
   Object->SetScene(this);
   if (Object->IsVisual() && !IsLoading()) Object->Visual()->MatrixChanged();
+  if (Object->IsVisual() && Object->Visual() == RootObject()) AlignRoot();
   Invalidate();
 }
 
@@ -350,9 +371,20 @@ void TscScene::Forget(TuiComponent* Component) {
 // ---- frames ----
 
 void TscScene::Invalidate() {
+  // Recorded even when no message goes out: the frame that ends the lock or
+  // the loading must still push everything.
+  FDamage.Whole = FDamage.Any = true;
   if (FUpdateLock > 0 || IsLoading() || IsDestroying() || !FWindow) return;
   // No paint message reaches this window: every scene repaints through the
   // private message, so requests made while one event is handled merge.
+  FWindow->PostMessage(RepaintMessage);
+}
+
+void TscScene::InvalidateRect(const TuiRect& Rect) {
+  if (Rect.Right <= Rect.Left || Rect.Bottom <= Rect.Top) return;
+  if (!FDamage.Whole) FDamage.Rect = FDamage.Any ? UnionRect(FDamage.Rect, Rect) : Rect;
+  FDamage.Any = true;
+  if (FUpdateLock > 0 || IsLoading() || IsDestroying() || !FWindow) return;
   FWindow->PostMessage(RepaintMessage);
 }
 
@@ -363,7 +395,8 @@ void TscScene::EndUpdate() {
 void TscScene::Message(uint32_t Msg, uint64_t, int64_t) {
   if (Msg != RepaintMessage) return;
   FWindow->RemovePendingMessages(RepaintMessage);
-  if (!IsDestroying()) RenderScene();
+  // A frame rendered meanwhile took every change along.
+  if (!IsDestroying() && FDamage.Any) RenderScene();
 }
 
 void TscScene::RenderScene() {
@@ -373,6 +406,9 @@ void TscScene::RenderScene() {
     explicit TFlag(bool& Flag) : F(Flag) { F = true; }
     ~TFlag() { F = false; }
   } rendering(FRendering);
+  // Changes made while this frame renders (a layer's buffer growing, say)
+  // belong to the next frame, which their requests have already asked for.
+  const TDamage damage = std::exchange(FDamage, {});
   TscCanvas& c = *FCanvas;
   c.ResetCanvas();
   c.SetLighting(FLighting);
@@ -395,6 +431,9 @@ void TscScene::RenderScene() {
       TscObject* o = FRoots[i];
       if (!paintable(o)) continue;
       TscVisualObject& v = *o->Visual();
+      c.SetState(v.ZWrite() ? scStateDepthWriteOn : scStateDepthWriteOff);
+      c.SetState(v.ScreenProjection() ? scStateScreenProjection : scStateCameraProjection);
+      c.SetState(v.TwoSide() ? scStateCullNone : scStateCullCCW);
       c.SetMatrix(v.AbsoluteMatrix());
       v.BeforePaint(c);
       v.Paint(c);
@@ -404,30 +443,52 @@ void TscScene::RenderScene() {
     c.EndScene();
     ++FFrames;
   }
-  LayeredUpdate();
+  LayeredUpdate(damage);
 }
 
-void TscScene::LayeredUpdate() {
-  if (!FWindow || !FCanvas || IsDesigning()) return;
+void TscScene::LayeredUpdate(const TDamage& Damage) {
+  if (!FWindow || !FCanvas || IsDesigning() || !Damage.Any) return;
   TscCanvas& c = *FCanvas;
+  const int w = c.Width(), h = c.Height();
+  // Both the requests and the device bound the change; the push needs only
+  // what lies in both.
+  platform::TRect part{0, 0, w, h};
+  if (!Damage.Whole) {
+    const int left = std::max(int(std::floor(Damage.Rect.Left)), 0);
+    const int top = std::max(int(std::floor(Damage.Rect.Top)), 0);
+    const int right = std::min(int(std::ceil(Damage.Rect.Right)), w);
+    const int bottom = std::min(int(std::ceil(Damage.Rect.Bottom)), h);
+    part = {left, top, right - left, bottom - top};
+  }
+  platform::TRect device;
+  if (c.FrameChangedRect(device.Left, device.Top, device.Width, device.Height)) {
+    const int left = std::max(part.Left, device.Left), top = std::max(part.Top, device.Top);
+    const int right = std::min(part.Left + part.Width, device.Left + device.Width);
+    const int bottom = std::min(part.Top + part.Height, device.Top + device.Height);
+    part = {left, top, right - left, bottom - top};
+  }
+  if (part.Width <= 0 || part.Height <= 0) return;
   platform::TFrame frame;
-  frame.Width = c.Width();
-  frame.Height = c.Height();
+  frame.Width = w;
+  frame.Height = h;
   if (FTransparency) {
     frame.Pixels = c.MemoryBits();
   } else {
     // An opaque canvas keeps its frame on the device; the window still shows
-    // only what it is given, so the frame is read back and made opaque.
-    FOpaqueFrame.resize(size_t(frame.Width) * size_t(frame.Height));
+    // only what it is given, so the frame is read back and the part that
+    // goes out made opaque.
+    FOpaqueFrame.resize(size_t(w) * size_t(h));
     c.CopyToBits(FOpaqueFrame.data());
-    for (uint32_t& p : FOpaqueFrame) p |= 0xFF000000u;
+    for (int y = part.Top; y < part.Top + part.Height; ++y) {
+      uint32_t* row = FOpaqueFrame.data() + size_t(y) * size_t(w);
+      for (int x = part.Left; x < part.Left + part.Width; ++x) row[x] |= 0xFF000000u;
+    }
     frame.Pixels = FOpaqueFrame.data();
   }
   if (!frame.Pixels) return;
   const platform::TRect outer = FWindow->Bounds();
-  platform::TRect changed;
-  const bool partial = c.FrameChangedRect(changed.Left, changed.Top, changed.Width, changed.Height);
-  FWindow->UpdateLayered(frame, {outer.Left, outer.Top}, partial ? &changed : nullptr);
+  const bool whole = part.Left == 0 && part.Top == 0 && part.Width == w && part.Height == h;
+  FWindow->UpdateLayered(frame, {outer.Left, outer.Top}, whole ? nullptr : &part);
 }
 
 // ---- picking ----
@@ -572,7 +633,7 @@ void TscScene::MouseMove(const platform::TMouseEvent& E) {
     LocalRay(*o, x, y, pos, dir);
     o->MouseMove(E.Shift, x, y, pos, dir);
   }
-  if (FWindow) FWindow->SetCursor(FHovered ? FHovered->Cursor() : platform::plCursorDefault);
+  if (FWindow) FWindow->SetCursor(FHovered ? FHovered->CurrentCursor() : platform::plCursorDefault);
 }
 
 void TscScene::MouseUp(const platform::TMouseEvent& E) {
@@ -655,6 +716,10 @@ void TscScene::KeyDown(uint16_t Key, platform::TShiftState Shift) {
 }
 
 void TscScene::KeyChar(char32_t Char, platform::TShiftState Shift) {
+  if (OnKeyPress) {
+    OnKeyPress(this, Char, Shift);
+    if (Char == 0) return;
+  }
   // The key-down already carried Enter.
   if (!FFocused || Char == 13) return;
   // Ctrl+C, V, X and Z reach the objects as their letters, Ctrl still held,
@@ -707,6 +772,8 @@ bool TscScene::IdlePass() {
   FIdleStarted = true;
   FLastIdle = now;
   FTime += dt;
+  // What a real-time frame draws may follow the clock alone.
+  FDamage.Whole = FDamage.Any = true;
   for (size_t i = FRoots.size(); i-- > 0;)
     if (i < FRoots.size()) FRoots[i]->ProcessTick(float(dt), float(FTime));
   RenderScene();

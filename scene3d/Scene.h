@@ -44,6 +44,9 @@ class TscScene : public TuiComponent, private platform::IWindowEvents {
   // Frees the canvas and the window; the scene keeps its objects.
   void DestroyWindow();
   platform::IWindow* Window() const { return FWindow.get(); }
+  // Where the window delivers its events; input a program makes up itself
+  // (a recorded operator) goes in here as if the window had received it.
+  platform::IWindowEvents& WindowEvents() { return *this; }
   platform::IWindowSystem* WindowSystem() const { return FSystem; }
   TscCanvas* Canvas() const { return FCanvas.get(); }
   // Client size; 100 x 100 until a window gives another.
@@ -102,6 +105,12 @@ class TscScene : public TuiComponent, private platform::IWindowEvents {
   std::function<void(TscScene* Sender, TuiShiftState Shift, int WheelDelta, bool& Handled)> OnMouseWheel;
   // The user asked to close the window; nothing happens without a handler.
   std::function<void(TscScene* Sender)> OnCloseRequest;
+  // A typed character before the focused object sees it (a form's key
+  // preview); a handler that sets Char to 0 keeps it from the objects.
+  std::function<void(TscScene* Sender, char32_t& Char, TuiShiftState Shift)> OnKeyPress;
+  // The window moved or changed size, by the program or from outside; raised
+  // after the scene has taken the new client size.
+  std::function<void(TscScene* Sender)> OnWindowBoundsChanged;
 
   // ---- objects ----
   void AddObject(TscObject* Object);
@@ -112,13 +121,24 @@ class TscScene : public TuiComponent, private platform::IWindowEvents {
   TscCamera* DesignCamera() const { return FDesignCamera; }
 
   // ---- frames ----
-  // Requests a frame; see RepaintMessage.
+  // Requests a frame in which the whole window may have changed; see
+  // RepaintMessage.
   void Invalidate();
+  // Requests a frame in which only Rect (client pixels) changed. The next
+  // frame pushes the union of such rectangles, or the whole frame when
+  // anything asked for that.
+  void InvalidateRect(const TuiRect& Rect);
   // Renders one frame now and pushes it to the window.
   void RenderScene();
   // While set, Invalidate and RenderScene do nothing.
   void BeginUpdate() { ++FUpdateLock; }
   void EndUpdate();
+  // Whatever places the root object's layers in the client area; installed
+  // by the layer library (the scene cannot see layers). Without it the root
+  // only re-aligns its own children.
+  static inline std::function<void(TscVisualObject& Root, float Width, float Height)> LayerAligner;
+  // Places the root object's layers in the client area.
+  void AlignRoot();
   // Frames rendered so far (for tools and tests).
   uint64_t FrameCount() const { return FFrames; }
   // Frames per second over the last whole second of idle rendering.
@@ -160,6 +180,7 @@ class TscScene : public TuiComponent, private platform::IWindowEvents {
   // Process-wide count of live scenes.
   static int SceneCount();
 
+  void Loaded() override;
   void Notification(TuiComponent* Component, TuiOperation Operation) override;
   void GetChildren(const std::function<void(TuiComponent*)>& Proc, const TuiComponent* Root) const override;
   static void DefineProperties(TuiClassBuilder<TscScene>& C);
@@ -185,7 +206,13 @@ class TscScene : public TuiComponent, private platform::IWindowEvents {
   void BuildDesignRig();
   void CreateCanvas();
   void Resized();
-  void LayeredUpdate();
+  // What changed since the last frame began.
+  struct TDamage {
+    bool Whole = false;
+    bool Any = false;
+    TuiRect Rect{};
+  };
+  void LayeredUpdate(const TDamage& Damage);
   void SetHovered(TscVisualObject* Value);
   // Calls Proc(ray position, ray direction) in Object's frame for (X, Y).
   void LocalRay(TscVisualObject& Object, float X, float Y, TscVector& RayPos, TscVector& RayDir) const;
@@ -217,6 +244,7 @@ class TscScene : public TuiComponent, private platform::IWindowEvents {
   bool FMoving = false, FResizing = false;
   int FResizeWidth = 0, FResizeHeight = 0;
   bool FRendering = false;
+  TDamage FDamage;
   int FUpdateLock = 0;
   uint64_t FFrames = 0;
 

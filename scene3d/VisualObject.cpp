@@ -17,7 +17,10 @@ void TscVisualObject::DefineProperties(TuiClassBuilder<TscVisualObject>& C) {
   C.Object("Position", &TscVisualObject::Position);
   C.Object("Scale", &TscVisualObject::Scale);
   C.Object("RotateAngle", &TscVisualObject::RotateAngle);
+  C.Property("DragDisableHighlight", &TscVisualObject::DragDisableHighlight,
+             &TscVisualObject::SetDragDisableHighlight, false);
   C.Property("Locked", &TscVisualObject::Locked, &TscVisualObject::SetLocked, false);
+  C.Property("DesignHide", &TscVisualObject::DesignHide, &TscVisualObject::SetDesignHide, false);
   C.Property("Width", &TscVisualObject::Width, &TscVisualObject::SetWidth, 1.0f);
   C.Property("Height", &TscVisualObject::Height, &TscVisualObject::SetHeight, 1.0f);
   C.Property("Depth", &TscVisualObject::Depth, &TscVisualObject::SetDepth, 1.0f);
@@ -271,6 +274,7 @@ void TscVisualObject::PaintChildren(TscCanvas& Canvas) {
     Canvas.SetState(v->ScreenProjection() ? scStateScreenProjection : scStateCameraProjection);
     Canvas.SetState(v->TwoSide() ? scStateCullNone : scStateCullCCW);
     Canvas.SetMatrix(v->AbsoluteMatrix());
+    v->BeforePaint(Canvas);
     v->Paint(Canvas);
     if (v->OnPaint) v->OnPaint(v, Canvas);
     v->PaintChildren(Canvas);

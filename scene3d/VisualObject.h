@@ -73,6 +73,12 @@ class TscVisualObject : public TscObject {
   void SetZWrite(bool Value) { FZWrite = Value; }
   bool Locked() const { return FLocked; }
   void SetLocked(bool Value) { FLocked = Value; }
+  // Kept for the designer: whether dragging lights the object up, and whether
+  // the designer hides it. Nothing at run time reads them.
+  bool DragDisableHighlight() const { return FDragDisableHighlight; }
+  void SetDragDisableHighlight(bool Value) { FDragDisableHighlight = Value; }
+  bool DesignHide() const { return FDesignHide; }
+  void SetDesignHide(bool Value) { FDesignHide = Value; }
   TscDragMode DragMode() const { return FDragMode; }
   void SetDragMode(TscDragMode Value) { FDragMode = Value; }
 
@@ -113,6 +119,9 @@ class TscVisualObject : public TscObject {
   TscProjection Projection() const { return FScreenProjection ? scProjectionScreen : scProjectionCamera; }
   int32_t Cursor() const { return FCursor; }
   void SetCursor(int32_t Value) { FCursor = Value; }
+  // The pointer's shape while over the object; an object with parts of its
+  // own (a GUI layer) answers for the part under the pointer.
+  virtual int32_t CurrentCursor() const { return FCursor; }
   const std::string& Hint() const { return FHint; }
   void SetHint(const std::string& Value) { FHint = Value; }
   bool ShowHint() const { return FShowHint; }
@@ -188,6 +197,7 @@ class TscVisualObject : public TscObject {
   float FWidth = 1, FHeight = 1, FDepth = 1;
   float FOpacity = 1;
   bool FVisible = true, FHitTest = true, FTwoSide = false, FZWrite = true, FLocked = false;
+  bool FDragDisableHighlight = false, FDesignHide = false;
   TscDragMode FDragMode = scDragManual;
   bool FScreenProjection = false;
   int32_t FCursor = 0;

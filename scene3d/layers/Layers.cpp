@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "scene3d/Canvas.h"
+#include "scene3d/Scene.h"
 #include "scene3d/TextForms.h"
 
 // ---- arrangement ----
@@ -92,15 +93,11 @@ void TscCustomLayer::DefineProperties(TuiClassBuilder<TscCustomLayer>& C) {
 }
 
 TscCustomLayer::TscCustomLayer(TuiComponent* Owner) : TscVisualObject(Owner) {
+  // Scenes place layers only once a layer exists to be placed.
+  if (!TscScene::LayerAligner) TscScene::LayerAligner = scAlignSceneRoot;
   SetTwoSide(true);
   SetWidth(4);
   SetDepth(3);
-}
-
-IscLayerScene* TscCustomLayer::LayerScene() const {
-  for (const TscObject* o = this; o; o = o->Parent())
-    if (auto* l = dynamic_cast<const TscCustomLayer*>(o); l && l->FLayerScene) return l->FLayerScene;
-  return nullptr;
 }
 
 void TscCustomLayer::SetLayerAlign(TscLayerAlign Value) {
@@ -113,12 +110,11 @@ void TscCustomLayer::RealignParent() {
   if (IsLoading()) return;
   if (auto* parent = dynamic_cast<TscCustomLayer*>(Parent())) {
     parent->Realign();
-  } else if (!Parent() && FLayerAlign != scLayerNone) {
-    // A root layer lies in the scene's client area.
-    if (IscLayerScene* scene = LayerScene()) {
-      const TuiPoint size = scene->ClientSize();
-      scAlignSceneRoot(*this, size.X, size.Y);
-    }
+  } else if (TscScene* scene = Scene()) {
+    // Outside a layer the available area is the scene's client area.
+    if (TscVisualObject* parent = Parent() ? Parent()->Visual() : this;
+        parent && parent == scene->RootObject())
+      scene->AlignRoot();
   }
 }
 
@@ -135,7 +131,7 @@ void TscCustomLayer::Realign() {
 
 void TscCustomLayer::Repaint() {
   if (IsDestroying()) return;
-  if (IscLayerScene* scene = LayerScene()) scene->InvalidateRect(nullptr);
+  if (TscScene* scene = Scene()) scene->Invalidate();
 }
 
 void TscCustomLayer::SetVisible(bool Value) {
@@ -147,11 +143,12 @@ void TscCustomLayer::SetVisible(bool Value) {
 void TscCustomLayer::Loaded() {
   TscVisualObject::Loaded();
   if (ChildrenCount() > 0) Realign();
+  if (FLayerAlign != scLayerNone) RealignParent();
 }
 
 bool TscCustomLayer::HoldsSceneCapture() const {
-  IscLayerScene* scene = LayerScene();
-  return scene && scene->GetCapturedObject() == this;
+  TscScene* scene = Scene();
+  return scene && scene->Captured() == this;
 }
 
 bool TscCustomLayer::FaceHit(const TscVector& RayPos, const TscVector& RayDir, float Grow,
@@ -199,27 +196,26 @@ TuiPoint TscCustomLayer::PlanePoint(const TscVector& Local) const {
   return {x, (Depth() / 2 - Local.Z) / Depth() * Depth()};
 }
 
-void TscCustomLayer::RayMouseDown(TuiMouseButton Button, TuiShiftState Shift, const TscVector& RayPos,
-                                  const TscVector& RayDir) {
+void TscCustomLayer::MouseDown(TuiMouseButton Button, TuiShiftState Shift, float, float,
+                               const TscVector& RayPos, const TscVector& RayDir) {
   TscVector hit;
   if (!RayCastIntersect(RayPos, RayDir, hit)) return;
   const TuiPoint p = PlanePoint(AbsoluteToLocal(hit));
   LayerMouseDown(Button, Shift, p.X, p.Y);
 }
 
-void TscCustomLayer::RayMouseMove(TuiShiftState Shift, const TscVector& RayPos, const TscVector& RayDir) {
+void TscCustomLayer::MouseMove(TuiShiftState Shift, float, float, const TscVector& RayPos,
+                               const TscVector& RayDir) {
   TscVector hit;
   if (!RayCastIntersect(RayPos, RayDir, hit)) return;
   const TuiPoint p = PlanePoint(AbsoluteToLocal(hit));
   LayerMouseMove(Shift, p.X, p.Y);
 }
 
-void TscCustomLayer::RayMouseUp(TuiMouseButton Button, TuiShiftState Shift, const TscVector& RayPos,
-                                const TscVector& RayDir) {
-  // A miss passes the coordinates the up came with: none here, so the last
-  // point stands in (LayerMouseUp of an object layer uses it anyway).
+void TscCustomLayer::MouseUp(TuiMouseButton Button, TuiShiftState Shift, float X, float Y,
+                             const TscVector& RayPos, const TscVector& RayDir) {
   TscVector hit;
-  TuiPoint p{-1, -1};
+  TuiPoint p{X, Y};
   if (RayCastIntersect(RayPos, RayDir, hit)) p = PlanePoint(AbsoluteToLocal(hit));
   LayerMouseUp(Button, Shift, p.X, p.Y);
 }
@@ -374,9 +370,13 @@ void TscCustomBufferLayer::PrepareBuffer() {
     FBuffer->SetSize(FBufferWidth, FBufferHeight);
 }
 
-void TscCustomBufferLayer::Paint(TscCanvas& Canvas) {
+void TscCustomBufferLayer::BeforePaint(TscCanvas& Canvas) {
   UpdateBufferSize();
   PrepareBuffer();
+  TscCustomLayer::BeforePaint(Canvas);
+}
+
+void TscCustomBufferLayer::Paint(TscCanvas& Canvas) {
   UpdateBuffer();
   if (OnUpdateBuffer) OnUpdateBuffer(this);
   if (FBuffer->IsEmpty()) return;

@@ -34,33 +34,6 @@ UX_ENUM(TscLayerAlign, "scLayerNone", "scLayerTop", "scLayerLeft", "scLayerRight
         "scLayerMostTop", "scLayerMostBottom", "scLayerMostLeft", "scLayerMostRight", "scLayerClient",
         "scLayerCenter", "scLayerContents")
 
-// What a layer asks of the 3D scene window it is shown in. The scene hands
-// itself to its root layers (SetLayerScene); nested layers find it through
-// their ancestors.
-class IscLayerScene {
- public:
-  virtual ~IscLayerScene() = default;
-  virtual bool GetAllowDrag() = 0;
-  // Moving or resizing the top-level window by the mouse; true when the
-  // scene holds the capture.
-  virtual bool BeginWindowMove() = 0;
-  virtual bool BeginWindowResize() = 0;
-  // The object that receives every mouse event until released (none).
-  virtual void SetCapturedObject(TscVisualObject* Object) = 0;
-  virtual TscVisualObject* GetCapturedObject() = 0;
-  virtual void SetFocusedObject(TscVisualObject* Object) = 0;
-  // The next frame must show a change: Rect (client pixels) is the part that
-  // differs, none when it cannot be told.
-  virtual void InvalidateRect(const TuiRect* Rect) = 0;
-  // Width and height of the client area.
-  virtual TuiPoint ClientSize() = 0;
-  virtual TuiPoint ClientToScreen(const TuiPoint& Point) = 0;
-  // The pointer's shape over the scene (a platform cursor number).
-  virtual void SetCursor(int32_t Cursor) = 0;
-  // The 2D tree starts a drag of Source.
-  virtual void BeginDragDrop(TuiObject* Source, TuiBitmap* DragImage) = 0;
-};
-
 class TscCustomLayer;
 
 // Places the visible, screen-projected Layers with a LayerAlign inside Area
@@ -70,7 +43,7 @@ class TscCustomLayer;
 void scArrangeLayers(std::span<TscCustomLayer* const> Layers, TuiRect Area);
 // What a scene does when its client area changes size: a root layer is
 // placed in the client area, and so are the layers among the children of any
-// other root.
+// other root. RegisterLayerClasses installs it as TscScene::LayerAligner.
 void scAlignSceneRoot(TscVisualObject& Root, float ClientWidth, float ClientHeight);
 
 // A box of Width x Height x Depth whose rays become points of its own 2D
@@ -86,19 +59,16 @@ class TscCustomLayer : public TscVisualObject {
   TscLayerAlign LayerAlign() const { return FLayerAlign; }
   void SetLayerAlign(TscLayerAlign Value);
 
-  // The scene the layer is shown in: its own link, else its nearest layer
-  // ancestor's; none outside a scene.
-  IscLayerScene* LayerScene() const;
-  void SetLayerScene(IscLayerScene* Value) { FLayerScene = Value; }
-
-  // ---- 3D mouse, the pick ray in local coordinates ----
-  // A ray that misses passes nothing on.
-  virtual void RayMouseDown(TuiMouseButton Button, TuiShiftState Shift, const TscVector& RayPos,
-                            const TscVector& RayDir);
-  virtual void RayMouseMove(TuiShiftState Shift, const TscVector& RayPos, const TscVector& RayDir);
-  // A ray that misses keeps the last point.
-  virtual void RayMouseUp(TuiMouseButton Button, TuiShiftState Shift, const TscVector& RayPos,
-                          const TscVector& RayDir);
+  // ---- the scene's mouse, the pick ray in local coordinates ----
+  // The ray becomes a point of the layer's plane; a ray that misses passes
+  // nothing on.
+  void MouseDown(TuiMouseButton Button, TuiShiftState Shift, float X, float Y, const TscVector& RayPos,
+                 const TscVector& RayDir) override;
+  void MouseMove(TuiShiftState Shift, float X, float Y, const TscVector& RayPos,
+                 const TscVector& RayDir) override;
+  // A ray that misses passes the point the up came with.
+  void MouseUp(TuiMouseButton Button, TuiShiftState Shift, float X, float Y, const TscVector& RayPos,
+               const TscVector& RayDir) override;
 
   // ---- in the layer's 2D coordinates; raise the events, X and Y truncated ----
   virtual void LayerMouseMove(TuiShiftState Shift, float X, float Y);
@@ -132,7 +102,6 @@ class TscCustomLayer : public TscVisualObject {
 
  private:
   TscLayerAlign FLayerAlign = scLayerNone;
-  IscLayerScene* FLayerScene = nullptr;
   bool FRealigning = false;
 };
 
@@ -164,7 +133,9 @@ class TscCustomBufferLayer : public TscCustomLayer, public IscBitmapHolder {
   TuiPoint PixelOrigin() const;
   TuiPoint PlanePoint(const TscVector& Local) const override;
 
-  // Before-paint, the buffer's refresh, OnUpdateBuffer, then the quad.
+  // The bitmap takes the buffer size, then OnBeforePaint.
+  void BeforePaint(TscCanvas& Canvas) override;
+  // The buffer's refresh, OnUpdateBuffer, then the quad.
   void Paint(TscCanvas& Canvas) override;
 
   const std::string& BitmapHolderName() const override { return Name(); }

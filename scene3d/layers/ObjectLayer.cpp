@@ -11,20 +11,41 @@
 #include "draw2d/PathData.h"
 #include "draw2d/cairo/CairoRegistration.h"
 #include "scene2d/AnimationTimer.h"
+#include "scene3d/Scene.h"
+
+namespace {
+// A base class's accessor as one of Derived, for Derived's property table.
+template <class Derived, class Base, class R, class... A>
+auto As(R (Base::*Member)(A...) const) {
+  return static_cast<R (Derived::*)(A...) const>(Member);
+}
+template <class Derived, class Base, class R, class... A>
+auto As(R (Base::*Member)(A...)) {
+  return static_cast<R (Derived::*)(A...)>(Member);
+}
+}  // namespace
 
 UX_IMPLEMENT_CLASS(TscCustomObjectLayer)
 
 void TscCustomObjectLayer::DefineProperties(TuiClassBuilder<TscCustomObjectLayer>& C) {
   C.Default("Width", 8.0f);
   C.Default("Depth", 8.0f);
-  C.Property("CanFocused", &TscCustomObjectLayer::CanFocused, &TscCustomObjectLayer::SetCanFocused, true);
+  C.Property("CanFocused", As<TscCustomObjectLayer>(&TscVisualObject::CanFocused),
+             As<TscCustomObjectLayer>(&TscVisualObject::SetCanFocused), true);
   C.Reference("ActiveControl", &TscCustomObjectLayer::ActiveControl, &TscCustomObjectLayer::SetActiveControl);
   C.Property("AnimatedCaret", &TscCustomObjectLayer::AnimatedCaret, &TscCustomObjectLayer::SetAnimatedCaret,
              true);
-  C.Property("ShowHint", &TscCustomObjectLayer::ShowHint, &TscCustomObjectLayer::SetShowHint, true);
+  C.Default("ShowHint", true);
 }
 
 namespace {
+// Sets a flag for the life of a scope, also when it is left by an error.
+struct TFlagScope {
+  bool& Flag;
+  explicit TFlagScope(bool& F) : Flag(F) { Flag = true; }
+  ~TFlagScope() { Flag = false; }
+};
+
 // The buffered host needs a canvas class before the first layer is made.
 int32_t EnsureCanvasClass() {
   RegisterCairoCanvas();
@@ -38,6 +59,8 @@ TscCustomObjectLayer::TscCustomObjectLayer(TuiComponent* Owner)
       FFill(std::make_unique<TuiBrush>(uxBrushSolid, 0xFF505050)) {
   FFill->SetStyle(uxBrushNone);
   FFill->OnChanged = [this](TuiBrush*) { FullRepaint(); };
+  SetCanFocused(true);
+  SetShowHint(true);
   SetWidth(8);
   SetDepth(8);
 }
@@ -113,10 +136,11 @@ void TscCustomObjectLayer::AddUpdateRect(const TuiRect& Rect) {
   TuiBufferedScene::AddUpdateRect(Rect);
   // Nothing kept: the rectangle lies outside the buffer.
   if (GetUpdateRectsCount() == before && (before != 1 || GetUpdateRect(0) == first)) return;
-  IscLayerScene* scene = LayerScene();
-  if (!scene) return;
+  TscScene* scene = Scene();
+  // Dirt made while the buffer is prepared is painted in the frame under way.
+  if (!scene || FPreparing) return;
   if (!ScreenProjection()) {
-    scene->InvalidateRect(nullptr);
+    scene->Invalidate();
     return;
   }
   const TuiPoint o = PixelOrigin();
@@ -124,7 +148,11 @@ void TscCustomObjectLayer::AddUpdateRect(const TuiRect& Rect) {
                   std::min(std::trunc(Rect.Right) + 1, float(BufferWidth())),
                   std::min(std::trunc(Rect.Bottom) + 1, float(BufferHeight()))};
   const TuiRect window{r.Left + o.X, r.Top + o.Y, r.Right + o.X, r.Bottom + o.Y};
-  scene->InvalidateRect(&window);
+  scene->InvalidateRect(window);
+}
+
+void TscCustomObjectLayer::Repaint() {
+  if (!FFlagsOnly) TscCustomBufferLayer::Repaint();
 }
 
 void TscCustomObjectLayer::FullRepaint() {
@@ -132,6 +160,7 @@ void TscCustomObjectLayer::FullRepaint() {
 }
 
 void TscCustomObjectLayer::PrepareBuffer() {
+  const TFlagScope preparing(FPreparing);
   TscBitmap& buffer = *GetBuffer();
   if (buffer.Width() != BufferWidth() || buffer.Height() != BufferHeight()) {
     TscCustomBufferLayer::PrepareBuffer();
@@ -208,28 +237,20 @@ bool TscCustomObjectLayer::LocalHit(const TscVector& RayPos, const TscVector& Ra
   return ObjectAt(p.X, p.Y) != nullptr;
 }
 
-void TscCustomObjectLayer::RayMouseMove(TuiShiftState Shift, const TscVector& RayPos,
-                                        const TscVector& RayDir) {
+void TscCustomObjectLayer::MouseMove(TuiShiftState Shift, float X, float Y, const TscVector& RayPos,
+                                     const TscVector& RayDir) {
   TscVector hit;
   if (!RayCastIntersect(RayPos, RayDir, hit)) {
-    LayerMouseLeave();
+    TuiBufferedScene::MouseLeave();
     return;
   }
-  const TuiPoint p = PlanePoint(AbsoluteToLocal(hit));
-  LayerMouseMove(Shift, p.X, p.Y);
-}
-
-void TscCustomObjectLayer::RayMouseUp(TuiMouseButton Button, TuiShiftState Shift, const TscVector& RayPos,
-                                      const TscVector& RayDir) {
-  TscVector hit;
-  const TuiPoint p = RayCastIntersect(RayPos, RayDir, hit) ? PlanePoint(AbsoluteToLocal(hit)) : GetMousePos();
-  LayerMouseUp(Button, Shift, p.X, p.Y);
+  TscCustomBufferLayer::MouseMove(Shift, X, Y, RayPos, RayDir);
 }
 
 void TscCustomObjectLayer::LayerMouseDown(TuiMouseButton Button, TuiShiftState Shift, float X, float Y) {
   TscCustomBufferLayer::LayerMouseDown(Button, Shift, X, Y);
-  IscLayerScene* scene = LayerScene();
-  if (!IsDesigning() && scene) scene->SetFocusedObject(this);
+  TscScene* scene = Scene();
+  if (!IsDesigning() && scene) scene->SetFocused(this);
   FMouseDown = {X, Y};
   TuiBufferedScene::MouseDown(Button, Shift, X, Y);
 }
@@ -257,7 +278,10 @@ void TscCustomObjectLayer::LayerMouseMove(TuiShiftState Shift, float X, float Y)
     return;
   }
   TuiBufferedScene::MouseMove(Shift, X, Y);
-  if (IscLayerScene* scene = LayerScene(); scene && !GetCaptured()) scene->SetCursor(CursorShape());
+}
+
+int32_t TscCustomObjectLayer::CurrentCursor() const {
+  return Hovered() ? CursorShape() : Cursor();
 }
 
 void TscCustomObjectLayer::LayerMouseUp(TuiMouseButton Button, TuiShiftState Shift, float X, float Y) {
@@ -266,27 +290,38 @@ void TscCustomObjectLayer::LayerMouseUp(TuiMouseButton Button, TuiShiftState Shi
   // At the last point the moves left, as the tree saw it.
   const TuiPoint last = GetMousePos();
   TuiBufferedScene::MouseUp(Button, Shift, last.X, last.Y);
+  // A capture taken for a window move or resize ends with the button.
+  if (TscScene* scene = Scene(); scene && scene->Captured() == this && !GetCaptured())
+    scene->SetCaptured(nullptr);
 }
 
-void TscCustomObjectLayer::LayerMouseWheel(TuiShiftState Shift, int WheelDelta) {
-  TuiBufferedScene::MouseWheel(Shift, WheelDelta);
+void TscCustomObjectLayer::MouseWheel(TuiShiftState Shift, int WheelDelta, bool& Handled) {
+  TscCustomBufferLayer::MouseWheel(Shift, WheelDelta, Handled);
+  if (!Handled) TuiBufferedScene::MouseWheel(Shift, WheelDelta);
 }
 
-void TscCustomObjectLayer::LayerMouseLeave() {
+void TscCustomObjectLayer::MouseEnter() {
+  const TFlagScope flagsOnly(FFlagsOnly);
+  TscCustomBufferLayer::MouseEnter();
+}
+
+void TscCustomObjectLayer::MouseLeave() {
   TuiBufferedScene::MouseLeave();
+  const TFlagScope flagsOnly(FFlagsOnly);
+  TscCustomBufferLayer::MouseLeave();
 }
 
 bool TscCustomObjectLayer::BeginWindowMove() {
-  IscLayerScene* scene = LayerScene();
+  TscScene* scene = Scene();
   bool captured = false;
-  if (scene && LayerAlign() == scLayerContents && scene->GetAllowDrag()) captured = scene->BeginWindowMove();
+  if (scene && LayerAlign() == scLayerContents && scene->AllowDrag()) captured = scene->BeginWindowMove();
   FLayerMove = true;
-  if (scene) scene->SetCapturedObject(this);
+  if (scene) scene->SetCaptured(this);
   return captured;
 }
 
 bool TscCustomObjectLayer::BeginWindowResize() {
-  IscLayerScene* scene = LayerScene();
+  TscScene* scene = Scene();
   bool captured = false;
   switch (LayerAlign()) {
     case scLayerRight:
@@ -301,17 +336,20 @@ bool TscCustomObjectLayer::BeginWindowResize() {
   }
   FLayerResize = true;
   FResizeSize = {Width(), Height()};
+  // The release must come back here to end the mode, wherever the grip has
+  // moved to by then.
+  if (scene) scene->SetCaptured(this);
   return captured;
 }
 
 void TscCustomObjectLayer::SetCaptured(TuiVisualObject* Object) {
   TuiBufferedScene::SetCaptured(Object);
-  IscLayerScene* scene = LayerScene();
+  TscScene* scene = Scene();
   if (!scene) return;
   if (Object)
-    scene->SetCapturedObject(this);
-  else if (scene->GetCapturedObject() == this)
-    scene->SetCapturedObject(nullptr);
+    scene->SetCaptured(this);
+  else if (scene->Captured() == this)
+    scene->SetCaptured(nullptr);
 }
 
 // ---- focus and keys ----
@@ -319,33 +357,75 @@ void TscCustomObjectLayer::SetCaptured(TuiVisualObject* Object) {
 void TscCustomObjectLayer::SetFocused(TuiVisualObject* Object) {
   if (Object == GetFocused()) return;
   TuiBufferedScene::SetFocused(Object);
-  if (IscLayerScene* scene = LayerScene(); scene && Object) scene->SetFocusedObject(this);
+  // The control keeps the focus: the layer's EnterFocus finds it taken.
+  if (TscScene* scene = Scene(); scene && Object) scene->SetFocused(this);
 }
 
-void TscCustomObjectLayer::CollectTabList(std::vector<TuiVisualObject*>& List) {
+void TscCustomObjectLayer::KeyDown(uint16_t& Key, char32_t& KeyChar, TuiShiftState Shift) {
+  TscCustomBufferLayer::KeyDown(Key, KeyChar, Shift);
+  TuiBufferedScene::KeyDown(Key, KeyChar, Shift);
+}
+
+void TscCustomObjectLayer::KeyUp(uint16_t& Key, char32_t& KeyChar, TuiShiftState Shift) {
+  TscCustomBufferLayer::KeyUp(Key, KeyChar, Shift);
+  TuiBufferedScene::KeyUp(Key, KeyChar, Shift);
+}
+
+std::vector<TuiVisualObject*> TscCustomObjectLayer::TabList() {
+  std::vector<TuiVisualObject*> list;
   TuiObject* first = GetRoot();
   TuiVisualObject* root = first ? first->Visual() : nullptr;
-  if (!root) return;
-  const auto walk = [&List](auto&& Self, TuiVisualObject& Parent) -> void {
+  if (!root) return list;
+  const auto walk = [&list](auto&& Self, TuiVisualObject& Parent) -> void {
     for (int i = 0; i < Parent.TabListCount(); ++i) {
       TuiVisualObject* item = Parent.TabListItem(i);
-      List.push_back(item);
+      list.push_back(item);
       Self(Self, *item);
     }
   };
   walk(walk, *root);
+  return list;
+}
+
+namespace {
+bool Shown(const TuiVisualObject* V) {
+  for (const TuiObject* o = V; o; o = o->Parent())
+    if (const TuiVisualObject* v = o->Visual(); v && !v->Visible()) return false;
+  return true;
+}
+}  // namespace
+
+void TscCustomObjectLayer::CollectTabEntries(std::vector<TscTabEntry>& List) {
+  if (!Visible()) return;
+  for (TuiVisualObject* v : TabList()) List.push_back({this, v});
+  ForEachChild([&](TscObject* Child) {
+    if (Child->IsVisual()) Child->Visual()->CollectTabEntries(List);
+  });
+}
+
+bool TscCustomObjectLayer::CanFocusEntry(const TscTabEntry& Entry) const {
+  if (Entry.Object != this || !Entry.Control || !Visible() || !CanFocused()) return false;
+  const TuiVisualObject* v = Entry.Control->Visual();
+  return v && v->CanFocused() && Shown(v);
+}
+
+void TscCustomObjectLayer::FocusEntry(const TscTabEntry& Entry) {
+  if (Entry.Object == this && Entry.Control && Entry.Control->Visual())
+    TuiBufferedScene::SetFocused(Entry.Control->Visual());
+}
+
+TscTabEntry TscCustomObjectLayer::FocusedEntry() {
+  return {this, GetFocused()};
 }
 
 void TscCustomObjectLayer::EnterFocus() {
-  std::vector<TuiVisualObject*> tabs;
-  CollectTabList(tabs);
-  const auto shown = [](TuiVisualObject* V) {
-    for (TuiObject* o = V; o; o = o->Parent())
-      if (TuiVisualObject* v = o->Visual(); v && !v->Visible()) return false;
-    return true;
-  };
-  for (TuiVisualObject* v : tabs)
-    if (v->CanFocused() && shown(v)) {
+  {
+    const TFlagScope flagsOnly(FFlagsOnly);
+    TscCustomBufferLayer::EnterFocus();
+  }
+  if (GetFocused()) return;
+  for (TuiVisualObject* v : TabList())
+    if (v->CanFocused() && Shown(v)) {
       TuiBufferedScene::SetFocused(v);
       return;
     }
@@ -353,6 +433,8 @@ void TscCustomObjectLayer::EnterFocus() {
 
 void TscCustomObjectLayer::KillFocus() {
   TuiBufferedScene::SetFocused(nullptr);
+  const TFlagScope flagsOnly(FFlagsOnly);
+  TscCustomBufferLayer::KillFocus();
 }
 
 // ---- window pixels ----
@@ -360,14 +442,21 @@ void TscCustomObjectLayer::KillFocus() {
 TuiPoint TscCustomObjectLayer::LocalToScreen(const TuiPoint& Point) {
   const TscVector p = LocalToAbsolute({Point.X - Width() / 2, Point.Y - Height() / 2, 0, 1});
   const TuiPoint client{std::round(p.X), std::round(p.Y)};
-  IscLayerScene* scene = LayerScene();
-  return scene ? scene->ClientToScreen(client) : client;
+  TscScene* scene = Scene();
+  if (!scene) return client;
+  const platform::TPoint screen = scene->ClientToScreen({int(client.X), int(client.Y)});
+  return {float(screen.X), float(screen.Y)};
 }
 
-bool TscCustomObjectLayer::HintAt(float X, float Y, std::string& Hint, TuiRect& Area) {
-  TuiVisualObject* v = ObjectAt(X, Y);
+bool TscCustomObjectLayer::GetHint(float X, float Y, std::string& Text, TuiRect& Area) {
+  TscScene* scene = Scene();
+  TscVector pos, dir, hit;
+  if (!ShowHint() || !scene || !scene->GetPickRay(Projection(), X, Y, pos, dir)) return false;
+  if (!RayCastIntersect(AbsoluteToLocal(pos), AbsoluteToLocalVector(dir), hit)) return false;
+  const TuiPoint p = PlanePoint(AbsoluteToLocal(hit));
+  TuiVisualObject* v = ObjectAt(p.X, p.Y);
   if (!v || !v->ShowHint()) return false;
-  Hint = v->Hint();
+  Text = v->Hint();
   const TuiRect r = v->GetAbsoluteRect();
   const TuiPoint o = PixelOrigin();
   Area = {std::trunc(r.Left + o.X), std::trunc(r.Top + o.Y), std::trunc(r.Right + o.X),
@@ -376,23 +465,12 @@ bool TscCustomObjectLayer::HintAt(float X, float Y, std::string& Hint, TuiRect& 
 }
 
 void TscCustomObjectLayer::BeginDragDrop(TuiObject* Source, TuiBitmap* DragImage) {
+  // The scene has no in-application drag yet (no window of the program
+  // drags objects); the tree's side of the drag still runs.
   TuiBufferedScene::BeginDragDrop(Source, DragImage);
-  if (IscLayerScene* scene = LayerScene()) scene->BeginDragDrop(Source, DragImage);
 }
 
 // ---- the two concrete layers ----
-
-namespace {
-// A base class's accessor as one of Derived, for Derived's property table.
-template <class Derived, class Base, class R, class... A>
-auto As(R (Base::*Member)(A...) const) {
-  return static_cast<R (Derived::*)(A...) const>(Member);
-}
-template <class Derived, class Base, class R, class... A>
-auto As(R (Base::*Member)(A...)) {
-  return static_cast<R (Derived::*)(A...)>(Member);
-}
-}  // namespace
 
 UX_IMPLEMENT_CLASS(TscGUIObjectLayer)
 
@@ -429,6 +507,13 @@ void TscObjectLayer::DefineProperties(TuiClassBuilder<TscObjectLayer>& C) {
 TscObjectLayer::TscObjectLayer(TuiComponent* Owner) : TscCustomObjectLayer(Owner) {}
 
 // ---- registration ----
+
+void TscCustomObjectLayer::GetChildren(const std::function<void(TuiComponent*)>& Proc,
+                                       const TuiComponent* Root) const {
+  TscCustomBufferLayer::GetChildren(Proc, Root);
+  for (int i = 0; i < RootCount(); ++i)
+    if (Roots(i)->Stored()) Proc(Roots(i));
+}
 
 void RegisterLayerClasses() {
   static const bool registered = [] {

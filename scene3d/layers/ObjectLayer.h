@@ -15,8 +15,9 @@ class TuiControl;
 // A buffer layer that hosts a 2D tree: the tree's host (IuxScene), painting
 // its dirty part into a 2D canvas of the buffer's size, copying that part into
 // the buffer bitmap (whose changed rows the 3D device refreshes) and telling
-// the scene which window pixels changed. Rays become 2D points and go to the
-// tree by the rules every host follows; keys go to the focused control.
+// its TscScene which window pixels changed. Rays become 2D points and go to
+// the tree by the rules every host follows; keys go to the focused control,
+// and the scene's Tab walks the tree's tab sequence in the layer's place.
 //
 // The host logic is TuiBufferedScene's; the layer adds its background brush,
 // its Style, the scene's capture and focus, window moves and resizes on
@@ -30,8 +31,6 @@ class TscCustomObjectLayer : public TscCustomBufferLayer, public TuiBufferedScen
   using TscObject::AddObject;
   using TscObject::RemoveObject;
 
-  bool CanFocused() const { return FCanFocused; }
-  void SetCanFocused(bool Value) { FCanFocused = Value; }
   TuiControl* ActiveControl() const { return FActiveControl; }
   // Outside loading the control takes the focus.
   void SetActiveControl(TuiControl* Value);
@@ -39,8 +38,6 @@ class TscCustomObjectLayer : public TscCustomBufferLayer, public TuiBufferedScen
   void SetAnimatedCaret(bool Value) { FAnimatedCaret = Value; }
   bool AllowDrag() const { return FAllowDrag; }
   void SetAllowDrag(bool Value) { FAllowDrag = Value; }
-  bool ShowHint() const { return FShowHint; }
-  void SetShowHint(bool Value) { FShowHint = Value; }
   // Style none by default: dirty areas are cleared to transparency.
   TuiBrush* Fill() const { return FFill.get(); }
   TuiResources* Style() const { return FStyle; }
@@ -51,26 +48,34 @@ class TscCustomObjectLayer : public TscCustomBufferLayer, public TuiBufferedScen
   bool LayerMoving() const { return FLayerMove; }
   bool LayerResizing() const { return FLayerResize; }
   TuiPoint MouseDownPoint() const { return FMouseDown; }
-  // The first root's tab sequence, for the scene's Tab navigation.
-  void CollectTabList(std::vector<TuiVisualObject*>& List);
 
-  // ---- 3D side ----
-  void RayMouseMove(TuiShiftState Shift, const TscVector& RayPos, const TscVector& RayDir) override;
-  void RayMouseUp(TuiMouseButton Button, TuiShiftState Shift, const TscVector& RayPos,
-                  const TscVector& RayDir) override;
+  // ---- 3D side, as the scene drives it ----
+  // A ray that misses the layer takes the pointer off the tree.
+  void MouseMove(TuiShiftState Shift, float X, float Y, const TscVector& RayPos,
+                 const TscVector& RayDir) override;
   void LayerMouseMove(TuiShiftState Shift, float X, float Y) override;
   void LayerMouseDown(TuiMouseButton Button, TuiShiftState Shift, float X, float Y) override;
   void LayerMouseUp(TuiMouseButton Button, TuiShiftState Shift, float X, float Y) override;
-  void LayerMouseWheel(TuiShiftState Shift, int WheelDelta);
-  void LayerMouseLeave();
-  // The layer got or lost the scene's focus.
-  void EnterFocus();
-  void KillFocus();
+  void MouseWheel(TuiShiftState Shift, int WheelDelta, bool& Handled) override;
+  void KeyDown(uint16_t& Key, char32_t& KeyChar, TuiShiftState Shift) override;
+  void KeyUp(uint16_t& Key, char32_t& KeyChar, TuiShiftState Shift) override;
+  void MouseEnter() override;
+  void MouseLeave() override;
+  // Getting the scene's focus focuses the first control that can take it,
+  // unless one already has it; losing it unfocuses the control.
+  void EnterFocus() override;
+  void KillFocus() override;
+  // The 2D object under window pixel (X, Y) gives the hint, with its own
+  // rectangle in window pixels as the area.
+  bool GetHint(float X, float Y, std::string& Text, TuiRect& Area) override;
+  int32_t CurrentCursor() const override;
+  // The first root's tab sequence stands in the layer's place.
+  void CollectTabEntries(std::vector<TscTabEntry>& List) override;
+  bool CanFocusEntry(const TscTabEntry& Entry) const override;
+  void FocusEntry(const TscTabEntry& Entry) override;
+  TscTabEntry FocusedEntry() override;
   void SetVisible(bool Value) override;
   void Loaded() override;
-  // The hint under a buffer point and its area in window pixels; false
-  // without one.
-  bool HintAt(float X, float Y, std::string& Hint, TuiRect& Area);
 
   // ---- IuxScene ----
   void AddObject(TuiVisualObject* Object) override;
@@ -88,6 +93,8 @@ class TscCustomObjectLayer : public TscCustomBufferLayer, public TuiBufferedScen
   bool GetDesignTime() override { return IsDesigning(); }
   // The layer's component notification, the same for both sides.
   void Notification(TuiComponent* Component, TuiOperation Operation) override;
+  // A stream writes the 3D children and then the 2D tree's roots.
+  void GetChildren(const std::function<void(TuiComponent*)>& Proc, const TuiComponent* Root) const override;
   void SetCaptured(TuiVisualObject* Object) override;
   void SetFocused(TuiVisualObject* Object) override;
   TuiPoint LocalToScreen(const TuiPoint& Point) override;
@@ -104,19 +111,24 @@ class TscCustomObjectLayer : public TscCustomBufferLayer, public TuiBufferedScen
   void UpdateBuffer() override;
   void PaintBackground(TuiCanvas& Canvas) override;
   void PressedOutsideTree() override;
+  // The layer's own look does not follow the hover and focus flags, so their
+  // changes need no new frame.
+  void Repaint() override;
   // The first root covers the buffer.
   void FitRoot();
 
  private:
   void FullRepaint();
+  // The first root's tab sequence.
+  std::vector<TuiVisualObject*> TabList();
 
   std::unique_ptr<TuiBrush> FFill;
   TuiResources* FStyle = nullptr;
   TuiControl* FActiveControl = nullptr;
-  bool FCanFocused = true;
   bool FAnimatedCaret = true;
   bool FAllowDrag = false;
-  bool FShowHint = true;
+  bool FFlagsOnly = false;  // inside a hover or focus flag change
+  bool FPreparing = false;  // inside PrepareBuffer
   bool FLayerMove = false, FLayerResize = false;
   TuiPoint FMouseDown{0, 0};
   TuiPoint FResizeSize{0, 0};

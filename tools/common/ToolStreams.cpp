@@ -50,7 +50,9 @@ TuiToolObjects uxReadToolObjects(const std::string& Name, const std::string& Str
     // as a designer keeps them.
     TuiReadHooks hooks;
     hooks.KeepUnboundHandlers = true;
-    ReadObjectData(Stream, *result.Root, result.Window.get(), hooks);
+    // The root owns what it holds, as a window owns its layout's components,
+    // so a window root writes its timers and its scene back out.
+    ReadObjectData(Stream, *result.Root, result.Root, hooks);
   } catch (const EuxError& e) {
     throw EuxToolError(uxDescribeInput(Name) + ": " + e.what());
   }

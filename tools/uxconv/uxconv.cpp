@@ -24,6 +24,9 @@
 #include "scene2d/stream/TextPrinter.h"
 #include "tools/common/ToolFiles.h"
 #include "tools/common/ToolStreams.h"
+#ifdef UXCONV_WITH_WINDOWS
+#include "app/forms/KardoForm.h"
+#endif
 
 namespace {
 
@@ -104,6 +107,10 @@ bool AllClassesKnown(const TuiStreamObject& Object) {
 TObjects ReadObjects(const std::string& In, const TuiStreamObject& Tree, const std::string& Stream,
                      bool Required) {
   RegisterDraw2dClasses();
+#ifdef UXCONV_WITH_WINDOWS
+  // The simulator's windows, with the controls and the 3D scene they hold.
+  kardo::RegisterKardoFormClasses();
+#endif
   if (!Required && !AllClassesKnown(Tree)) return {};
   return uxReadToolObjects(In, Stream, "uxconv");
 }

@@ -1,95 +1,69 @@
 #pragma once
 
-#include <cmath>
 #include <memory>
-#include <optional>
-#include <vector>
 
 #include "draw2d/Brush.h"
 #include "draw2d/ShapeRectangles.h"
 #include "platform/headless/HeadlessWindowSystem.h"
 #include "scene2d/Layouts.h"
+#include "scene3d/Scene.h"
 #include "scene3d/layers/ObjectLayer.h"
 #include "scene3d/software/SoftwareCanvas.h"
 
 namespace layertest {
 
-// A stand-in for the scene window: a software canvas, one root layer, and a
-// headless window that receives the finished frame, pushing only the part
-// the layers reported as changed.
-class TTestScene : public IscLayerScene {
+// A transparent scene window of Width x Height client pixels on the headless
+// window system, drawn by the software canvas, with one plain root object for
+// the layers, as the program's windows are built. The frame it pushes is the
+// headless window's picture.
+class TLayerWindow {
  public:
-  TTestScene(int Width, int Height)
-      : Canvas(TscSoftwareCanvas::Create(0, Width, Height, true, scLowQuality)),
-        Window(System.CreateWindow(Events, {{0, 0, Width + 2, Height + 2}})) {}
-
-  // Clears, draws the layer and pushes the changed part (all when unknown).
-  void Render(TscCustomObjectLayer& Layer) {
-    TscCanvas& c = *Canvas;
-    c.ResetCanvas();
-    if (!c.BeginScene()) return;
-    for (TscRenderState s : {scStateShadeGouraud, scStateCameraProjection, scStateDepthWriteOn,
-                             scStateLightingOn, scStateFilterLinear, scStateCullCCW})
-      c.SetState(s);
-    c.Clear(0);
-    c.SetState(Layer.ZWrite() ? scStateDepthWriteOn : scStateDepthWriteOff);
-    c.SetState(Layer.ScreenProjection() ? scStateScreenProjection : scStateCameraProjection);
-    c.SetState(scStateCullNone);
-    c.SetMatrix(Layer.AbsoluteMatrix());
-    Layer.Paint(c);
-    Layer.PaintChildren(c);
-    c.EndScene();
-    const platform::TFrame frame{c.MemoryBits(), c.Width(), c.Height(), 0};
-    if (Damage && !Whole) {
-      const platform::TRect changed{int(Damage->Left), int(Damage->Top), int(Damage->Right - Damage->Left),
-                                    int(Damage->Bottom - Damage->Top)};
-      Window->UpdateLayered(frame, {0, 0}, &changed);
-    } else {
-      Window->UpdateLayered(frame, {0, 0});
-    }
-    Pushed = Damage && !Whole ? *Damage : TuiRect{0, 0, float(c.Width()), float(c.Height())};
-    Damage.reset();
-    Whole = false;
-  }
-  uint32_t Pixel(int X, int Y) const {
-    return Canvas->MemoryBits()[size_t(Y) * size_t(Canvas->Width()) + size_t(X)];
+  TLayerWindow(int Width, int Height) {
+    TscSoftwareCanvas::Register();
+    Scene = std::make_unique<TscScene>(nullptr);
+    Scene->SetUsingDesignCamera(false);
+    Scene->SetTransparency(true);
+    Scene->SetFillColor("#00000000");
+    Scene->CreateWindow(System, {.Bounds = {300, 200, Width + 2, Height + 2}});
+    Window().Show();
+    Root = new TscVisualObject(nullptr);
+    Root->SetHitTest(false);  // the pointer finds the layers or nothing
+    Scene->AddObject(Root);
+    Render();
   }
 
-  // ---- IscLayerScene ----
-  bool GetAllowDrag() override { return AllowDrag; }
-  bool BeginWindowMove() override {
-    ++WindowMoves;
-    return true;
+  platform::THeadlessWindow& Window() const {
+    return static_cast<platform::THeadlessWindow&>(*Scene->Window());
   }
-  bool BeginWindowResize() override {
-    ++WindowResizes;
-    return true;
-  }
-  void SetCapturedObject(TscVisualObject* Object) override { Captured = Object; }
-  TscVisualObject* GetCapturedObject() override { return Captured; }
-  void SetFocusedObject(TscVisualObject* Object) override { Focused = Object; }
-  void InvalidateRect(const TuiRect* Rect) override {
-    if (!Rect)
-      Whole = true;
-    else
-      Damage = Damage ? UnionRect(*Damage, *Rect) : *Rect;
-  }
-  TuiPoint ClientSize() override { return {float(Canvas->Width()), float(Canvas->Height())}; }
-  TuiPoint ClientToScreen(const TuiPoint& Point) override { return {Point.X + 1000, Point.Y + 500}; }
-  void SetCursor(int32_t) override {}
-  void BeginDragDrop(TuiObject*, TuiBitmap*) override {}
+  // Runs the pending repaint: one frame, pushed to the window.
+  void Render() { System.ProcessMessages(); }
+  uint32_t Pixel(int X, int Y) const { return Window().Pixel(X, Y); }
+  // The window part the last push replaced.
+  platform::TRect Pushed() const { return Window().LastSent(); }
 
+  // A screen layer of W x H under the root with its top left at window pixel
+  // (Left, Top); the root frees it.
+  TscGUIObjectLayer* AddLayer(float Left, float Top, float W, float H) {
+    auto* layer = new TscGUIObjectLayer(nullptr);
+    Root->AddObject(layer);
+    layer->SetWidth(W);
+    layer->SetHeight(H);
+    layer->Position()->SetPoint({Left + W / 2, Top + H / 2, 0, 1});
+    return layer;
+  }
+
+  void Press(int X, int Y, platform::TMouseButton B = platform::plMouseLeft) {
+    System.MouseDown(Scene->Window(), B, X, Y);
+  }
+  void Move(int X, int Y) { System.MouseMove(Scene->Window(), X, Y); }
+  void Release(int X, int Y, platform::TMouseButton B = platform::plMouseLeft) {
+    System.MouseUp(Scene->Window(), B, X, Y);
+  }
+
+  // Declared first: the scene and its window go before the window system.
   platform::THeadlessWindowSystem System;
-  platform::IWindowEvents Events;
-  std::unique_ptr<TscCanvas> Canvas;
-  std::unique_ptr<platform::IWindow> Window;
-  bool AllowDrag = false;
-  int WindowMoves = 0, WindowResizes = 0;
-  TscVisualObject* Captured = nullptr;
-  TscVisualObject* Focused = nullptr;
-  std::optional<TuiRect> Damage;
-  bool Whole = false;
-  TuiRect Pushed{};
+  std::unique_ptr<TscScene> Scene;
+  TscVisualObject* Root = nullptr;
 };
 
 // A rectangle of solid colour without a stroke.

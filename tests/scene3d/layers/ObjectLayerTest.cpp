@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "controls/Control.h"
 #include "controls/ControlsRegistration.h"
@@ -23,15 +26,6 @@ class ObjectLayerTest : public ::testing::Test {
     RegisterControlClasses();
     RegisterLayerClasses();
   }
-  // A screen layer of W x H with its top left at window pixel (Left, Top).
-  std::unique_ptr<TscGUIObjectLayer> MakeLayer(float Left, float Top, float W, float H) {
-    auto layer = std::make_unique<TscGUIObjectLayer>(nullptr);
-    layer->SetLayerScene(&Scene);
-    layer->SetWidth(W);
-    layer->SetHeight(H);
-    layer->Position()->SetPoint({Left + W / 2, Top + H / 2, 0, 1});
-    return layer;
-  }
   // The picture the tests compare: an opaque background and three boxes.
   static TuiVisualObject* BuildTree(IuxScene& Host) {
     auto* root = new TuiLayout(nullptr);
@@ -41,84 +35,94 @@ class ObjectLayerTest : public ::testing::Test {
     AddBox(root, 30, 20, 25, 15, 0x8000C000);
     return root;
   }
-  // Sends a press or a release through the layer as the scene would.
-  void Press(TscCustomLayer& Layer, float X, float Y, bool Down = true) {
-    TscVector pos, dir;
-    Scene.Canvas->GetPickRay(scProjectionScreen, X, Y, pos, dir);
-    const TscVector lp = Layer.AbsoluteToLocal(pos), ld = Layer.AbsoluteToLocalVector(dir);
-    if (Down)
-      Layer.RayMouseDown(uxMouseLeft, 0, lp, ld);
-    else
-      Layer.RayMouseUp(uxMouseLeft, 0, lp, ld);
-  }
 
-  TTestScene Scene{80, 60};
+  TLayerWindow W{80, 60};
 };
 
 TEST_F(ObjectLayerTest, FrameShowsTheTreePixelForPixelWhereTheLayerIsOpaque) {
   // Odd sizes and an offset: the half pixel must not shift the picture.
-  auto layer = MakeLayer(10, 5, 61, 41);
+  auto* layer = W.AddLayer(10, 5, 61, 41);
   BuildTree(*layer);
   TuiBufferedScene alone(61, 41);
   TuiVisualObject* root = BuildTree(alone);
   root->SetBounds(0, 0, 61, 41);
   alone.InvalidateAll();
   alone.PaintTree();
-  Scene.Render(*layer);
+  W.Render();
   const uint32_t* expected = alone.Buffer().BufferBits();
   int wrong = 0;
   for (int y = 0; y < 41; ++y)
-    for (int x = 0; x < 61; ++x) wrong += Scene.Pixel(x + 10, y + 5) != expected[y * 61 + x];
+    for (int x = 0; x < 61; ++x) wrong += W.Pixel(x + 10, y + 5) != expected[y * 61 + x];
   EXPECT_EQ(wrong, 0);
-  EXPECT_EQ(Scene.Pixel(9, 5), 0u);
-  EXPECT_EQ(Scene.Pixel(71, 45), 0u);
-  // The first frame of a layer is all new.
-  EXPECT_EQ(Scene.Pushed.Right - Scene.Pushed.Left, 80);
+  EXPECT_EQ(W.Pixel(9, 5), 0u);
+  EXPECT_EQ(W.Pixel(71, 45), 0u);
+  // A new object changes the whole frame.
+  EXPECT_EQ(W.Pushed(), (platform::TRect{0, 0, 80, 60}));
 }
 
 TEST_F(ObjectLayerTest, OneChangedShapeRepaintsUploadsAndPushesOnlyItsRectangle) {
-  auto layer = MakeLayer(10, 5, 61, 41);
+  auto* layer = W.AddLayer(10, 5, 61, 41);
   TuiVisualObject* root = BuildTree(*layer);
   auto* led = AddBox(root, 40, 4, 8, 6, 0xFF00FF00);
-  Scene.Render(*layer);
+  W.Render();
   ASSERT_EQ(layer->GetUpdateRectsCount(), 0);
+  int32_t first = -1, count = -1;
+  layer->OnUpdateBuffer = [&](TscObject*) { layer->GetBuffer()->ModifiedRows(first, count); };
+  const int frames = W.Window().FramesPushed();
 
   led->Fill()->SetColorValue(0xFFFF0000);
   ASSERT_EQ(layer->GetUpdateRectsCount(), 1);
   EXPECT_EQ(layer->GetUpdateRect(0), (TuiRect{40, 4, 49, 11}));
-  ASSERT_TRUE(Scene.Damage.has_value());
-  EXPECT_EQ(*Scene.Damage, (TuiRect{50, 9, 59, 16}));
-  Scene.Render(*layer);
-  // Only the LED's area goes to the window.
-  EXPECT_EQ(Scene.Pushed, (TuiRect{50, 9, 59, 16}));
-  EXPECT_EQ(Scene.Pixel(54, 12) & 0xFFFFFF, 0xFF0000u);
+  W.Render();
+  EXPECT_EQ(W.Window().FramesPushed(), frames + 1);
+  EXPECT_EQ(first, 4);
+  EXPECT_EQ(count, 7);
+  // Only the LED's window pixels go out: buffer (40, 4) is window (50, 9).
+  EXPECT_EQ(W.Pushed(), (platform::TRect{50, 9, 9, 7}));
+  EXPECT_EQ(W.Pixel(54, 12) & 0xFFFFFF, 0xFF0000u);
+  // Nothing changed: no frame at all.
+  W.Scene->InvalidateRect({0, 0, 0, 0});
+  W.Render();
+  EXPECT_EQ(W.Window().FramesPushed(), frames + 1);
 }
 
-TEST_F(ObjectLayerTest, BufferRowsMarkedForUploadAreTheDirtyRowsOnly) {
-  auto layer = MakeLayer(0, 0, 61, 41);
-  BuildTree(*layer);
-  Scene.Render(*layer);
-  int32_t first = -1, count = -1;
-  bool modified = false;
-  layer->OnUpdateBuffer = [&](TscObject*) {
-    modified = layer->GetBuffer()->Modified();
-    layer->GetBuffer()->ModifiedRows(first, count);
+TEST_F(ObjectLayerTest, TheFramePushesTheUnionOfChangesOrAllWhenTheSceneChanged) {
+  auto* layer = W.AddLayer(10, 5, 61, 41);
+  TuiVisualObject* root = BuildTree(*layer);
+  auto* a = AddBox(root, 2, 30, 4, 4, 0xFF00FF00);
+  auto* b = AddBox(root, 50, 2, 5, 3, 0xFF00FF00);
+  W.Render();
+  const struct {
+    const char* What;
+    std::function<void()> Change;
+    platform::TRect Pushed;
+  } cases[] = {
+      {"two shapes",
+       [&] {
+         a->Fill()->SetColorValue(0xFF0000FF);
+         b->Fill()->SetColorValue(0xFF0000FF);
+       },
+       {12, 7, 54, 33}},
+      {"a shape and the scene's colour",
+       [&] {
+         a->Fill()->SetColorValue(0xFFFFFFFF);
+         W.Scene->SetFillColor("#01000000");
+       },
+       {0, 0, 80, 60}},
+      {"the layer moving", [&] { layer->Position()->SetX(layer->Position()->X() + 1); }, {0, 0, 80, 60}},
+      {"the window's size", [&] { W.Scene->SetSize(90, 60); }, {0, 0, 90, 60}},
   };
-  layer->AddUpdateRect({5, 12, 20, 18.5f});
-  layer->AddUpdateRect({7, 30, 9, 31});
-  Scene.Render(*layer);
-  EXPECT_TRUE(modified);
-  EXPECT_EQ(first, 12);
-  EXPECT_EQ(count, 20);
-  // Nothing dirty: nothing to upload.
-  Scene.Render(*layer);
-  EXPECT_FALSE(modified);
+  for (const auto& c : cases) {
+    c.Change();
+    W.Render();
+    EXPECT_EQ(W.Pushed(), c.Pushed) << c.What;
+  }
 }
 
 TEST_F(ObjectLayerTest, TwentyOneDirtyRectanglesBecomeTheirUnion) {
-  auto layer = MakeLayer(0, 0, 61, 41);
+  auto* layer = W.AddLayer(0, 0, 61, 41);
   BuildTree(*layer);
-  Scene.Render(*layer);
+  W.Render();
   for (int i = 0; i < 20; ++i) layer->AddUpdateRect({float(i), float(i), float(i) + 1, float(i) + 1});
   EXPECT_EQ(layer->GetUpdateRectsCount(), 20);
   layer->AddUpdateRect({30, 2, 31, 3});
@@ -129,52 +133,68 @@ TEST_F(ObjectLayerTest, TwentyOneDirtyRectanglesBecomeTheirUnion) {
   EXPECT_EQ(layer->GetUpdateRectsCount(), 1);
 }
 
-TEST_F(ObjectLayerTest, PressAtAWindowPixelReachesTheObjectThereInItsOwnCoordinates) {
-  TTestScene console(299, 295);
-  auto layer = std::make_unique<TscGUIObjectLayer>(nullptr);
-  layer->SetLayerScene(&console);
+TEST_F(ObjectLayerTest, AContentsLayerFillsTheWindowAndAPressReachesTheObjectInItsOwnCoordinates) {
+  TLayerWindow console(299, 295);
+  auto* layer = new TscGUIObjectLayer(nullptr);
+  console.Root->AddObject(layer);
   layer->SetLayerAlign(scLayerContents);
   EXPECT_EQ(layer->Width(), 299);
+  EXPECT_EQ(layer->Height(), 295);
   EXPECT_EQ(layer->Position()->X(), 149.5f);
-  EXPECT_EQ(layer->BufferWidth(), 299);
-  EXPECT_EQ(layer->BufferHeight(), 295);
+  EXPECT_EQ(layer->Position()->Y(), 147.5f);
   auto* root = new TuiLayout(nullptr);
   layer->AddObject(root);
-  EXPECT_EQ(root->Width(), 299);
   auto* button = AddBox(root, 100, 30, 50, 20, 0xFF808080);
+  console.Render();
+  EXPECT_EQ(layer->BufferWidth(), 299);
+  EXPECT_EQ(layer->BufferHeight(), 295);
+  EXPECT_EQ(root->Width(), 299);
   TuiPoint got{-1, -1};
   button->OnMouseDown = [&](TuiObject*, TuiMouseButton, TuiShiftState, float X, float Y) { got = {X, Y}; };
-  TscVector pos, dir;
-  console.Canvas->GetPickRay(scProjectionScreen, 120, 40, pos, dir);
-  layer->RayMouseDown(uxMouseLeft, 0, layer->AbsoluteToLocal(pos), layer->AbsoluteToLocalVector(dir));
+  console.Press(120, 40);
   EXPECT_NEAR(got.X, 20, 1e-3);
   EXPECT_NEAR(got.Y, 10, 1e-3);
-  EXPECT_EQ(console.Focused, layer.get());
+  EXPECT_EQ(console.Scene->Focused(), layer);
+  console.Release(120, 40);
+
+  // The window's new size is the layer's and its buffer's, centred.
+  console.Scene->SetSize(320, 240);
+  console.Render();
+  EXPECT_EQ(layer->Position()->X(), 160);
+  EXPECT_EQ(layer->Position()->Y(), 120);
+  EXPECT_EQ(layer->BufferWidth(), 320);
+  EXPECT_EQ(layer->GetBuffer()->Height(), 240);
+  EXPECT_EQ(root->Width(), 320);
+  console.Press(120, 40);
+  EXPECT_NEAR(got.X, 20, 1e-3);
 }
 
 TEST_F(ObjectLayerTest, EmptyPartsPassRaysThroughUnlessTheLayerDrags) {
-  auto layer = MakeLayer(0, 0, 61, 41);
+  auto* layer = W.AddLayer(0, 0, 61, 41);
   auto* root = new TuiLayout(nullptr);
   layer->AddObject(root);
   root->SetHitTest(false);
   AddBox(root, 0, 0, 10, 10, 0xFF000000);
-  TscVector pos, dir, hit;
-  Scene.Canvas->GetPickRay(scProjectionScreen, 30, 30, pos, dir);
-  const TscVector lp = layer->AbsoluteToLocal(pos), ld = layer->AbsoluteToLocalVector(dir);
-  EXPECT_FALSE(layer->RayCastIntersect(lp, ld, hit));
-  Scene.Canvas->GetPickRay(scProjectionScreen, 5, 5, pos, dir);
-  EXPECT_TRUE(layer->RayCastIntersect(layer->AbsoluteToLocal(pos), layer->AbsoluteToLocalVector(dir), hit));
-  EXPECT_NEAR(hit.X, 5, 1e-3);
+  EXPECT_EQ(W.Scene->ObjectAtPoint(5, 5), layer);
+  EXPECT_EQ(W.Scene->ObjectAtPoint(30, 30), nullptr);
 
+  // The program's windows: the scene and the layer drag, the layer fills it.
+  W.Scene->SetAllowDrag(true);
   layer->SetAllowDrag(true);
   layer->SetLayerAlign(scLayerContents);
-  Scene.AllowDrag = true;
-  ASSERT_TRUE(layer->RayCastIntersect(lp, ld, hit));
-  Press(*layer, 30, 30);
-  EXPECT_EQ(Scene.WindowMoves, 1);
-  EXPECT_EQ(Scene.Captured, layer.get());
-  Press(*layer, 30, 30, false);
+  ASSERT_EQ(W.Scene->ObjectAtPoint(30, 30), layer);
+  const platform::TRect before = W.Scene->Window()->Bounds();
+  W.Press(30, 30);
+  EXPECT_TRUE(W.Scene->MovingWindow());
+  W.Move(45, 20);
+  W.Release(45, 20);
+  EXPECT_FALSE(W.Scene->MovingWindow());
   EXPECT_FALSE(layer->LayerMoving());
+  EXPECT_EQ(W.Scene->Captured(), nullptr);
+  EXPECT_EQ(W.Scene->Window()->Bounds(),
+            (platform::TRect{before.Left + 15, before.Top - 10, before.Width, before.Height}));
+  // The layer stayed where its alignment puts it.
+  EXPECT_EQ(layer->Position()->X(), 40);
 }
 
 // A size grip in the tree.
@@ -184,37 +204,81 @@ class TGrip : public TuiRectangle {
   bool IsSizeGrip() const override { return true; }
 };
 
-TEST_F(ObjectLayerTest, SizeGripResizesTheWindowAndOtherObjectsGetThePress) {
-  auto layer = MakeLayer(0, 0, 61, 41);
+TEST_F(ObjectLayerTest, ASizeGripDragGrowsTheWindowAndOtherObjectsGetThePress) {
+  W.Scene->SetAllowDrag(true);
+  auto* layer = W.AddLayer(0, 0, 1, 1);
+  layer->SetAllowDrag(true);
   layer->SetLayerAlign(scLayerContents);
   auto* root = new TuiLayout(nullptr);
   layer->AddObject(root);
   auto* grip = new TGrip(root);
   grip->SetParent(root);
-  grip->SetBounds(60, 40, 16, 16);
+  grip->SetBounds(64, 44, 16, 16);
   int presses = 0;
   auto* box = AddBox(root, 5, 5, 10, 10, 0xFF000000);
   box->OnMouseDown = [&](TuiObject*, TuiMouseButton, TuiShiftState, float, float) { ++presses; };
-  Press(*layer, 70, 50);
-  EXPECT_EQ(Scene.WindowResizes, 1);
-  Press(*layer, 8, 8);
+  W.Render();
+  const platform::TRect before = W.Scene->Window()->Bounds();
+  W.Press(70, 50);
+  EXPECT_TRUE(W.Scene->ResizingWindow());
+  W.Move(75, 52);
+  W.Move(80, 55);
+  W.Release(80, 55);
+  EXPECT_FALSE(W.Scene->ResizingWindow());
+  EXPECT_FALSE(layer->LayerResizing());
+  EXPECT_EQ(W.Scene->Window()->Bounds(),
+            (platform::TRect{before.Left, before.Top, before.Width + 10, before.Height + 5}));
+  W.Render();
+  EXPECT_EQ(layer->BufferWidth(), 90);
+  EXPECT_EQ(layer->BufferHeight(), 65);
+  W.Press(8, 8);
+  W.Release(8, 8);
   EXPECT_EQ(presses, 1);
-  EXPECT_EQ(Scene.WindowResizes, 1);
+  EXPECT_EQ(W.Scene->Window()->Bounds().Width, before.Width + 10);
 }
 
 TEST_F(ObjectLayerTest, TransparentFillClearsDirtyAreasWhereNothingDraws) {
-  auto layer = MakeLayer(0, 0, 61, 41);
+  auto* layer = W.AddLayer(0, 0, 61, 41);
   auto* root = new TuiLayout(nullptr);
   layer->AddObject(root);
   AddBox(root, 0, 0, 10, 10, 0xFF0000FF);
   layer->Fill()->SetColorValue(0xFF123456);  // the style stays none
-  Scene.Render(*layer);
+  W.Render();
   EXPECT_EQ(layer->Buffer().BufferBits()[20 * 61 + 30] >> 24, 0u);
-  EXPECT_EQ(Scene.Pixel(30, 20), 0u);
+  EXPECT_EQ(W.Pixel(30, 20), 0u);
   layer->Fill()->SetStyle(uxBrushSolid);
-  Scene.Render(*layer);
-  EXPECT_EQ(Scene.Pixel(30, 20), 0xFF123456u);
-  EXPECT_EQ(Scene.Pixel(5, 5), 0xFF0000FFu);
+  W.Render();
+  EXPECT_EQ(W.Pixel(30, 20), 0xFF123456u);
+  EXPECT_EQ(W.Pixel(5, 5), 0xFF0000FFu);
+}
+
+TEST_F(ObjectLayerTest, HoverGivesTheObjectsCursorAndHintWithoutANewFrame) {
+  auto* layer = W.AddLayer(10, 5, 61, 41);
+  auto* root = new TuiLayout(nullptr);
+  layer->AddObject(root);
+  root->SetHitTest(false);
+  auto* box = AddBox(root, 20, 10, 20, 10, 0xFF0000FF);
+  box->SetCursor(platform::plCursorHand);
+  box->SetHint("fuel");
+  box->SetShowHint(true);
+  W.Render();
+  const int frames = W.Window().FramesPushed();
+  W.Move(35, 20);
+  EXPECT_EQ(W.Scene->Hovered(), layer);
+  EXPECT_EQ(layer->Hovered(), box);
+  EXPECT_EQ(W.Scene->Window()->Cursor(), platform::plCursorHand);
+  std::string text;
+  TuiRect area;
+  ASSERT_TRUE(W.Scene->HintAt(35, 20, text, area));
+  EXPECT_EQ(text, "fuel");
+  EXPECT_EQ(area, (TuiRect{30, 15, 50, 25}));
+  EXPECT_FALSE(W.Scene->HintAt(15, 40, text, area));
+  W.Move(15, 40);
+  EXPECT_EQ(layer->Hovered(), nullptr);
+  EXPECT_EQ(W.Scene->Window()->Cursor(), platform::plCursorDefault);
+  // The layer's own look did not change, so no frame went out.
+  W.Render();
+  EXPECT_EQ(W.Window().FramesPushed(), frames);
 }
 
 // A control whose class-derived style name is "testcontrolstyle".
@@ -226,7 +290,7 @@ class TuiTestControl : public TuiControl {
 UX_IMPLEMENT_CLASS(TuiTestControl)
 
 TEST_F(ObjectLayerTest, ControlsInsideTheLayerTakeTheLayersStyleAndItsFocus) {
-  auto layer = MakeLayer(0, 0, 61, 41);
+  auto* layer = W.AddLayer(0, 0, 61, 41);
   TuiResources sheet(nullptr);
   sheet.SetResource(
       "object S: TuiBackground\n"
@@ -238,39 +302,85 @@ TEST_F(ObjectLayerTest, ControlsInsideTheLayerTakeTheLayersStyleAndItsFocus) {
   auto* control = new TuiTestControl(root);
   control->SetParent(root);
   control->SetBounds(5, 5, 20, 10);
-  Scene.Render(*layer);
+  W.Render();
   ASSERT_NE(control->StyleObject(), nullptr);
   EXPECT_EQ(control->StyleObject()->Tag(), 7);
   // The layer's focus goes to the first control of the tab sequence.
-  layer->EnterFocus();
+  W.Scene->SetFocused(layer);
   EXPECT_EQ(layer->GetFocused(), control);
-  layer->KillFocus();
+  W.Scene->SetFocused(nullptr);
   EXPECT_EQ(layer->GetFocused(), nullptr);
   // A sheet that dies leaves the layer without a Style.
   layer->SetStyle(nullptr);
   EXPECT_EQ(sheet.SubscriberCount(), 0);
 }
 
+TEST_F(ObjectLayerTest, TabWalksTheLayersControlsAndWrapsAndKeysReachTheFocusedOne) {
+  auto* layer = W.AddLayer(0, 0, 61, 41);
+  auto* root = new TuiLayout(nullptr);
+  layer->AddObject(root);
+  TuiTestControl* c[4];
+  for (int i = 0; i < 4; ++i) {
+    c[i] = new TuiTestControl(root);
+    c[i]->SetParent(root);
+    c[i]->SetBounds(2 + 14 * float(i), 2, 12, 10);
+  }
+  c[1]->SetVisible(false);
+  c[2]->SetCanFocused(false);
+  auto* probe = new TscVisualObject(nullptr);  // a 3D stop after the layer
+  probe->SetCanFocused(true);
+  W.Root->AddObject(probe);
+  W.Window().Activate();
+
+  auto stop = [&]() -> TscTabEntry {
+    return W.Scene->Focused() ? W.Scene->Focused()->FocusedEntry() : TscTabEntry{};
+  };
+  const std::vector<TscTabEntry> forward = {
+      {layer, c[0]}, {layer, c[3]}, {probe, nullptr}, {layer, c[0]}, {layer, c[3]}};
+  for (const TscTabEntry& want : forward) {
+    W.System.KeyDown(platform::plKeyTab, 0, '\t');
+    EXPECT_EQ(stop(), want);
+  }
+  EXPECT_TRUE(c[3]->IsFocused());
+  EXPECT_FALSE(c[0]->IsFocused());
+  W.System.KeyDown(platform::plKeyTab, platform::plShift, '\t');
+  EXPECT_EQ(stop(), (TscTabEntry{layer, c[0]}));
+  W.System.KeyDown(platform::plKeyTab, platform::plShift, '\t');
+  EXPECT_EQ(stop(), (TscTabEntry{probe, nullptr}));
+  EXPECT_EQ(layer->GetFocused(), nullptr);
+  W.System.KeyDown(platform::plKeyTab, platform::plShift, '\t');
+  EXPECT_EQ(stop(), (TscTabEntry{layer, c[3]}));
+
+  std::u32string typed;
+  c[3]->OnKeyDown = [&](TuiObject*, uint16_t&, char32_t& Char, TuiShiftState) {
+    if (Char) typed += Char;
+  };
+  c[0]->OnKeyDown = [&](TuiObject*, uint16_t&, char32_t&, TuiShiftState) { typed += U"?"; };
+  W.System.KeyDown('A', 0, 'a');
+  W.System.KeyDown('B', 0, 'b');
+  EXPECT_EQ(typed, U"ab");
+}
+
 TEST_F(ObjectLayerTest, LoadingSchedulesOneFullPaintOnTheTimerSource) {
   platform::TVirtualClock clock;
   TuiAnimationTimer::Instance().SetSource(&clock);
-  auto layer = MakeLayer(0, 0, 61, 41);
+  auto* layer = W.AddLayer(0, 0, 61, 41);
   BuildTree(*layer);
-  Scene.Render(*layer);
+  W.Render();
   layer->Loaded();
   EXPECT_EQ(layer->GetUpdateRectsCount(), 0);
   clock.Advance(1);
   ASSERT_EQ(layer->GetUpdateRectsCount(), 1);
   EXPECT_EQ(layer->GetUpdateRect(0), (TuiRect{0, 0, 65536, 65536}));
-  layer.reset();
+  delete layer;
   TuiAnimationTimer::Instance().SetSource(nullptr);
 }
 
 TEST_F(ObjectLayerTest, LayersAlignInPassOrderInsideTheirParent) {
-  auto parent = MakeLayer(0, 0, 100, 80);
-  auto* top = new TscGUIObjectLayer(parent.get());
-  auto* client = new TscGUIObjectLayer(parent.get());
-  auto* left = new TscGUIObjectLayer(parent.get());
+  auto* parent = W.AddLayer(0, 0, 100, 80);
+  auto* top = new TscGUIObjectLayer(nullptr);
+  auto* client = new TscGUIObjectLayer(nullptr);
+  auto* left = new TscGUIObjectLayer(nullptr);
   top->SetHeight(10);
   left->SetWidth(20);
   client->SetLayerAlign(scLayerClient);

@@ -1,0 +1,93 @@
+#include "app/program/Options.h"
+
+#include <string_view>
+
+namespace kardo {
+
+const char* const KardoVersion = "kardo 0.1";
+
+const char* const KardoHelp =
+    "kardo - the gas/petrol switch console simulator\n"
+    "\n"
+    "Usage: kardo [OPTION]...\n"
+    "\n"
+    "Opens the console, the settings window and (when something is displayed)\n"
+    "the display window. Esc on the console ends the program.\n"
+    "\n"
+    "  --device=software|opengl  the 3D device; without it (or UX_3D_DEVICE) the\n"
+    "                            GPU is used when there is one\n"
+    "  --display NAME            the X display (default: $DISPLAY)\n"
+    "  --headless                no X server: run on the headless window layer\n"
+    "                            and its virtual clock\n"
+    "  --snapshot DIR            write console.png, display.png and settings.png\n"
+    "                            of the first frames into DIR and exit\n"
+    "  --exit-after-first-frame  print FIRST_FRAME_ALL mono_ns=N once all three\n"
+    "                            windows have pushed their first frame, and exit\n"
+    "  --scenario FILE           run the timed operator actions of FILE\n"
+    "  --timeline OUT.csv        with --scenario: write every change of an LED's\n"
+    "                            or a segment's fill colour to OUT.csv\n"
+    "  --help                    show this help\n"
+    "  --version                 show the version\n"
+    "\n"
+    "A scenario has one action a line; # starts a comment. Times are seconds\n"
+    "from the first frame, in order:\n"
+    "  at 0.5 click console Image_Kardo\n"
+    "  at 0.9 dblclick console Image_Kardo\n"
+    "  at 1.2 drag settings HudTrackBar_Sefa1_Level_Sensor to 40\n"
+    "  at 2 type settings HudTextBox_Sefa1_H \"1.2.\"\n"
+    "  at 3 key console Esc\n"
+    "  at 3.5 snapshot shots/\n"
+    "  at 4 end\n"
+    "\n"
+    "Exit status: 0 done; 1 a start-up or scenario failure; 2 wrong usage or no\n"
+    "display.\n";
+
+std::optional<TOptions> ParseOptions(const std::vector<std::string>& Args, std::string& Error) {
+  TOptions o;
+  for (size_t i = 0; i < Args.size(); ++i) {
+    const std::string_view a = Args[i];
+    // An option that takes a value, as "--name VALUE" or "--name=VALUE".
+    auto value = [&](std::string_view Name, std::string& Out) {
+      if (a == Name) {
+        if (i + 1 >= Args.size()) {
+          Error = std::string(Name) + " needs a value";
+          return false;
+        }
+        Out = Args[++i];
+        return true;
+      }
+      if (a.size() > Name.size() && a.substr(0, Name.size()) == Name && a[Name.size()] == '=') {
+        Out = std::string(a.substr(Name.size() + 1));
+        return true;
+      }
+      return false;
+    };
+    if (a == "--help" || a == "-h") {
+      o.Help = true;
+    } else if (a == "--version") {
+      o.Version = true;
+    } else if (a == "--headless") {
+      o.Headless = true;
+    } else if (a == "--exit-after-first-frame") {
+      o.ExitAfterFirstFrame = true;
+    } else if (value("--device", o.Device)) {
+      if (o.Device != "software" && o.Device != "opengl") {
+        Error = "--device takes software or opengl, not '" + o.Device + "'";
+        return std::nullopt;
+      }
+    } else if (value("--display", o.Display) || value("--snapshot", o.SnapshotDir) ||
+               value("--scenario", o.ScenarioFile) || value("--timeline", o.TimelineFile)) {
+    } else {
+      if (Error.empty()) Error = "unknown option " + std::string(a);
+      return std::nullopt;
+    }
+    if (!Error.empty()) return std::nullopt;
+  }
+  if (!o.TimelineFile.empty() && o.ScenarioFile.empty()) {
+    Error = "--timeline needs --scenario";
+    return std::nullopt;
+  }
+  return o;
+}
+
+}  // namespace kardo

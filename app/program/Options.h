@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kardo {
+
+// The command line of the simulator.
+struct TOptions {
+  bool Help = false;
+  bool Version = false;
+  std::string Device;  // "software", "opengl" or empty (decide)
+  bool Headless = false;
+  std::string Display;  // an X display name; empty: $DISPLAY
+  std::string SnapshotDir;
+  std::string ScenarioFile;
+  std::string TimelineFile;
+  bool ExitAfterFirstFrame = false;
+};
+
+// Reads the arguments after the program name. A wrong one gives the reason
+// in Error and no options.
+std::optional<TOptions> ParseOptions(const std::vector<std::string>& Args, std::string& Error);
+
+extern const char* const KardoHelp;
+extern const char* const KardoVersion;
+
+}  // namespace kardo
