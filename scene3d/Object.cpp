@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "scene3d/Animations.h"
 #include "scene3d/Scene.h"
 #include "scene3d/TextForms.h"
 
@@ -153,6 +154,47 @@ void TscObject::ProcessTick(float DeltaTime, float Time) {
 TuiComponent* TscObject::GetParentComponent() const {
   if (Parent()) return Parent();
   return FScene;
+}
+
+namespace {
+bool PassesTriggers(const TscObject* O) {
+  const TscVisualObject* v = O->Visual();
+  return v && v->Locked() && !v->HitTest();
+}
+}  // namespace
+
+void TscObject::StartAnimation(std::string_view Name) {
+  ForEachChild([Name](TscObject* c) {
+    auto* a = dynamic_cast<TscAnimation*>(c);
+    if (a && (SameText(c->Name(), Name) || SameText(c->ResourceName(), Name))) a->Start();
+  });
+}
+
+void TscObject::StopAnimation(std::string_view Name) {
+  ForEachChildReverse([Name](TscObject* c) {
+    auto* a = dynamic_cast<TscAnimation*>(c);
+    if (a && (SameText(c->Name(), Name) || SameText(c->ResourceName(), Name))) a->Stop();
+  });
+}
+
+void TscObject::StopTriggerAnimation(TscObject* Instance) {
+  ForEachChild([Instance](TscObject* c) {
+    if (auto* a = dynamic_cast<TscAnimation*>(c)) {
+      if (!a->Trigger().empty()) a->Stop();
+    } else if (PassesTriggers(c)) {
+      c->StopTriggerAnimation(Instance);
+    }
+  });
+}
+
+void TscObject::StartTriggerAnimation(TscObject* Instance, std::string_view Trigger) {
+  StopTriggerAnimation(Instance);
+  ForEachChild([Instance, Trigger](TscObject* c) {
+    if (auto* a = dynamic_cast<TscAnimation*>(c))
+      a->StartTrigger(Instance, Trigger);
+    else if (PassesTriggers(c))
+      c->StartTriggerAnimation(Instance, Trigger);
+  });
 }
 
 void TscObject::SetParentComponent(TuiComponent* Value) {

@@ -76,6 +76,17 @@ class TscObject : public TuiComponent, public TuiNode<TscObject> {
 
   // Children from the last to the first, then OnTick(time, delta).
   virtual void ProcessTick(float DeltaTime, float Time);
+
+  // ---- animations among the children ----
+  // Those whose Name or ResourceName is Name (ignoring case).
+  virtual void StartAnimation(std::string_view Name);
+  virtual void StopAnimation(std::string_view Name);
+  // Stops the triggered animations (at their end values), then lets every
+  // animation evaluate its trigger against Instance, the object whose state
+  // changed. Both reach into locked visual children that take no hits: the
+  // parts an object is built from answer its triggers.
+  virtual void StartTriggerAnimation(TscObject* Instance, std::string_view Trigger);
+  virtual void StopTriggerAnimation(TscObject* Instance);
   std::function<void(TscObject* Sender, float Time, float DeltaTime)> OnTick;
 
   // ---- the stream side ----

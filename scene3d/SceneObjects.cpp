@@ -1,6 +1,7 @@
 #include "scene3d/SceneObjects.h"
 
 #include "scene2d/ClassInfo.h"
+#include "scene3d/Animations.h"
 #include "scene3d/Scene.h"
 
 UX_IMPLEMENT_CLASS(TscCamera)
@@ -106,6 +107,8 @@ void RegisterScene3dClasses() {
     registry.Register("3D", {&TscObject::StaticClass(), &TscVisualObject::StaticClass(),
                              &TscCamera::StaticClass(), &TscLight::StaticClass(), &TscDummy::StaticClass(),
                              &TscProxyObject::StaticClass(), &TscScene::StaticClass()});
+    registry.Register("3D animations", {&TscAnimation::StaticClass(), &TscFloatAnimation::StaticClass(),
+                                        &TscColorAnimation::StaticClass()});
     registry.Register("3D values", {&TscBitmap::StaticClass(), &TscMaterial::StaticClass(),
                                     &TscMeshData::StaticClass(), &TscFont::StaticClass()});
     return true;

@@ -13,6 +13,11 @@
 UX_IMPLEMENT_CLASS(TscVisualObject)
 
 void TscVisualObject::DefineProperties(TuiClassBuilder<TscVisualObject>& C) {
+  // The states triggers ask about; never stored.
+  constexpr void (TscVisualObject::*noSetter)(bool) = nullptr;
+  C.Property("IsMouseOver", &TscVisualObject::IsMouseOver, noSetter).Stored = false;
+  C.Property("IsFocused", &TscVisualObject::IsFocused, noSetter).Stored = false;
+  C.Property("IsVisible", &TscVisualObject::Visible, noSetter).Stored = false;
   C.Property("DragMode", &TscVisualObject::DragMode, &TscVisualObject::SetDragMode, scDragManual);
   C.Object("Position", &TscVisualObject::Position);
   C.Object("Scale", &TscVisualObject::Scale);
@@ -191,6 +196,8 @@ void TscVisualObject::SetVisible(bool Value) {
   if (Value == FVisible) return;
   FVisible = Value;
   Repaint();
+  // Hiding only stores: the animations under a hidden object stop on their own.
+  if (Value) StartTriggerAnimation(this, "IsVisible");
 }
 
 TscVector TscVisualObject::AbsoluteToLocal(const TscVector& Point) const {
@@ -336,24 +343,28 @@ void TscVisualObject::KeyUp(uint16_t& Key, char32_t& KeyChar, TuiShiftState Shif
 void TscVisualObject::MouseEnter() {
   FIsMouseOver = true;
   Repaint();
+  StartTriggerAnimation(this, "IsMouseOver");
   if (OnMouseEnter) OnMouseEnter(this);
 }
 
 void TscVisualObject::MouseLeave() {
   FIsMouseOver = false;
   Repaint();
+  StartTriggerAnimation(this, "IsMouseOver");
   if (OnMouseLeave) OnMouseLeave(this);
 }
 
 void TscVisualObject::EnterFocus() {
   FIsFocused = true;
   Repaint();
+  StartTriggerAnimation(this, "IsFocused");
   if (OnEnterFocus) OnEnterFocus(this);
 }
 
 void TscVisualObject::KillFocus() {
   FIsFocused = false;
   Repaint();
+  StartTriggerAnimation(this, "IsFocused");
   if (OnKillFocus) OnKillFocus(this);
 }
 
