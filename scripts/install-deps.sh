@@ -11,6 +11,7 @@ packages=(
   libpng-dev libjpeg62-turbo-dev
   libcairo2-dev libpango1.0-dev fonts-wine
   locales
+  desktop-file-utils dpkg-dev file
   libegl1 libegl-mesa0 libgl1-mesa-dri libgles2 libegl-dev libgl-dev libgles-dev
 )
 

@@ -1,0 +1,80 @@
+# cmake -DBUILD=dir -DWORK=dir -DPROBE=uxrender_probe -DSIZES=48,256 [-DVALIDATE=desktop-file-validate]
+#       -P install_test.cmake
+# Installs the build under WORK/prefix as a user would and checks that the
+# programs, the desktop entry and the icons land where a desktop looks for them.
+cmake_minimum_required(VERSION 3.25)
+file(REMOVE_RECURSE ${WORK})
+set(prefix ${WORK}/prefix)
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${prefix}
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed (${rc}):\n${out}${err}")
+endif()
+
+foreach(program kardo uxconv uxrender)
+  set(path ${prefix}/bin/${program})
+  execute_process(COMMAND test -f ${path} -a -x ${path} RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${path} is missing or not executable")
+  endif()
+endforeach()
+# One installed program run from its new place: the install step rewrites
+# the binaries (their run paths), which must leave them working.
+execute_process(COMMAND ${prefix}/bin/uxconv --help RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "^uxconv")
+  message(FATAL_ERROR "the installed uxconv --help failed (${rc}):\n${out}${err}")
+endif()
+
+set(entry ${prefix}/share/applications/kardo.desktop)
+if(NOT EXISTS ${entry})
+  message(FATAL_ERROR "${entry} is missing")
+endif()
+# Exec and Icon name the installed program and icon without paths, so that
+# the same entry works under any prefix on the search paths.
+file(STRINGS ${entry} lines)
+foreach(key "Exec=kardo" "Icon=kardo" "Name=Kardo")
+  if(NOT key IN_LIST lines)
+    message(FATAL_ERROR "${entry} has no line ${key}")
+  endif()
+endforeach()
+if(VALIDATE)
+  execute_process(COMMAND ${VALIDATE} ${entry} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "desktop-file-validate refuses ${entry}:\n${out}${err}")
+  endif()
+endif()
+
+# The pictogram is white line art on black: the corner must come out opaque
+# black, and some pixel along the middle row must be light, or the icon is
+# blank or was not made from the pictogram at all.
+string(REPLACE "," ";" SIZES "${SIZES}")
+foreach(size ${SIZES})
+  set(icon ${prefix}/share/icons/hicolor/${size}x${size}/apps/kardo.png)
+  math(EXPR last "${size} - 1")
+  math(EXPR middle "${size} / 2")
+  set(pixels 0,0 ${last},${last})
+  foreach(x RANGE 0 ${last})
+    list(APPEND pixels ${x},${middle})
+  endforeach()
+  execute_process(COMMAND ${PROBE} ${icon} ${pixels} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${icon} is missing or not a readable PNG (${rc}):\n${err}")
+  endif()
+  string(REPLACE "\n" ";" out "${out}")
+  list(POP_FRONT out dimensions corner1 corner2)
+  if(NOT dimensions STREQUAL "${size}x${size}")
+    message(FATAL_ERROR "${icon} is ${dimensions}, not ${size}x${size}")
+  endif()
+  if(NOT corner1 STREQUAL "#FF000000" OR NOT corner2 STREQUAL "#FF000000")
+    message(FATAL_ERROR "${icon}: the corners are ${corner1} and ${corner2}, not opaque black")
+  endif()
+  set(light FALSE)
+  foreach(colour ${out})
+    if(colour MATCHES "^#FF[C-F].[C-F].[C-F].$")
+      set(light TRUE)
+    endif()
+  endforeach()
+  if(NOT light)
+    message(FATAL_ERROR "${icon}: no light pixel along the middle row")
+  endif()
+endforeach()
