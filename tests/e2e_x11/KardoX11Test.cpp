@@ -42,14 +42,16 @@ struct TPt {
 
 // LED centres on the console: picture origin (inner + panel (3, -12)) plus the
 // circle's place plus half its 40 pixels.
-constexpr TPt Led(int X, int Y) { return {kInnerX + 3 + X + 20, kInnerY - 12 + Y + 20}; }
+constexpr TPt Led(int X, int Y) {
+  return {kInnerX + 3 + X + 20, kInnerY - 12 + Y + 20};
+}
 constexpr TPt kLedYellow = Led(19, 197), kLedGreen1 = Led(19, 6), kLedRed = Led(206, 197);
 // A spot of the picture away from every LED.
 constexpr TPt kPicture{kInnerX + 3 + 132, kInnerY - 12 + 120};
 
 // Segment centres of a digit panel, in the order A B C D E F G Dp (bit order).
-constexpr TPt kSegment[8] = {{53 + 32, 26 + 9}, {109 + 9, 45 + 33}, {101 + 9, 127 + 33}, {37 + 32, 194 + 9},
-                             {27 + 9, 127 + 33}, {32 + 9, 41 + 33}, {45 + 32, 108 + 9}, {123 + 8, 196 + 9}};
+constexpr TPt kSegment[8] = {{53 + 32, 26 + 9},  {109 + 9, 45 + 33}, {101 + 9, 127 + 33}, {37 + 32, 194 + 9},
+                             {27 + 9, 127 + 33}, {32 + 9, 41 + 33},  {45 + 32, 108 + 9},  {123 + 8, 196 + 9}};
 constexpr int kDigitH = kInnerX + 7, kDigitL = kInnerX + 153, kDigitTop = kInnerY - 12;
 
 struct TRgb {
@@ -59,10 +61,18 @@ struct TRgb {
 bool Near(TRgb C, int R, int G, int B) {
   return std::abs(C.R - R) < 40 && std::abs(C.G - G) < 40 && std::abs(C.B - B) < 40;
 }
-bool LitYellow(TRgb C) { return Near(C, 255, 255, 0); }
-bool LitGreen(TRgb C) { return Near(C, 0, 255, 0); }
-bool LitRed(TRgb C) { return Near(C, 255, 0, 0); }
-bool Unlit(TRgb C) { return Near(C, 0x3E, 0x3E, 0x3E); }
+bool LitYellow(TRgb C) {
+  return Near(C, 255, 255, 0);
+}
+bool LitGreen(TRgb C) {
+  return Near(C, 0, 255, 0);
+}
+bool LitRed(TRgb C) {
+  return Near(C, 255, 0, 0);
+}
+bool Unlit(TRgb C) {
+  return Near(C, 0x3E, 0x3E, 0x3E);
+}
 
 std::string Text(TRgb C) {
   return "(" + std::to_string(C.R) + "," + std::to_string(C.G) + "," + std::to_string(C.B) + ")";
@@ -90,23 +100,23 @@ class TKardo {
   TKardo& operator=(const TKardo&) = delete;
 
   pid_t Pid() const { return FPid; }
-  bool Running() { return Reap(false) < 0; }
+  bool Running() { return Reap() == -1; }
   // The exit status once the process has ended within Timeout; -1 while it
   // still runs, -2 when it ended through a signal (an aborting sanitizer).
   int WaitExit(milliseconds Timeout) {
     const auto end = Clock::now() + Timeout;
     for (;;) {
-      const int s = Reap(false);
+      const int s = Reap();
       if (s != -1 || Clock::now() > end) return s;
       std::this_thread::sleep_for(milliseconds(10));
     }
   }
 
  private:
-  int Reap(bool Block) {
+  int Reap() {
     if (FReaped) return FStatus;
     int status = 0;
-    if (waitpid(FPid, &status, Block ? 0 : WNOHANG) != FPid) return -1;
+    if (waitpid(FPid, &status, WNOHANG) != FPid) return -1;
     FReaped = true;
     FStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -2;
     return FStatus;
@@ -136,6 +146,9 @@ class KardoX11 : public ::testing::Test {
   }
 
   void TearDown() override {
+    // A crash, or a sanitizer's abort, shows only as a process gone early.
+    if (Kardo && !FEndsKardo && !Kardo->Running())
+      ADD_FAILURE() << "kardo ended by itself, status " << Kardo->WaitExit(milliseconds(0));
     Kardo.reset();
     if (FDisplay) XCloseDisplay(FDisplay);
   }
@@ -159,8 +172,8 @@ class KardoX11 : public ::testing::Test {
     for (unsigned i = 0; i < count; ++i) {
       XClassHint hint{};
       if (!XGetClassHint(FDisplay, children[i], &hint)) continue;
-      const bool ours = std::string(hint.res_name) == "kardo" && Cardinals(children[i], "_NET_WM_PID") ==
-                                                                    std::vector<long>{long(Kardo->Pid())};
+      const bool ours = std::string(hint.res_name) == "kardo" &&
+                        Cardinals(children[i], "_NET_WM_PID") == std::vector<long>{long(Kardo->Pid())};
       XFree(hint.res_name);
       XFree(hint.res_class);
       if (ours) out.push_back(children[i]);
@@ -213,8 +226,8 @@ class KardoX11 : public ::testing::Test {
   // What the window shows at a point of its client area, as the screen has it.
   TRgb Pixel(Window W, TPt P) {
     const TPt o = Origin(W);
-    XImage* image = XGetImage(FDisplay, DefaultRootWindow(FDisplay), o.X + P.X, o.Y + P.Y, 1, 1, AllPlanes,
-                              ZPixmap);
+    XImage* image =
+        XGetImage(FDisplay, DefaultRootWindow(FDisplay), o.X + P.X, o.Y + P.Y, 1, 1, AllPlanes, ZPixmap);
     if (!image) return {-1, -1, -1};
     const unsigned long p = XGetPixel(image, 0, 0);
     XDestroyImage(image);
@@ -233,6 +246,15 @@ class KardoX11 : public ::testing::Test {
         return -1;
     }
     return pattern;
+  }
+
+  // Without a window manager the program takes the focus itself when it
+  // handles a press; keys sent before that would go elsewhere.
+  bool Focused(Window W) {
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(FDisplay, &focus, &revert);
+    return focus == W;
   }
 
   void MoveTo(Window W, TPt P) {
@@ -276,6 +298,7 @@ class KardoX11 : public ::testing::Test {
   Display* FDisplay = nullptr;
   std::unique_ptr<TKardo> Kardo;
   Window Console = 0, Settings = 0, Shown = 0;  // Shown: the display window
+  bool FEndsKardo = false;
 };
 
 TEST_F(KardoX11, TheThreeWindowsComeUpUndecoratedAboveAndInTheirPlaces) {
@@ -307,6 +330,106 @@ TEST_F(KardoX11, TheThreeWindowsComeUpUndecoratedAboveAndInTheirPlaces) {
   EXPECT_EQ(Attributes(Shown).depth, 32);
   EXPECT_EQ(Origin(Shown).X, Origin(Console).X + 301 - 12);
   EXPECT_EQ(Origin(Shown).Y, Origin(Console).Y);
+}
+
+TEST_F(KardoX11, ConsolePressesStepThroughAutomaticNothingAndPetrol) {
+  EXPECT_TRUE(Unlit(Pixel(Console, kLedGreen1))) << Text(Pixel(Console, kLedGreen1));
+  EXPECT_TRUE(Unlit(Pixel(Console, kLedRed))) << Text(Pixel(Console, kLedRed));
+
+  // Automatic: the yellow LED, green 1 blinking, A and a blinking G.
+  Click(Console, kPicture);
+  ASSERT_TRUE(WaitFor([&] { return LitYellow(Pixel(Console, kLedYellow)); }))
+      << Text(Pixel(Console, kLedYellow));
+  ASSERT_TRUE(WaitFor([&] { return Mapped(Shown) && Digit(kDigitH) == 0x77; })) << Digit(kDigitH);
+  EXPECT_TRUE(WaitFor([&] { return LitGreen(Pixel(Console, kLedGreen1)); }))
+      << Text(Pixel(Console, kLedGreen1));
+  EXPECT_TRUE(WaitFor([&] { return Unlit(Pixel(Console, kLedGreen1)); })) << Text(Pixel(Console, kLedGreen1));
+  EXPECT_TRUE(WaitFor([&] { return Digit(kDigitL) == 0x3D; }));
+  EXPECT_TRUE(WaitFor([&] { return Digit(kDigitL) == 0; }));
+  EXPECT_TRUE(Unlit(Pixel(Console, kLedRed))) << Text(Pixel(Console, kLedRed));
+
+  // The second press does nothing, the third switches to petrol: P, and the
+  // blinks stop.
+  Click(Console, kPicture);
+  Click(Console, kPicture);
+  ASSERT_TRUE(WaitFor([&] { return Digit(kDigitH) == 0x73; })) << Digit(kDigitH);
+  EXPECT_TRUE(LitYellow(Pixel(Console, kLedYellow))) << Text(Pixel(Console, kLedYellow));
+  // A stopped blink is seen only by waiting longer than its period (1 s).
+  const auto end = Clock::now() + milliseconds(1300);
+  while (Clock::now() < end) {
+    ASSERT_TRUE(Unlit(Pixel(Console, kLedGreen1))) << Text(Pixel(Console, kLedGreen1));
+    ASSERT_EQ(Digit(kDigitL), 0);
+    std::this_thread::sleep_for(milliseconds(50));
+  }
+}
+
+TEST_F(KardoX11, TypingIntoTheSettingsTextBoxShowsTheDigitsWithTheirPoints) {
+  // Click into the box, select its "00" and type over it.
+  Click(Settings, {kInnerX + 10 + 18, kInnerY + 244 + 11});
+  ASSERT_TRUE(WaitFor([&] { return Focused(Settings); }));
+  Key(XK_a, true);
+  for (KeySym k : {XK_1, XK_period, XK_2, XK_period}) Key(k);
+  EXPECT_FALSE(Mapped(Shown));
+  Key(XK_Return);
+  ASSERT_TRUE(WaitFor([&] { return Mapped(Shown); }));
+  EXPECT_TRUE(WaitFor([&] { return Digit(kDigitH) == 0x86 && Digit(kDigitL) == 0xDB; }))
+      << Digit(kDigitH) << " " << Digit(kDigitL);
+}
+
+TEST_F(KardoX11, TheCloseButtonHidesTheSettingsAndADoubleClickOnThePictureBringsThemBack) {
+  const TPt below = Origin(Settings);
+  // Moved first: showing it again puts it back below the console.
+  Drag(Settings, {6, 150}, {60, -200});
+  ASSERT_TRUE(WaitFor([&] {
+    return Origin(Settings).X == below.X + 60 && Origin(Settings).Y == below.Y - 200;
+  })) << Origin(Settings).X
+      << "," << Origin(Settings).Y;
+  Click(Settings, {kSettingsW - 22, 23});
+  ASSERT_TRUE(WaitFor([&] { return !Mapped(Settings); }));
+  // A single press only steps the fuel mode (and brings up the display);
+  // the second press within the double-click time brings the settings back.
+  Click(Console, kPicture);
+  ASSERT_TRUE(WaitFor([&] { return Mapped(Shown); }));
+  EXPECT_FALSE(Mapped(Settings));
+  Click(Console, kPicture);
+  ASSERT_TRUE(WaitFor([&] { return Mapped(Settings); }));
+  EXPECT_EQ(Origin(Settings).X, below.X);
+  EXPECT_EQ(Origin(Settings).Y, below.Y);
+}
+
+TEST_F(KardoX11, DraggingAnEmptySpotMovesAWindowAndTheGripResizesIt) {
+  const TPt start = Origin(Console);
+  // The frame's left margin, outside the picture.
+  Drag(Console, {6, 150}, {-100, -80});
+  ASSERT_TRUE(WaitFor([&] {
+    return Origin(Console).X == start.X - 100 && Origin(Console).Y == start.Y - 80;
+  })) << Origin(Console).X
+      << "," << Origin(Console).Y;
+  EXPECT_TRUE(Unlit(Pixel(Console, kLedYellow))) << "the content moved with the window";
+
+  Drag(Console, {kConsoleW - 21, kConsoleH - 22}, {52, 40});
+  ASSERT_TRUE(WaitFor([&] {
+    const XWindowAttributes a = Attributes(Console);
+    return a.width == kConsoleW + 52 && a.height == kConsoleH + 40;
+  })) << Attributes(Console).width
+      << "x" << Attributes(Console).height;
+  EXPECT_EQ(Origin(Console).X, start.X - 100);
+  EXPECT_EQ(Origin(Console).Y, start.Y - 80);
+  // The content is rescaled to the new size: (299 + 52 - 24) / (299 - 24)
+  // wider, so the red LED's centre moves right with it.
+  const double sx = double(kConsoleW + 52 - 24) / (kConsoleW - 24);
+  const double sy = double(kConsoleH + 40 - 42) / (kConsoleH - 42);
+  const TPt red{kInnerX + int((kLedRed.X - kInnerX) * sx), kInnerY + int((kLedRed.Y - kInnerY) * sy)};
+  EXPECT_TRUE(WaitFor([&] { return Unlit(Pixel(Console, red)); })) << Text(Pixel(Console, red));
+}
+
+TEST_F(KardoX11, EscOnTheConsoleEndsTheProgramCleanly) {
+  Click(Console, {6, 150});
+  ASSERT_TRUE(WaitFor([&] { return Focused(Console); }));
+  FEndsKardo = true;
+  Key(XK_Escape);
+  EXPECT_EQ(Kardo->WaitExit(milliseconds(10000)), 0);
+  EXPECT_TRUE(KardoWindows().empty());
 }
 
 }  // namespace
