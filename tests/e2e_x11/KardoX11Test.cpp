@@ -81,7 +81,7 @@ std::string Text(TRgb C) {
 // kardo as a child process, ended by its process id.
 class TKardo {
  public:
-  TKardo(const std::string& DisplayName) {
+  explicit TKardo(const std::string& DisplayName) {
     FPid = fork();
     if (FPid == 0) {
       setenv("DISPLAY", DisplayName.c_str(), 1);
