@@ -6,6 +6,7 @@
 #include "controls/Actions.h"
 #include "controls/Resources.h"
 #include "draw2d/Canvas.h"
+#include "scene2d/AnimationTimer.h"
 
 UX_IMPLEMENT_CLASS(TuiControl)
 UX_IMPLEMENT_CLASS(TuiBackground)
@@ -155,6 +156,10 @@ void TuiControl::ApplyResource() {
     // it, and locked so that triggers reach its animations and effects.
     style->SetStored(false);
     LockVisuals(style);
+    // The triggers the style hears now state the control's current look
+    // ("IsChecked" of an unchecked box); fading into it would flash the
+    // style's other look in the first frames.
+    TuiAnimationTimer::TSettle settle;
     ApplyStyle();
   }
   Invalidate();

@@ -214,11 +214,17 @@ bool TuiBitmap::SaveToFile(const std::string& FileName, std::string_view Params)
 }
 
 TuiBinary TuiBitmap::PngData() const {
+  if (!FStreamed.empty() && FStreamedVersion == FChangeCount && !IsEmpty()) return TuiBinary{FStreamed};
   return TuiBinary{SaveToBytes()};
 }
 
 void TuiBitmap::SetPngData(const TuiBinary& Value) {
-  if (!LoadFromBytes(Value.Bytes) && !Value.Bytes.empty()) uxReportLoss("the image does not decode");
+  if (!LoadFromBytes(Value.Bytes)) {
+    if (!Value.Bytes.empty()) uxReportLoss("the image does not decode");
+    return;
+  }
+  FStreamed = Value.Bytes;
+  FStreamedVersion = FChangeCount;
 }
 
 // ---- pixel operations ----

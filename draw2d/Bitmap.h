@@ -64,6 +64,9 @@ class TuiBitmapImage {
 // pixels (ResourceName, resolved by ResolveBitmap). It streams its pixels as the
 // binary pseudo-property "PNG": a PNG file when any pixel is translucent, else a
 // JPEG file of quality 100; reading takes PNG or JPEG by the data's signature.
+// A picture read from a stream writes back the bytes it was read from for as
+// long as its pixels are unchanged, so that a layout read and written again
+// does not re-encode (and for a JPEG, degrade) its pictures.
 class TuiBitmap : public TuiPersistent {
   UX_CLASS(TuiBitmap, TuiPersistent)
  public:
@@ -133,7 +136,8 @@ class TuiBitmap : public TuiPersistent {
   bool SaveToFile(const std::string& FileName, std::string_view Params = {}) const;
 
   // The streamed "PNG" pseudo-property. Reading bytes that do not decode keeps
-  // the picture: a damaged image must not stop a layout from loading.
+  // the picture: a damaged image must not stop a layout from loading. Bytes
+  // that decode are kept and written back unchanged until the pixels change.
   TuiBinary PngData() const;
   void SetPngData(const TuiBinary& Value);
 
@@ -216,6 +220,10 @@ class TuiBitmap : public TuiPersistent {
   int32_t FHeight = 0;
   int32_t FWidth = 0;
   uint64_t FChangeCount = 1;
+  // The image file the pixels were read from, valid while FChangeCount is
+  // still FStreamedVersion.
+  std::vector<uint8_t> FStreamed;
+  uint64_t FStreamedVersion = 0;
   std::vector<std::pair<const TuiClassInfo*, std::unique_ptr<TuiBitmapImage>>> FImages;
   TuiResourceLink<TuiBitmapObject> FLink;
   TCanvasHolder FCanvas{nullptr, nullptr};

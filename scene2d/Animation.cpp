@@ -113,6 +113,19 @@ void TuiAnimation::Start() {
     Finish();
     return;
   }
+  if (timer.Settling()) {
+    // The end value at once, as Stop gives it; the duration stays for the
+    // next start.
+    timer.Remove(this);
+    FDelayRemaining = 0;
+    FRunning = true;
+    FTime = FInverse ? 0 : FDuration;
+    ProcessAnimation();
+    FRunning = false;
+    FEnabled = false;
+    Finish();
+    return;
+  }
   FDelayRemaining = FDelay;
   FRunning = true;
   FTime = FInverse ? FDuration : 0;

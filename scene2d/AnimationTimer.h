@@ -42,6 +42,18 @@ class TuiAnimationTimer {
   // animation from the last joined to the first.
   void Tick();
 
+  // While one lives, an animation that starts jumps straight to its end value
+  // instead of running: what takes on a fresh look (a control binding a new
+  // style) has no previous look to animate from.
+  class TSettle {
+   public:
+    TSettle() { ++Instance().FSettling; }
+    ~TSettle() { --Instance().FSettling; }
+    TSettle(const TSettle&) = delete;
+    TSettle& operator=(const TSettle&) = delete;
+  };
+  bool Settling() const { return FSettling > 0; }
+
  private:
   TuiAnimationTimer() = default;
   double Now() const;
@@ -56,4 +68,5 @@ class TuiAnimationTimer {
   int FWalking = 0;
   bool FHoles = false;
   double FLast = 0;  // seconds of the source's counter at the last tick
+  int FSettling = 0;
 };

@@ -18,10 +18,14 @@
 #include "controls/TextBox.h"
 #include "controls/Track.h"
 #include "controls/Windows.h"
+#include "draw2d/Brush.h"
 #include "draw2d/BrushObject.h"
 #include "draw2d/ImageFilterPngJpeg.h"
+#include "draw2d/Shape.h"
 #include "draw2d/ShapeImage.h"
 #include "draw2d/ShapeText.h"
+#include "platform/VirtualClock.h"
+#include "scene2d/AnimationTimer.h"
 #include "scene2d/ObjectStreaming.h"
 #include "scene2d/ReadLosses.h"
 
@@ -295,6 +299,48 @@ TEST_F(DefaultSheetTest, HudWindowFramesOfTheThreeWindows) {
     }
     w->Free();
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A freshly styled box or radio button shows its state in its first frame,
+// with nothing left running; only a later change fades the mark, over the
+// style's 0.1 s.
+TEST_F(DefaultSheetTest, FreshStyleShowsTheMarkAtOnceAndALaterChangeFades) {
+  platform::TVirtualClock clock;
+  TuiAnimationTimer::Instance().SetSource(&clock);
+  const auto markAlpha = [](TuiControl* C) {
+    auto* mark = dynamic_cast<TuiShape*>(Part(C, "checkmark"));
+    return mark ? int(Alpha(mark->Fill()->ColorValue())) : -1;
+  };
+  for (const bool checked : {false, true}) {
+    auto* box = Add(new TuiHudCheckBox(Root()));
+    auto* radio = Add(new TuiHudRadioButton(Root()));
+    radio->SetGroupName(checked ? "on" : "off");
+    for (TuiControl* c : {static_cast<TuiControl*>(box), static_cast<TuiControl*>(radio)})
+      c->SetBounds(10, 10, 80, 19);
+    box->SetIsChecked(checked);
+    radio->SetIsChecked(checked);
+    Host.PaintTree();
+    for (TuiControl* c : {static_cast<TuiControl*>(box), static_cast<TuiControl*>(radio)}) {
+      // The HUD sheet's mark is lit at alpha E0.
+      EXPECT_EQ(markAlpha(c), checked ? 0xE0 : 0) << c->ClassName() << " checked " << checked;
+    }
+    EXPECT_EQ(TuiAnimationTimer::Instance().Count(), 0) << "checked " << checked;
+
+    box->SetIsChecked(!checked);
+    clock.Advance(50);
+    const int halfway = markAlpha(box);
+    EXPECT_GT(halfway, 0) << "checked " << checked;
+    EXPECT_LT(halfway, 0xE0) << "checked " << checked;
+    clock.Advance(100);
+    EXPECT_EQ(markAlpha(box), checked ? 0 : 0xE0);
+    box->Free();
+    radio->Free();
+  }
+  TuiAnimationTimer::Instance().SetSource(nullptr);
 }
 
 }  // namespace

@@ -3,6 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+
 #include "BitmapFixtures.h"
 #include "draw2d/BitmapObject.h"
 #include "scene2d/Errors.h"
@@ -56,6 +61,51 @@ TEST(Bitmap, PictureThatDoesNotDecodeIsReportedAsALoss) {
   b.SetPngData(bad);
   ASSERT_EQ(collector.Losses().size(), 1u);
   EXPECT_EQ(collector.Losses()[0].What, "the image does not decode");
+}
+
+// A streamed picture writes back the file it was read from (here a PNG of an
+// opaque picture, which the bitmap itself would write as a JPEG) until its
+// pixels change by any path; then it is encoded afresh from the pixels.
+TEST(Bitmap, StreamedPictureWritesBackItsOwnBytesUntilThePixelsChange) {
+  const auto file = std::filesystem::temp_directory_path() / "bitmap_streamed_bytes.png";
+  ASSERT_TRUE(fixtures::OpaqueGradient(8, 6)->SaveToFile(file.string()));
+  std::ifstream in(file, std::ios::binary);
+  const TuiBinary png{{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()}};
+  std::filesystem::remove(file);
+  ASSERT_TRUE(fixtures::StartsWith(png.Bytes, {0x89, 'P', 'N', 'G'}));
+
+  const std::vector<std::pair<const char*, std::function<void(TuiBitmap&)>>> changes = {
+      {"Clear", [](TuiBitmap& b) { b.Clear(0xFF102030); }},
+      {"ClearRect",
+       [](TuiBitmap& b) {
+         b.ClearRect({0, 0, 2, 2}, 0xFF102030);
+       }},
+      {"FlipVertical", [](TuiBitmap& b) { b.FlipVertical(); }},
+      {"written and reported",
+       [](TuiBitmap& b) {
+         b.Bits()[0] = 0xFF000000;
+         b.Changed();
+       }},
+      {"another picture assigned", [](TuiBitmap& b) { b.Assign(fixtures::OpaqueGradient(8, 6).get()); }},
+      {"resized", [](TuiBitmap& b) { b.SetSize(4, 4); }},
+  };
+  for (const auto& [what, change] : changes) {
+    TuiBitmap b;
+    b.SetPngData(png);
+    EXPECT_EQ(b.PngData(), png) << what;
+    EXPECT_EQ(b.PngData(), png) << what << ": asked twice";
+    change(b);
+    const TuiBinary fresh = b.PngData();
+    EXPECT_NE(fresh, png) << what;
+    EXPECT_EQ(fresh.Bytes, b.SaveToBytes()) << what << ": not encoded from the pixels";
+  }
+
+  // Bytes that do not decode leave the picture, and the bytes it writes, alone.
+  TuiBitmap b;
+  b.SetPngData(png);
+  TuiLossCollector collector;
+  b.SetPngData(TuiBinary{{1, 2, 3}});
+  EXPECT_EQ(b.PngData(), png);
 }
 
 TEST(Bitmap, SetSizeNotifiesOnlyForANewSizeAndClearsThePixels) {
