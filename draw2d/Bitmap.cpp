@@ -213,8 +213,24 @@ bool TuiBitmap::SaveToFile(const std::string& FileName, std::string_view Params)
   return DefaultFilter()->SaveToFile(FileName, *this, Params);
 }
 
+uint64_t TuiBitmap::PixelsFingerprint() const {
+  // FNV-1a over whole pixels, seeded with the size; pixels may be written
+  // through Bits() without a change count, so the words themselves decide.
+  uint64_t h = 0xcbf29ce484222325u ^ (uint64_t(uint32_t(FWidth)) << 32 | uint32_t(FHeight));
+  const uint32_t* p = FPixels.get();
+  for (size_t i = 0, n = p ? size_t(FWidth) * size_t(FHeight) : 0; i < n; ++i)
+    h = (h ^ p[i]) * 0x100000001b3u;
+  return h;
+}
+
 TuiBinary TuiBitmap::PngData() const {
-  return TuiBinary{SaveToBytes()};
+  if (IsEmpty()) return TuiBinary{};
+  const uint64_t fingerprint = PixelsFingerprint();
+  if (FEncoded.empty() || fingerprint != FEncodedFingerprint) {
+    FEncoded = SaveToBytes();
+    FEncodedFingerprint = fingerprint;
+  }
+  return TuiBinary{FEncoded};
 }
 
 void TuiBitmap::SetPngData(const TuiBinary& Value) {
