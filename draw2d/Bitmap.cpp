@@ -213,9 +213,24 @@ bool TuiBitmap::SaveToFile(const std::string& FileName, std::string_view Params)
   return DefaultFilter()->SaveToFile(FileName, *this, Params);
 }
 
+uint64_t TuiBitmap::PixelsFingerprint() const {
+  // FNV-1a over whole pixels, seeded with the size; pixels may be written
+  // through Bits() without a change count, so the words themselves decide.
+  uint64_t h = 0xcbf29ce484222325u ^ (uint64_t(uint32_t(FWidth)) << 32 | uint32_t(FHeight));
+  const uint32_t* p = FPixels.get();
+  for (size_t i = 0, n = p ? size_t(FWidth) * size_t(FHeight) : 0; i < n; ++i)
+    h = (h ^ p[i]) * 0x100000001b3u;
+  return h;
+}
+
 TuiBinary TuiBitmap::PngData() const {
-  if (!FStreamed.empty() && FStreamedVersion == FChangeCount && !IsEmpty()) return TuiBinary{FStreamed};
-  return TuiBinary{SaveToBytes()};
+  if (IsEmpty()) return TuiBinary{};
+  const uint64_t fingerprint = PixelsFingerprint();
+  if (FEncoded.empty() || fingerprint != FEncodedFingerprint) {
+    FEncoded = SaveToBytes();
+    FEncodedFingerprint = fingerprint;
+  }
+  return TuiBinary{FEncoded};
 }
 
 void TuiBitmap::SetPngData(const TuiBinary& Value) {
@@ -223,8 +238,11 @@ void TuiBitmap::SetPngData(const TuiBinary& Value) {
     if (!Value.Bytes.empty()) uxReportLoss("the image does not decode");
     return;
   }
-  FStreamed = Value.Bytes;
-  FStreamedVersion = FChangeCount;
+  // A picture read from a stream writes back the very bytes it came from while
+  // its pixels stay the same, so a stored layout round-trips unchanged and a
+  // JPEG is not re-encoded.
+  FEncoded = Value.Bytes;
+  FEncodedFingerprint = PixelsFingerprint();
 }
 
 // ---- pixel operations ----

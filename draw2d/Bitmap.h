@@ -216,14 +216,18 @@ class TuiBitmap : public TuiPersistent {
 
   void ReleaseImages();
 
+  // Fingerprint of the pixels FEncoded was made from.
+  uint64_t PixelsFingerprint() const;
+
   std::unique_ptr<uint32_t[]> FPixels;
+  // The last streamed form (the bytes read, or the last encoding): cloning a
+  // style that holds a picture writes the same pixels again and again, and
+  // encoding costs far more than hashing.
+  mutable std::vector<uint8_t> FEncoded;
+  mutable uint64_t FEncodedFingerprint = 0;
   int32_t FHeight = 0;
   int32_t FWidth = 0;
   uint64_t FChangeCount = 1;
-  // The image file the pixels were read from, valid while FChangeCount is
-  // still FStreamedVersion.
-  std::vector<uint8_t> FStreamed;
-  uint64_t FStreamedVersion = 0;
   std::vector<std::pair<const TuiClassInfo*, std::unique_ptr<TuiBitmapImage>>> FImages;
   TuiResourceLink<TuiBitmapObject> FLink;
   TCanvasHolder FCanvas{nullptr, nullptr};
