@@ -83,10 +83,11 @@ TEST(Bitmap, StreamedPictureWritesBackItsOwnBytesUntilThePixelsChange) {
       {"FlipVertical", [](TuiBitmap& b) { b.FlipVertical(); }},
       {"written and reported",
        [](TuiBitmap& b) {
-         b.Bits()[0] = 0xFF000000;
+         b.Bits()[0] ^= 0x00FFFFFF;
          b.Changed();
        }},
-      {"another picture assigned", [](TuiBitmap& b) { b.Assign(fixtures::OpaqueGradient(8, 6).get()); }},
+      {"another picture assigned", [](TuiBitmap& b) { b.Assign(fixtures::OpaqueGradient(6, 8).get()); }},
+      {"written without a report", [](TuiBitmap& b) { b.Bits()[0] ^= 0x00FFFFFF; }},
       {"resized", [](TuiBitmap& b) { b.SetSize(4, 4); }},
   };
   for (const auto& [what, change] : changes) {
@@ -98,6 +99,15 @@ TEST(Bitmap, StreamedPictureWritesBackItsOwnBytesUntilThePixelsChange) {
     const TuiBinary fresh = b.PngData();
     EXPECT_NE(fresh, png) << what;
     EXPECT_EQ(fresh.Bytes, b.SaveToBytes()) << what << ": not encoded from the pixels";
+  }
+
+  // The same pixels assigned again still write the bytes read: they decode to
+  // exactly those pixels.
+  {
+    TuiBitmap b;
+    b.SetPngData(png);
+    b.Assign(fixtures::OpaqueGradient(8, 6).get());
+    EXPECT_EQ(b.PngData(), png);
   }
 
   // Bytes that do not decode leave the picture, and the bytes it writes, alone.
