@@ -48,7 +48,8 @@ class KardoHeadless : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { TscSoftwareCanvas::Register(); }
   void SetUp() override {
-    // The spec's example screen: the console lands on a known place.
+    // A 1280 × 1024 screen with a 40-pixel panel at the bottom, so the console
+    // lands on a known place.
     System.SetScreen({1280, 1024}, {0, 0, 1280, 984});
     Session = std::make_unique<TKardoSession>(System);
     Session->Start();
