@@ -16,19 +16,6 @@ namespace {
 
 constexpr int W = 419, H = 336;
 
-TscMeshData& Quad() {
-  static TscMeshData* quad = [] {
-    auto* m = new TscMeshData;
-    m->Vertices = {{-0.5f, -0.5f, 0, 0, 0, 1, 0, 0},
-                   {0.5f, -0.5f, 0, 0, 0, 1, 1, 0},
-                   {0.5f, 0.5f, 0, 0, 0, 1, 1, 1},
-                   {-0.5f, 0.5f, 0, 0, 0, 1, 0, 1}};
-    m->Indices = {0, 1, 3, 3, 1, 2};
-    return m;
-  }();
-  return *quad;
-}
-
 void FillPicture(TscBitmap& B) {
   // A HUD picture: mostly translucent, some opaque, some empty, finely mixed
   // (the worst case for the run skipping).
@@ -57,7 +44,7 @@ void RenderFrame(TscCanvas& C, TscBitmap& Buffer) {
   C.MaterialChanged();
   C.SetState(scStateTextureModulate);
   C.SetState(scStateFilterLinear);
-  C.FillMesh({std::fmod(W / 2.0f, 1.0f), std::fmod(H / 2.0f, 1.0f), 0, 1}, {W, H, 1, 1}, 1, Quad());
+  C.FillMesh({std::fmod(W / 2.0f, 1.0f), std::fmod(H / 2.0f, 1.0f), 0, 1}, {W, H, 1, 1}, 1, scScreenQuad());
   C.EndScene();
 }
 

@@ -153,6 +153,26 @@ void TuiAnimation::StopAtCurrent() {
   Finish();
 }
 
+bool uxStepAnimationTime(float& Time, bool& Inverse, float Duration, float Dt, bool Loop, bool AutoReverse) {
+  Time += Inverse ? -Dt : Dt;
+  if (Time >= Duration) {
+    Time = Duration;
+    if (!Loop) return false;
+    if (AutoReverse)
+      Inverse = true;
+    else
+      Time = 0;
+  } else if (Time <= 0) {
+    Time = 0;
+    if (!Loop) return false;
+    if (AutoReverse)
+      Inverse = false;
+    else
+      Time = Duration;
+  }
+  return true;
+}
+
 void TuiAnimation::Advance(float Dt) {
   if (InDesigner() || IsDestroying()) return;
   if (ParentHidden()) {
@@ -169,24 +189,7 @@ void TuiAnimation::Advance(float Dt) {
     }
     return;
   }
-  FTime += FInverse ? -Dt : Dt;
-  if (FTime >= FDuration) {
-    FTime = FDuration;
-    if (!FLoop)
-      FRunning = false;
-    else if (FAutoReverse)
-      FInverse = true;
-    else
-      FTime = 0;
-  } else if (FTime <= 0) {
-    FTime = 0;
-    if (!FLoop)
-      FRunning = false;
-    else if (FAutoReverse)
-      FInverse = false;
-    else
-      FTime = FDuration;
-  }
+  FRunning = uxStepAnimationTime(FTime, FInverse, FDuration, Dt, FLoop, FAutoReverse);
   ProcessAnimation();
   if (OnProcess) {
     TAliveGuard guard(*this);

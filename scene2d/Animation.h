@@ -21,6 +21,12 @@
 //
 // Kinds override ProcessAnimation, which writes the value for the current
 // time; NormalizedTime gives the eased fraction.
+// One step of an animation's clock, shared by the 2D and 3D animations: Time
+// moves by Dt (backwards while Inverse), then the ends apply: held without
+// Loop, turned round with AutoReverse, wrapped otherwise. False when the run
+// has ended.
+bool uxStepAnimationTime(float& Time, bool& Inverse, float Duration, float Dt, bool Loop, bool AutoReverse);
+
 class TuiAnimation : public TuiObject, public IuxAnimation {
   UX_CLASS(TuiAnimation, TuiObject)
  public:

@@ -4,6 +4,7 @@
 #include <variant>
 #include <vector>
 
+#include "scene2d/Animation.h"
 #include "scene2d/Colors.h"
 #include "scene2d/Errors.h"
 #include "scene2d/Triggers.h"
@@ -179,24 +180,7 @@ void TscAnimation::Advance(float Dt) {
     }
     return;
   }
-  FTime += FInverse ? -Dt : Dt;
-  if (FTime >= FDuration) {
-    FTime = FDuration;
-    if (!FLoop)
-      FRunning = false;
-    else if (FAutoReverse)
-      FInverse = true;
-    else
-      FTime = 0;
-  } else if (FTime <= 0) {
-    FTime = 0;
-    if (!FLoop)
-      FRunning = false;
-    else if (FAutoReverse)
-      FInverse = false;
-    else
-      FTime = FDuration;
-  }
+  FRunning = uxStepAnimationTime(FTime, FInverse, FDuration, Dt, FLoop, FAutoReverse);
   ProcessAnimation();
   if (FRunning) return;
   LeaveTimer();

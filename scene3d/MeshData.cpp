@@ -128,3 +128,16 @@ std::string TscMeshData::TriangleIndicesText() const {
            std::to_string(Indices[3 * i + 2]);
   });
 }
+
+const TscMeshData& scScreenQuad() {
+  static const TscMeshData* quad = [] {
+    auto* m = new TscMeshData;
+    m->Vertices = {{-0.5f, -0.5f, 0, 0, 0, 1, 0, 0},
+                   {0.5f, -0.5f, 0, 0, 0, 1, 1, 0},
+                   {0.5f, 0.5f, 0, 0, 0, 1, 1, 1},
+                   {-0.5f, 0.5f, 0, 0, 0, 1, 0, 1}};
+    m->Indices = {0, 1, 3, 3, 1, 2};
+    return m;
+  }();
+  return *quad;
+}

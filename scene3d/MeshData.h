@@ -46,3 +46,7 @@ class TscMeshData : public TuiPersistent {
 
   static void DefineProperties(TuiClassBuilder<TscMeshData>& C);
 };
+
+// The unit quad in the X/Y plane, centred, texture upright: what a screen-
+// projected layer draws its buffer with, scaled to its pixel size.
+const TscMeshData& scScreenQuad();

@@ -247,18 +247,6 @@ void TscCustomBufferLayer::DefineProperties(TuiClassBuilder<TscCustomBufferLayer
 }
 
 namespace {
-const TscMeshData& ScreenQuad() {
-  static const TscMeshData* quad = [] {
-    auto* m = new TscMeshData;
-    m->Vertices = {{-0.5f, -0.5f, 0, 0, 0, 1, 0, 0},
-                   {0.5f, -0.5f, 0, 0, 0, 1, 1, 0},
-                   {0.5f, 0.5f, 0, 0, 0, 1, 1, 1},
-                   {-0.5f, 0.5f, 0, 0, 0, 1, 0, 1}};
-    m->Indices = {0, 1, 3, 3, 1, 2};
-    return m;
-  }();
-  return *quad;
-}
 // Lies in X/Z, the texture's top at +Z.
 const TscMeshData& CameraQuad() {
   static const TscMeshData* quad = [] {
@@ -346,7 +334,7 @@ TuiPoint TscCustomBufferLayer::PlanePoint(const TscVector& Local) const {
 
 bool TscCustomBufferLayer::LocalHit(const TscVector& RayPos, const TscVector& RayDir, TscVector& Local) {
   if (!FaceHit(RayPos, RayDir, 1, Local)) return false;
-  const TscMeshData& quad = ScreenProjection() ? ScreenQuad() : CameraQuad();
+  const TscMeshData& quad = ScreenProjection() ? scScreenQuad() : CameraQuad();
   const TscVector size{Width(), Height(), Depth(), 1};
   const auto corner = [&](uint16_t i) {
     const TscMeshVertex& v = quad.Vertices[i];
@@ -398,7 +386,7 @@ void TscCustomBufferLayer::Paint(TscCanvas& Canvas) {
     Canvas.SetMatrix(world);
     const float w = float(FBufferWidth), h = float(FBufferHeight);
     Canvas.FillMesh({std::fmod(w / 2, 1.0f), std::fmod(h / 2, 1.0f), 0, 1}, {w, h, 1, 1}, opacity,
-                    ScreenQuad());
+                    scScreenQuad());
   } else {
     Canvas.FillMesh({0, 0, 0, 1}, {Width(), Height(), Depth(), 1}, opacity, CameraQuad());
   }

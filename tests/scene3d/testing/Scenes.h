@@ -16,16 +16,7 @@ namespace scenetest {
 
 // The GUI layer's quad: X/Y plane, centred, texture upright.
 inline const TscMeshData& UnitQuad() {
-  static const TscMeshData* quad = [] {
-    auto* m = new TscMeshData;
-    m->Vertices = {{-0.5f, -0.5f, 0, 0, 0, 1, 0, 0},
-                   {0.5f, -0.5f, 0, 0, 0, 1, 1, 0},
-                   {0.5f, 0.5f, 0, 0, 0, 1, 1, 1},
-                   {-0.5f, 0.5f, 0, 0, 0, 1, 0, 1}};
-    m->Indices = {0, 1, 3, 3, 1, 2};
-    return m;
-  }();
-  return *quad;
+  return scScreenQuad();
 }
 
 inline bool BeginFrame(TscCanvas& C, uint32_t ClearColor = 0) {
