@@ -424,7 +424,8 @@ void TX11WindowSystem::Step(bool Wait) {
   auto busy = [this] { return !FQueue.Empty() || XEventsQueued(FDisplay, QueuedAlready) > 0; };
   if (busy()) return;
   if (OnIdle && OnIdle()) return;
-  if (busy()) return;
+  // The idle handler may have asked to quit; sleeping now would never return.
+  if (FTerminated || busy()) return;
   int timeout = -1;
   if (const auto due = FClock.NextDue()) {
     const uint64_t now = FClock.Now();

@@ -212,6 +212,19 @@ TEST_F(X11Test, TheLoopSleepsUntilTheNextTimerAndDeliversPostedMessages) {
   EXPECT_LE(System->Sleeps(), 8u);
 }
 
+// A program that quits once its start-up work is done asks from the idle
+// handler, with nothing else due: the loop must end instead of sleeping.
+TEST_F(X11Test, AQuitAskedWhileIdleEndsTheLoop) {
+  int idles = 0;
+  System->OnIdle = [&] {
+    if (++idles == 1) System->PostQuit(4);
+    return false;
+  };
+  EXPECT_EQ(System->Run(), 4);
+  EXPECT_EQ(idles, 1);
+  System->OnIdle = nullptr;
+}
+
 TEST_F(X11Test, PressesBecomeDoubleClicksAndCtrlLettersTypeControlCharacters) {
   auto w = System->CreateWindow(Events, {.Bounds = {0, 0, 100, 100}});
   w->Show();
