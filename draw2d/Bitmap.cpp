@@ -68,6 +68,7 @@ TuiBitmap::~TuiBitmap() {
 }
 
 uint32_t* TuiBitmap::Scanline(int32_t Y) {
+  Realize();
   if (!FPixels || Y < 0 || Y >= FHeight) return nullptr;
   return FPixels.get() + size_t(Y) * size_t(FWidth);
 }
@@ -76,7 +77,8 @@ const uint32_t* TuiBitmap::Scanline(int32_t Y) const {
   return const_cast<TuiBitmap*>(this)->Scanline(Y);
 }
 
-void TuiBitmap::ReplacePixels(int32_t Width, int32_t Height, std::unique_ptr<uint32_t[]> Pixels) {
+void TuiBitmap::ReplacePixels(int32_t Width, int32_t Height, std::unique_ptr<uint32_t[]> Pixels,
+                              const std::vector<uint8_t>* DeferredFrom) {
   Fire(OnBeforeResize);
   Fire(OnReleaseImage);
   // The canvas first: its surface may be one of the images.
@@ -85,6 +87,8 @@ void TuiBitmap::ReplacePixels(int32_t Width, int32_t Height, std::unique_ptr<uin
   FPixels = std::move(Pixels);
   FWidth = Width;
   FHeight = Height;
+  FDeferred = DeferredFrom != nullptr;
+  if (DeferredFrom && DeferredFrom != &FEncoded) FEncoded = *DeferredFrom;
   ++FChangeCount;
   Fire(OnAfterResize);
 }
@@ -111,7 +115,7 @@ void TuiBitmap::Changed() {
 }
 
 void TuiBitmap::Clear(TuiColor Color) {
-  if (FPixels) std::fill_n(FPixels.get(), size_t(FWidth) * size_t(FHeight), PremultiplyColor(Color));
+  if (uint32_t* p = Bits()) std::fill_n(p, size_t(FWidth) * size_t(FHeight), PremultiplyColor(Color));
   Changed();
 }
 
@@ -144,12 +148,15 @@ void TuiBitmap::Assign(const TuiPersistent* Source) {
   FLink.SetObject(nullptr);
   FLink.SetName(source->FLink.Name());
   size_t count = size_t(source->FWidth) * size_t(source->FHeight);
-  if (source->FWidth != FWidth || source->FHeight != FHeight) {
+  if (source->FDeferred) {
+    // The copy stays deferred too: the bytes stand for the same pixels.
+    ReplacePixels(source->FWidth, source->FHeight, nullptr, &source->FEncoded);
+  } else if (source->FWidth != FWidth || source->FHeight != FHeight || FDeferred) {
     std::unique_ptr<uint32_t[]> pixels = NewPixels(source->FWidth, source->FHeight);
-    if (count) std::memcpy(pixels.get(), source->FPixels.get(), count * 4);
+    if (count) std::memcpy(pixels.get(), source->Bits(), count * 4);
     ReplacePixels(source->FWidth, source->FHeight, std::move(pixels));
   } else if (count) {
-    std::memcpy(FPixels.get(), source->FPixels.get(), count * 4);
+    std::memcpy(FPixels.get(), source->Bits(), count * 4);
   }
   Changed();
 }
@@ -175,7 +182,7 @@ bool TuiBitmap::LoadFromBytes(std::span<const uint8_t> Data) {
 std::vector<uint8_t> TuiBitmap::SaveToBytes() const {
   std::vector<uint8_t> data;
   if (IsEmpty()) return data;
-  const uint32_t* p = FPixels.get();
+  const uint32_t* p = Bits();
   bool opaque =
       std::all_of(p, p + size_t(FWidth) * size_t(FHeight), [](uint32_t x) { return Alpha(x) == 255; });
   bool ok = opaque ? DefaultFilter()->SaveToBytes(data, *this, "jpeg", "quality=100")
@@ -217,7 +224,7 @@ uint64_t TuiBitmap::PixelsFingerprint() const {
   // FNV-1a over whole pixels, seeded with the size; pixels may be written
   // through Bits() without a change count, so the words themselves decide.
   uint64_t h = 0xcbf29ce484222325u ^ (uint64_t(uint32_t(FWidth)) << 32 | uint32_t(FHeight));
-  const uint32_t* p = FPixels.get();
+  const uint32_t* p = Bits();
   for (size_t i = 0, n = p ? size_t(FWidth) * size_t(FHeight) : 0; i < n; ++i)
     h = (h ^ p[i]) * 0x100000001b3u;
   return h;
@@ -225,6 +232,7 @@ uint64_t TuiBitmap::PixelsFingerprint() const {
 
 TuiBinary TuiBitmap::PngData() const {
   if (IsEmpty()) return TuiBinary{};
+  if (FDeferred) return TuiBinary{FEncoded};
   const uint64_t fingerprint = PixelsFingerprint();
   if (FEncoded.empty() || fingerprint != FEncodedFingerprint) {
     FEncoded = SaveToBytes();
@@ -234,6 +242,14 @@ TuiBinary TuiBitmap::PngData() const {
 }
 
 void TuiBitmap::SetPngData(const TuiBinary& Value) {
+  int32_t width = 0, height = 0;
+  if (DefaultFilter()->CheckShrinkable(Value.Bytes, width, height) &&
+      int64_t(width) * height >= DeferFromPixels) {
+    ReplacePixels(width, height, nullptr, &Value.Bytes);
+    Fire(OnChange);
+    FireLoaded();
+    return;
+  }
   if (!LoadFromBytes(Value.Bytes)) {
     if (!Value.Bytes.empty()) uxReportLoss("the image does not decode");
     return;
@@ -242,6 +258,34 @@ void TuiBitmap::SetPngData(const TuiBinary& Value) {
   // its pixels stay the same, so a stored layout round-trips unchanged and a
   // JPEG is not re-encoded.
   FEncoded = Value.Bytes;
+  FEncodedFingerprint = PixelsFingerprint();
+}
+
+std::unique_ptr<TuiBitmap> TuiBitmap::DecodedAtLeast(int32_t Width, int32_t Height) const {
+  if (!FDeferred) return nullptr;
+  auto decoded = std::make_unique<TuiBitmap>();
+  try {
+    if (DefaultFilter()->LoadFromBytesAtLeast(FEncoded, *decoded, Width, Height)) return decoded;
+  } catch (const std::exception&) {
+    // An open read budget may refuse it; the caller then uses the pixels.
+  }
+  return nullptr;
+}
+
+void TuiBitmap::RealizeDeferred() const {
+  FDeferred = false;
+  TuiBitmap decoded;
+  try {
+    DefaultFilter()->LoadFromBytes(FEncoded, decoded);
+  } catch (const std::exception&) {
+    // Handled below like a failed decode.
+  }
+  // The bytes were checked when read, so this takes running out of memory or
+  // budget; the picture's size must hold whatever happens.
+  if (decoded.FPixels && decoded.FWidth == FWidth && decoded.FHeight == FHeight)
+    FPixels = std::move(decoded.FPixels);
+  else
+    FPixels = NewPixels(FWidth, FHeight);
   FEncodedFingerprint = PixelsFingerprint();
 }
 
@@ -254,7 +298,7 @@ void TuiBitmap::FlipVertical() {
 }
 
 void TuiBitmap::InvertAlpha() {
-  uint32_t* p = FPixels.get();
+  uint32_t* p = Bits();
   for (size_t i = 0, n = size_t(FWidth) * size_t(FHeight); i < n; ++i) {
     uint32_t straight = UnpremultiplyColor(p[i]);
     p[i] = PremultiplyColor((255 - Alpha(straight)) << 24 | (straight & 0xFFFFFF));
@@ -266,7 +310,7 @@ void TuiBitmap::SetColorKeepAlpha(TuiColor Color) {
   // Only 255 results are possible, one per alpha.
   uint32_t byAlpha[256];
   for (uint32_t a = 1; a < 256; ++a) byAlpha[a] = PremultiplyColor(OpacityColor(Color, float(a) / 255));
-  uint32_t* p = FPixels.get();
+  uint32_t* p = Bits();
   for (size_t i = 0, n = size_t(FWidth) * size_t(FHeight); i < n; ++i)
     if (Alpha(p[i])) p[i] = byAlpha[Alpha(p[i])];
   Changed();
@@ -274,7 +318,8 @@ void TuiBitmap::SetColorKeepAlpha(TuiColor Color) {
 
 std::vector<uint8_t> TuiBitmap::CreateMask() const {
   std::vector<uint8_t> mask(size_t(FWidth) * size_t(FHeight));
-  for (size_t i = 0; i < mask.size(); ++i) mask[i] = uint8_t(Alpha(FPixels[i]));
+  const uint32_t* p = Bits();
+  for (size_t i = 0; i < mask.size(); ++i) mask[i] = uint8_t(Alpha(p[i]));
   return mask;
 }
 

@@ -87,8 +87,14 @@ class TuiBitmap : public TuiPersistent {
   int32_t Height() const { return FHeight; }
   bool IsEmpty() const { return int64_t(FWidth) * FHeight == 0; }
   // None while the bitmap is empty.
-  uint32_t* Bits() { return FPixels.get(); }
-  const uint32_t* Bits() const { return FPixels.get(); }
+  uint32_t* Bits() {
+    Realize();
+    return FPixels.get();
+  }
+  const uint32_t* Bits() const {
+    Realize();
+    return FPixels.get();
+  }
   // The first word of row Y, or none outside the bitmap.
   uint32_t* Scanline(int32_t Y);
   const uint32_t* Scanline(int32_t Y) const;
@@ -134,6 +140,17 @@ class TuiBitmap : public TuiPersistent {
                              bool UseEmbedded = true);
   // The format follows the file's extension; Params as "quality=90".
   bool SaveToFile(const std::string& FileName, std::string_view Params = {}) const;
+
+  // A large JPEG read from a stream keeps only its bytes (checked to decode)
+  // until its pixels are first asked for, so a picture that is only ever shown
+  // smaller never has to exist at full size. Width and Height are known.
+  bool IsDeferred() const { return FDeferred; }
+  // A deferred picture decoded at the smallest size its decoder reaches
+  // cheaply that still covers Width x Height; none when the bitmap is not
+  // deferred or the decode fails.
+  std::unique_ptr<TuiBitmap> DecodedAtLeast(int32_t Width, int32_t Height) const;
+  // Deferred from this many pixels on; smaller pictures decode at once.
+  static constexpr int64_t DeferFromPixels = int64_t(1) << 16;
 
   // The streamed "PNG" pseudo-property. Reading bytes that do not decode keeps
   // the picture: a damaged image must not stop a layout from loading. Bytes
@@ -207,8 +224,14 @@ class TuiBitmap : public TuiPersistent {
   static void DefineProperties(TuiClassBuilder<TuiBitmap>& C);
 
  private:
-  // Runs the notifications around replacing the pixel memory with Pixels.
-  void ReplacePixels(int32_t Width, int32_t Height, std::unique_ptr<uint32_t[]> Pixels);
+  // Runs the notifications around replacing the pixel memory with Pixels, or
+  // with the picture DeferredFrom encodes when given (Pixels then none).
+  void ReplacePixels(int32_t Width, int32_t Height, std::unique_ptr<uint32_t[]> Pixels,
+                     const std::vector<uint8_t>* DeferredFrom = nullptr);
+  void Realize() const {
+    if (FDeferred) RealizeDeferred();
+  }
+  void RealizeDeferred() const;
   void Fire(const TNotify& Event) {
     if (Event) Event(this);
   }
@@ -219,7 +242,8 @@ class TuiBitmap : public TuiPersistent {
   // Fingerprint of the pixels FEncoded was made from.
   uint64_t PixelsFingerprint() const;
 
-  std::unique_ptr<uint32_t[]> FPixels;
+  // Mutable for a deferred picture, which decodes when first read.
+  mutable std::unique_ptr<uint32_t[]> FPixels;
   // The last streamed form (the bytes read, or the last encoding): cloning a
   // style that holds a picture writes the same pixels again and again, and
   // encoding costs far more than hashing.
@@ -227,6 +251,8 @@ class TuiBitmap : public TuiPersistent {
   mutable uint64_t FEncodedFingerprint = 0;
   int32_t FHeight = 0;
   int32_t FWidth = 0;
+  // FPixels is none and FEncoded holds the picture.
+  mutable bool FDeferred = false;
   uint64_t FChangeCount = 1;
   std::vector<std::pair<const TuiClassInfo*, std::unique_ptr<TuiBitmapImage>>> FImages;
   TuiResourceLink<TuiBitmapObject> FLink;

@@ -18,6 +18,14 @@ bool TuiFilter::LoadFromStream(std::istream& Stream, TuiBitmap& Bitmap) {
   return data && LoadFromBytes(*data, Bitmap);
 }
 
+bool TuiFilter::CheckShrinkable(std::span<const uint8_t>, int32_t&, int32_t&) {
+  return false;
+}
+
+bool TuiFilter::LoadFromBytesAtLeast(std::span<const uint8_t> Data, TuiBitmap& Bitmap, int32_t, int32_t) {
+  return LoadFromBytes(Data, Bitmap);
+}
+
 bool TuiFilter::SaveToStream(std::ostream& Stream, const TuiBitmap& Bitmap, std::string_view Format,
                              std::string_view Params) {
   std::vector<uint8_t> data;

@@ -53,6 +53,16 @@ class TuiFilter {
                            std::string_view Params) = 0;
   // Decode the rest of the stream, from where it stands.
   virtual bool LoadFromStream(std::istream& Stream, TuiBitmap& Bitmap);
+
+  // For data the decoder can shrink while decoding (a JPEG by 1/2, 1/4 or
+  // 1/8): whether it decodes, and its full size, with no pixels kept, so that
+  // the full decode can wait until someone needs those pixels. Charged to an
+  // open read budget as the full picture. False for anything else.
+  virtual bool CheckShrinkable(std::span<const uint8_t> Data, int32_t& Width, int32_t& Height);
+  // Decoded at the smallest size the decoder reaches cheaply that still covers
+  // MinWidth x MinHeight; at full size when it cannot shrink the data.
+  virtual bool LoadFromBytesAtLeast(std::span<const uint8_t> Data, TuiBitmap& Bitmap, int32_t MinWidth,
+                                    int32_t MinHeight);
   virtual bool SaveToStream(std::ostream& Stream, const TuiBitmap& Bitmap, std::string_view Format,
                             std::string_view Params);
 };

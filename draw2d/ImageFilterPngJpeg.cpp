@@ -351,14 +351,14 @@ void CmykToRgb(uint32_t* Pixels, size_t Count, bool Inverted) {
   }
 }
 
-bool DecodeJpeg(std::span<const uint8_t> Data, TImage& Out, unsigned ScaleDenom = 1) {
+bool DecodeJpeg(std::span<const uint8_t> Data, TImage& Out, unsigned ScaleDenom = 1, bool Charge = true) {
   TJpegDecoderHolder holder;
   TJpegDecoder& d = holder.D;
   if (!JpegHeader(d, Data.data(), Data.size(), ScaleDenom)) return false;
   int64_t width = d.Info.output_width;
   int64_t height = d.Info.output_height;
   if (!WithinLimits(width, height)) return false;
-  TuiReadBudget::ChargePixels(width * height);
+  if (Charge) TuiReadBudget::ChargePixels(width * height);
   std::unique_ptr<uint32_t[]> pixels = AllocatePixels(width, height);
   if (!pixels || !JpegPixels(d, pixels.get())) return false;
   if (d.Info.out_color_space == JCS_CMYK)
@@ -544,6 +544,35 @@ bool TuiFilterPngJpeg::GetImageSize(const std::string& FileName, int32_t& Width,
 bool TuiFilterPngJpeg::LoadFromBytes(std::span<const uint8_t> Data, TuiBitmap& Bitmap) {
   TImage image;
   if (!Decode(Data, image)) return false;
+  Install(image, Bitmap);
+  return true;
+}
+
+bool TuiFilterPngJpeg::CheckShrinkable(std::span<const uint8_t> Data, int32_t& Width, int32_t& Height) {
+  int32_t width = 0, height = 0;
+  if (!IsJpeg(Data) || !JpegSize(Data, width, height) || !WithinLimits(width, height)) return false;
+  // Decoding at an eighth still reads every coefficient, so it fails where the
+  // full decode would, for a sixty-fourth of the pixels.
+  TImage probe;
+  if (!DecodeJpeg(Data, probe, 8, false)) return false;
+  TuiReadBudget::ChargePixels(int64_t(width) * height);
+  Width = width, Height = height;
+  return true;
+}
+
+bool TuiFilterPngJpeg::LoadFromBytesAtLeast(std::span<const uint8_t> Data, TuiBitmap& Bitmap,
+                                            int32_t MinWidth, int32_t MinHeight) {
+  int32_t width = 0, height = 0;
+  if (!IsJpeg(Data) || !JpegSize(Data, width, height)) return LoadFromBytes(Data, Bitmap);
+  // The decoder rounds a shrunk side up.
+  auto covers = [&](unsigned Denom) {
+    return (int64_t(width) + Denom - 1) / Denom >= MinWidth &&
+           (int64_t(height) + Denom - 1) / Denom >= MinHeight;
+  };
+  unsigned denom = 1;
+  while (denom < 8 && covers(denom * 2)) denom *= 2;
+  TImage image;
+  if (!DecodeJpeg(Data, image, denom)) return false;
   Install(image, Bitmap);
   return true;
 }

@@ -70,12 +70,25 @@ cairo_t* ScratchContext() {
   return cr;
 }
 
-// This canvas class's image of a bitmap: a surface over its pixels.
+// This canvas class's image of a bitmap: a surface over its pixels, made when
+// first drawn at full size, and a copy reduced to the size it was last drawn
+// at when that is much smaller.
 struct TSurfaceImage : TuiBitmapImage {
   explicit TSurfaceImage(cairo_surface_t* S) : Surface(S) {}
-  ~TSurfaceImage() override { cairo_surface_destroy(Surface); }
+  ~TSurfaceImage() override {
+    if (Surface) cairo_surface_destroy(Surface);
+    if (Reduced) cairo_surface_destroy(Reduced);
+  }
   cairo_surface_t* Surface;
+  cairo_surface_t* Reduced = nullptr;
+  // The bitmap's ChangeCount the reduced copy was made from.
+  uint64_t ReducedVersion = 0;
 };
+
+// Below this scale a smooth draw averages many pixels for each one it writes,
+// which costs every time the picture is drawn again; a reduced copy costs that
+// once.
+constexpr double ReduceBelow = 0.75;
 
 std::unique_ptr<TuiCanvas> NewBuffered(int32_t Width, int32_t Height) {
   return std::make_unique<TuiCanvasCairo>(Width, Height);
@@ -123,7 +136,7 @@ TuiCanvasCairo::~TuiCanvasCairo() {
 cairo_surface_t* TuiCanvasCairo::BitmapSurface(TuiBitmap& Bitmap) {
   if (Bitmap.IsEmpty() || Bitmap.Width() > MaxSide || Bitmap.Height() > MaxSide) return nullptr;
   auto* image = static_cast<TSurfaceImage*>(Bitmap.Image(StaticClass()));
-  if (!image) {
+  if (!image || !image->Surface) {
     cairo_surface_t* s = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(Bitmap.Bits()),
                                                              CAIRO_FORMAT_ARGB32, Bitmap.Width(),
                                                              Bitmap.Height(), Bitmap.Width() * 4);
@@ -133,7 +146,12 @@ cairo_surface_t* TuiCanvasCairo::BitmapSurface(TuiBitmap& Bitmap) {
     }
     // The bitmap frees its images before the memory they wrap changes, so a
     // surface never outlives its pixels.
-    Bitmap.SetImage(StaticClass(), std::make_unique<TSurfaceImage>(s));
+    if (!image) {
+      Bitmap.SetImage(StaticClass(), std::make_unique<TSurfaceImage>(s));
+    } else {
+      image->Surface = s;
+      image->TakePending(Bitmap);
+    }
     return s;
   }
   // The surface wraps the pixels; it only has to drop what it cached of them.
@@ -143,6 +161,49 @@ cairo_surface_t* TuiCanvasCairo::BitmapSurface(TuiBitmap& Bitmap) {
       cairo_surface_mark_dirty_rectangle(image->Surface, r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
   }
   return image->Surface;
+}
+
+cairo_surface_t* TuiCanvasCairo::ReducedSurface(TuiBitmap& Bitmap, int32_t Width, int32_t Height) {
+  auto* image = static_cast<TSurfaceImage*>(Bitmap.Image(StaticClass()));
+  if (!image)
+    image =
+        static_cast<TSurfaceImage*>(Bitmap.SetImage(StaticClass(), std::make_unique<TSurfaceImage>(nullptr)));
+  if (image->Reduced && image->ReducedVersion == Bitmap.ChangeCount() &&
+      cairo_image_surface_get_width(image->Reduced) == Width &&
+      cairo_image_surface_get_height(image->Reduced) == Height)
+    return image->Reduced;
+  // A deferred picture is decoded straight at about the size needed and never
+  // at its own.
+  std::unique_ptr<TuiBitmap> decoded = Bitmap.DecodedAtLeast(Width, Height);
+  cairo_surface_t* from = nullptr;
+  if (decoded)
+    from = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(decoded->Bits()),
+                                               CAIRO_FORMAT_ARGB32, decoded->Width(), decoded->Height(),
+                                               decoded->Width() * 4);
+  else if (cairo_surface_t* full = BitmapSurface(Bitmap))
+    from = cairo_surface_reference(full);
+  if (!from) return nullptr;
+  cairo_surface_t* reduced = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, Width, Height);
+  cairo_t* cr = cairo_create(reduced);
+  cairo_scale(cr, double(Width) / cairo_image_surface_get_width(from),
+              double(Height) / cairo_image_surface_get_height(from));
+  cairo_set_source_surface(cr, from, 0, 0);
+  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+  cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_paint(cr);
+  const bool ok = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
+  cairo_destroy(cr);
+  cairo_surface_destroy(from);
+  if (!ok) {
+    cairo_surface_destroy(reduced);
+    return nullptr;
+  }
+  cairo_surface_flush(reduced);
+  if (image->Reduced) cairo_surface_destroy(image->Reduced);
+  image->Reduced = reduced;
+  image->ReducedVersion = Bitmap.ChangeCount();
+  return reduced;
 }
 
 void TuiCanvasCairo::ResizeBuffer(int32_t Width, int32_t Height) {
@@ -513,11 +574,28 @@ void TuiCanvasCairo::DrawPath(const TuiPathData& Path, const TuiRect& Rect, floa
 void TuiCanvasCairo::DrawBitmap(TuiBitmap& Bitmap, const TuiRect& Src, const TuiRect& Dst, float Opacity,
                                 bool HighSpeed) {
   if (!Visible(Opacity) || !CanDraw()) return;
-  cairo_surface_t* surface = BitmapSurface(Bitmap);
+  TuiRect src = Src;
+  cairo_surface_t* surface = nullptr;
+  const cairo_matrix_t& m = *FCairoMatrix;
+  if (!HighSpeed && m.xy == 0 && m.yx == 0 && Src.Width() > 0 && Src.Height() > 0 && !Bitmap.IsEmpty()) {
+    // The scale from bitmap pixels to device pixels.
+    const double fx = std::abs(m.xx * Dst.Width() / Src.Width());
+    const double fy = std::abs(m.yy * Dst.Height() / Src.Height());
+    if (fx <= 1 && fy <= 1 && std::min(fx, fy) < ReduceBelow) {
+      const int32_t w = std::max(1, int32_t(std::lround(Bitmap.Width() * fx)));
+      const int32_t h = std::max(1, int32_t(std::lround(Bitmap.Height() * fy)));
+      surface = ReducedSurface(Bitmap, w, h);
+      if (surface) {
+        const float kx = float(w) / float(Bitmap.Width()), ky = float(h) / float(Bitmap.Height());
+        src = {Src.Left * kx, Src.Top * ky, Src.Right * kx, Src.Bottom * ky};
+      }
+    }
+  }
+  if (!surface) surface = BitmapSurface(Bitmap);
   if (!surface) return;
-  const double sx = double(Src.Width()) / Dst.Width(), sy = double(Src.Height()) / Dst.Height();
+  const double sx = double(src.Width()) / Dst.Width(), sy = double(src.Height()) / Dst.Height();
   cairo_matrix_t toSource;
-  cairo_matrix_init(&toSource, sx, 0, 0, sy, Src.Left - Dst.Left * sx, Src.Top - Dst.Top * sy);
+  cairo_matrix_init(&toSource, sx, 0, 0, sy, src.Left - Dst.Left * sx, src.Top - Dst.Top * sy);
   if (!Invertible(toSource)) return;
   cairo_pattern_t* p = cairo_pattern_create_for_surface(surface);
   cairo_pattern_set_matrix(p, &toSource);

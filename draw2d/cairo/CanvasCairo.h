@@ -71,6 +71,9 @@ class TuiCanvasCairo : public TuiCanvas {
   // class's image and freed by it before its memory goes; none for an empty
   // bitmap or one too large for Cairo.
   static cairo_surface_t* BitmapSurface(TuiBitmap& Bitmap);
+  // The bitmap reduced to Width x Height, kept in the bitmap until it changes
+  // or is drawn at another size.
+  static cairo_surface_t* ReducedSurface(TuiBitmap& Bitmap, int32_t Width, int32_t Height);
 
  protected:
   bool HasSurface() const override { return FContext != nullptr; }

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <tuple>
 
 #include "BitmapFixtures.h"
 #include "draw2d/BitmapObject.h"
@@ -90,16 +91,21 @@ TEST(Bitmap, StreamedPictureWritesBackItsOwnBytesUntilThePixelsChange) {
       {"written without a report", [](TuiBitmap& b) { b.Bits()[0] ^= 0x00FFFFFF; }},
       {"resized", [](TuiBitmap& b) { b.SetSize(4, 4); }},
   };
-  for (const auto& [what, change] : changes) {
-    TuiBitmap b;
-    b.SetPngData(png);
-    EXPECT_EQ(b.PngData(), png) << what;
-    EXPECT_EQ(b.PngData(), png) << what << ": asked twice";
-    change(b);
-    const TuiBinary fresh = b.PngData();
-    EXPECT_NE(fresh, png) << what;
-    EXPECT_EQ(fresh.Bytes, b.SaveToBytes()) << what << ": not encoded from the pixels";
-  }
+  // A large JPEG is kept undecoded until its pixels are asked for; every way
+  // of changing them must still make it encode afresh.
+  const TuiBinary jpeg{fixtures::OpaqueGradient(320, 240)->SaveToBytes()};
+  ASSERT_TRUE(fixtures::IsJpegFile(jpeg.Bytes));
+  for (const TuiBinary& file : {png, jpeg})
+    for (const auto& [what, change] : changes) {
+      TuiBitmap b;
+      b.SetPngData(file);
+      EXPECT_EQ(b.PngData(), file) << what;
+      EXPECT_EQ(b.PngData(), file) << what << ": asked twice";
+      change(b);
+      const TuiBinary fresh = b.PngData();
+      EXPECT_NE(fresh, file) << what;
+      EXPECT_EQ(fresh.Bytes, b.SaveToBytes()) << what << ": not encoded from the pixels";
+    }
 
   // The same pixels assigned again still write the bytes read: they decode to
   // exactly those pixels.
@@ -116,6 +122,68 @@ TEST(Bitmap, StreamedPictureWritesBackItsOwnBytesUntilThePixelsChange) {
   TuiLossCollector collector;
   b.SetPngData(TuiBinary{{1, 2, 3}});
   EXPECT_EQ(b.PngData(), png);
+}
+
+// A picture shown much smaller than it is must never need its full-size
+// pixels, yet anyone asking for them gets exactly what an eager decode gives.
+TEST(Bitmap, ALargeStreamedJpegDecodesWhenItsPixelsAreFirstAskedFor) {
+  const TuiBinary jpeg{fixtures::OpaqueGradient(320, 240)->SaveToBytes()};
+  TuiBitmap eager;
+  ASSERT_TRUE(eager.LoadFromBytes(jpeg.Bytes));
+  EXPECT_FALSE(eager.IsDeferred());
+
+  TuiBitmap b;
+  NotifyLog log(b);
+  b.SetPngData(jpeg);
+  EXPECT_THAT(log.Events, ElementsAre("before", "release", "after", "change", "loaded"));
+  EXPECT_TRUE(b.IsDeferred());
+  EXPECT_EQ(b.Width(), 320);
+  EXPECT_EQ(b.Height(), 240);
+  EXPECT_EQ(b.PngData(), jpeg);
+  TuiBitmap copy;
+  copy.Assign(&b);
+  EXPECT_TRUE(b.IsDeferred());
+  EXPECT_TRUE(copy.IsDeferred());
+
+  // The decoder shrinks by halves down to an eighth, rounding sides up.
+  const std::vector<std::tuple<int32_t, int32_t, int32_t, int32_t>> sizes = {
+      {80, 60, 80, 60}, {81, 60, 160, 120}, {1, 1, 40, 30}, {300, 10, 320, 240}};
+  for (const auto& [w, h, expectW, expectH] : sizes) {
+    std::unique_ptr<TuiBitmap> small = b.DecodedAtLeast(w, h);
+    ASSERT_NE(small, nullptr) << w << "x" << h;
+    EXPECT_EQ(small->Width(), expectW) << w << "x" << h;
+    EXPECT_EQ(small->Height(), expectH) << w << "x" << h;
+  }
+  EXPECT_TRUE(b.IsDeferred());
+
+  EXPECT_EQ(PixelsOf(b), PixelsOf(eager));
+  EXPECT_FALSE(b.IsDeferred());
+  EXPECT_EQ(b.DecodedAtLeast(80, 60), nullptr);
+  EXPECT_EQ(b.PngData(), jpeg);
+  EXPECT_EQ(PixelsOf(copy), PixelsOf(eager));
+  // Decoding late changes nothing anyone has seen.
+  EXPECT_THAT(log.Events, ElementsAre("before", "release", "after", "change", "loaded"));
+}
+
+// Damage the decoder can only patch up is refused when read, as for any
+// picture, not discovered later when the pixels are wanted.
+TEST(Bitmap, ADamagedLargeJpegIsRefusedWhenRead) {
+  const TuiBinary good{fixtures::OpaqueGradient(320, 240)->SaveToBytes()};
+  TuiBinary truncated = good;
+  truncated.Bytes.resize(good.Bytes.size() * 2 / 3);
+  TuiBinary scrambled = good;
+  for (size_t i = good.Bytes.size() / 3; i < good.Bytes.size() / 3 + 64; ++i) scrambled.Bytes[i] = 0xFF;
+  for (const TuiBinary& bad : {truncated, scrambled}) {
+    ASSERT_FALSE(TuiBitmap().LoadFromBytes(bad.Bytes));
+    TuiBitmap b(2, 2);
+    b.Clear(0xFF102030);
+    TuiLossCollector collector;
+    b.SetPngData(bad);
+    EXPECT_EQ(collector.Losses().size(), 1u);
+    EXPECT_FALSE(b.IsDeferred());
+    EXPECT_EQ(b.Width(), 2);
+    EXPECT_THAT(PixelsOf(b), Each(0xFF102030u));
+  }
 }
 
 TEST(Bitmap, SetSizeNotifiesOnlyForANewSizeAndClearsThePixels) {

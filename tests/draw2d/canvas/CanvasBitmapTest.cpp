@@ -1,4 +1,7 @@
 // Bitmaps drawn and used as brushes, and brushes that stand for others.
+#include <algorithm>
+#include <cstdlib>
+
 #include "draw2d/BrushObject.h"
 #include "scene2d/Errors.h"
 #include "scene2d/VisualObject.h"
@@ -187,4 +190,79 @@ TEST_F(CanvasTest, VisualBrushPaintsIntoTheShapesBoxAndSurvivesAThrowingPainter)
   c->Fill()->SetStyle(uxBrushSolid);
   c->FillRect({0, 0, 48, 20}, 0, 0, AllCorners, 1);
   EXPECT_TRUE(Painted(*c, 40, 15)) << "the painter's clip went with the saved state";
+}
+
+namespace {
+
+// Vertical stripes Stripe pixels wide, red and blue, opaque.
+std::unique_ptr<TuiBitmap> Stripes(int32_t W, int32_t H, int32_t Stripe) {
+  auto b = std::make_unique<TuiBitmap>(W, H);
+  for (int32_t y = 0; y < H; ++y)
+    for (int32_t x = 0; x < W; ++x) b->Scanline(y)[x] = (x / Stripe) % 2 ? 0xFF0000FF : 0xFFFF0000;
+  b->Changed();
+  return b;
+}
+
+int MaxChannelDifference(uint32_t A, uint32_t B) {
+  int most = 0;
+  for (int shift = 0; shift < 32; shift += 8)
+    most = std::max(most, std::abs(int((A >> shift) & 0xFF) - int((B >> shift) & 0xFF)));
+  return most;
+}
+
+}  // namespace
+
+// A picture drawn much smaller averages its pixels, whichever way the scale
+// comes about, and shows its changes; the averaging is done once per size, not
+// once per draw.
+TEST_F(CanvasTest, APictureDrawnMuchSmallerAveragesItsPixels) {
+  auto b = Stripes(400, 400, 2);
+  auto direct = NewCanvas(100, 100), scaled = NewCanvas(100, 100);
+  direct->DrawBitmap(*b, {0, 0, 400, 400}, {0, 0, 100, 100}, 1, false);
+  TuiMatrix half{};
+  half.M[0][0] = half.M[1][1] = 0.5f;
+  scaled->SetMatrix(half);
+  scaled->DrawBitmap(*b, {0, 0, 400, 400}, {0, 0, 200, 200}, 1, false);
+  for (const auto* c : {direct.get(), scaled.get()})
+    for (auto [x, y] : {std::pair{10, 10}, {50, 50}, {90, 30}}) {
+      const uint32_t p = Pixel(*c, x, y);
+      EXPECT_EQ(AlphaOf(p), 255u);
+      EXPECT_NEAR(int(RedOf(p)), 128, 8) << x << "," << y;
+      EXPECT_NEAR(int(BlueOf(p)), 128, 8) << x << "," << y;
+    }
+
+  b->Clear(0xFF00FF00);
+  direct->DrawBitmap(*b, {0, 0, 400, 400}, {0, 0, 100, 100}, 1, false);
+  EXPECT_EQ(Pixel(*direct, 50, 50), 0xFF00FF00u);
+  // Half of the picture into the whole canvas.
+  auto greenRight = Stripes(400, 400, 2);
+  for (int32_t y = 0; y < 400; ++y) std::fill_n(greenRight->Scanline(y) + 200, 200, 0xFF00FF00u);
+  greenRight->Changed();
+  direct->DrawBitmap(*greenRight, {200, 0, 400, 400}, {0, 0, 50, 100}, 1, false);
+  EXPECT_EQ(Pixel(*direct, 25, 50), 0xFF00FF00u);
+}
+
+// A large streamed JPEG shown small is decoded at about the size shown, never
+// at its own, and looks the same as when its full pixels are reduced.
+TEST_F(CanvasTest, ALargeStreamedJpegShownSmallIsNeverDecodedWhole) {
+  auto gradient = std::make_unique<TuiBitmap>(480, 360);
+  for (int32_t y = 0; y < 360; ++y)
+    for (int32_t x = 0; x < 480; ++x)
+      gradient->Scanline(y)[x] = 0xFF000000u | uint32_t(x * 255 / 480) << 16 | uint32_t(y * 255 / 360) << 8;
+  const TuiBinary jpeg{gradient->SaveToBytes()};
+  TuiBitmap deferred, eager;
+  deferred.SetPngData(jpeg);
+  ASSERT_TRUE(deferred.IsDeferred());
+  ASSERT_TRUE(eager.LoadFromBytes(jpeg.Bytes));
+
+  auto fromDeferred = NewCanvas(120, 90), fromEager = NewCanvas(120, 90);
+  fromDeferred->DrawBitmap(deferred, {0, 0, 480, 360}, {0, 0, 120, 90}, 1, false);
+  fromEager->DrawBitmap(eager, {0, 0, 480, 360}, {0, 0, 120, 90}, 1, false);
+  EXPECT_TRUE(deferred.IsDeferred());
+  int most = 0;
+  for (int32_t y = 2; y < 88; ++y)
+    for (int32_t x = 2; x < 118; ++x)
+      most = std::max(most, MaxChannelDifference(Pixel(*fromDeferred, x, y), Pixel(*fromEager, x, y)));
+  EXPECT_LE(most, 6);
+  EXPECT_EQ(AlphaOf(Pixel(*fromDeferred, 60, 45)), 255u);
 }
