@@ -120,11 +120,32 @@ void TuiBrush::DefineProperties(TuiClassBuilder<TuiBrush>& C) {
 }
 
 TuiBrush::TuiBrush(TuiBrushStyle DefaultStyle, TuiColor DefaultColor)
-    : FStyle(DefaultStyle), FColor(DefaultColor), FDefaultStyle(DefaultStyle), FDefaultColor(DefaultColor) {
-  FGradient->OnChanged = [this](TuiGradient*) { Changed(); };
-  FBitmap->OnChanged = [this](TuiBrushBitmap*) { Changed(); };
-  FResource->OnChanged = [this](TuiBrushResource*) { Changed(); };
-  FVisual->OnChanged = [this](TuiVisual*) { Changed(); };
+    : FStyle(DefaultStyle), FColor(DefaultColor), FDefaultStyle(DefaultStyle), FDefaultColor(DefaultColor) {}
+
+// Made on request from const code too (a reader asking for a gradient's
+// points); what changes is only what is allocated, never the brush's value.
+TuiGradient* TuiBrush::MakeGradient() const {
+  FGradient = std::make_unique<TuiGradient>();
+  FGradient->OnChanged = [this](TuiGradient*) { const_cast<TuiBrush*>(this)->Changed(); };
+  return FGradient.get();
+}
+
+TuiBrushBitmap* TuiBrush::MakeBitmap() const {
+  FBitmap = std::make_unique<TuiBrushBitmap>();
+  FBitmap->OnChanged = [this](TuiBrushBitmap*) { const_cast<TuiBrush*>(this)->Changed(); };
+  return FBitmap.get();
+}
+
+TuiBrushResource* TuiBrush::MakeResource() const {
+  FResource = std::make_unique<TuiBrushResource>();
+  FResource->OnChanged = [this](TuiBrushResource*) { const_cast<TuiBrush*>(this)->Changed(); };
+  return FResource.get();
+}
+
+TuiVisual* TuiBrush::MakeVisual() const {
+  FVisual = std::make_unique<TuiVisual>();
+  FVisual->OnChanged = [this](TuiVisual*) { const_cast<TuiBrush*>(this)->Changed(); };
+  return FVisual.get();
 }
 
 TuiBrush::~TuiBrush() = default;
@@ -142,7 +163,7 @@ void TuiBrush::SetStyle(TuiBrushStyle Value) {
 TuiColor TuiBrush::ColorValue() const {
   const TuiBrush* b = this;
   for (int depth = 0; depth < MaxResourceChain && b->FStyle == uxBrushResource; ++depth) {
-    const TuiBrush* next = b->FResource->ResolveBrush();
+    const TuiBrush* next = b->Resource()->ResolveBrush();
     if (!next || next == b) break;
     b = next;
   }
@@ -159,8 +180,8 @@ void TuiBrush::SetColor(const std::string& Value) {
   const TuiColor color = TextToColor(Value);
   TuiChangeBatch batch(*this);
   SetColorValue(color);
-  if (FStyle == uxBrushGradient && FGradient->Points()->Count() > 0)
-    FGradient->Points()->Points(0)->SetColorValue(color);
+  if (FStyle == uxBrushGradient && Gradient()->Points()->Count() > 0)
+    Gradient()->Points()->Points(0)->SetColorValue(color);
   if (batch.Finish()) Changed();
 }
 
@@ -173,16 +194,16 @@ void TuiBrush::Assign(const TuiBrush& Source) {
   SetStyle(Source.FStyle);
   switch (FStyle) {
     case uxBrushGradient:
-      FGradient->Assign(*Source.FGradient);
+      Gradient()->Assign(*Source.Gradient());
       break;
     case uxBrushBitmap:
-      FBitmap->Assign(*Source.FBitmap);
+      Bitmap()->Assign(*Source.Bitmap());
       break;
     case uxBrushResource:
-      FResource->Assign(*Source.FResource);
+      Resource()->Assign(*Source.Resource());
       break;
     case uxBrushVisual:
-      FVisual->Assign(*Source.FVisual);
+      Visual()->Assign(*Source.Visual());
       break;
     default:
       break;

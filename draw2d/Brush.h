@@ -124,15 +124,16 @@ class TuiBrush : public TuiPersistent {
   void SetColor(const std::string& Value);
 
   // Owned sub-descriptions; only the one Style selects is in force. The
-  // setters copy the given value in.
-  TuiGradient* Gradient() const { return FGradient.get(); }
-  void SetGradient(const TuiGradient& Value) { FGradient->Assign(Value); }
-  TuiBrushBitmap* Bitmap() const { return FBitmap.get(); }
-  void SetBitmap(const TuiBrushBitmap& Value) { FBitmap->Assign(Value); }
-  TuiBrushResource* Resource() const { return FResource.get(); }
-  void SetResource(const TuiBrushResource& Value) { FResource->Assign(Value); }
-  TuiVisual* Visual() const { return FVisual.get(); }
-  void SetVisual(const TuiVisual& Value) { FVisual->Assign(Value); }
+  // setters copy the given value in. Each is made when first asked for: most
+  // brushes are solid or empty and never need the others.
+  TuiGradient* Gradient() const { return FGradient ? FGradient.get() : MakeGradient(); }
+  void SetGradient(const TuiGradient& Value) { Gradient()->Assign(Value); }
+  TuiBrushBitmap* Bitmap() const { return FBitmap ? FBitmap.get() : MakeBitmap(); }
+  void SetBitmap(const TuiBrushBitmap& Value) { Bitmap()->Assign(Value); }
+  TuiBrushResource* Resource() const { return FResource ? FResource.get() : MakeResource(); }
+  void SetResource(const TuiBrushResource& Value) { Resource()->Assign(Value); }
+  TuiVisual* Visual() const { return FVisual ? FVisual.get() : MakeVisual(); }
+  void SetVisual(const TuiVisual& Value) { Visual()->Assign(Value); }
 
   // Takes the source's defaults, its (resolved) colour, its style and the one
   // sub-description that style selects; the others keep their content.
@@ -148,13 +149,17 @@ class TuiBrush : public TuiPersistent {
 
  private:
   void Changed();
+  TuiGradient* MakeGradient() const;
+  TuiBrushBitmap* MakeBitmap() const;
+  TuiBrushResource* MakeResource() const;
+  TuiVisual* MakeVisual() const;
 
   TuiBrushStyle FStyle;
   TuiColor FColor;
   TuiBrushStyle FDefaultStyle;
   TuiColor FDefaultColor;
-  std::unique_ptr<TuiGradient> FGradient = std::make_unique<TuiGradient>();
-  std::unique_ptr<TuiBrushBitmap> FBitmap = std::make_unique<TuiBrushBitmap>();
-  std::unique_ptr<TuiBrushResource> FResource = std::make_unique<TuiBrushResource>();
-  std::unique_ptr<TuiVisual> FVisual = std::make_unique<TuiVisual>();
+  mutable std::unique_ptr<TuiGradient> FGradient;
+  mutable std::unique_ptr<TuiBrushBitmap> FBitmap;
+  mutable std::unique_ptr<TuiBrushResource> FResource;
+  mutable std::unique_ptr<TuiVisual> FVisual;
 };
