@@ -24,22 +24,64 @@ constexpr float MaxFontSize = 10000;
 
 const char* const TahomaFiles[] = {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"};
 
-// The installed fonts as the whole process sees them. Its own fontconfig
-// configuration keeps the process's default one untouched.
-PangoFontMap* SharedFontMap() {
-  static PangoFontMap* map = [] {
-    FcConfig* config = FcInitLoadConfigAndFonts();
-    for (const char* file : TahomaFiles) {
-      std::error_code error;
-      if (std::filesystem::exists(file, error))
-        FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(file));
-    }
-    PangoFontMap* m = pango_cairo_font_map_new_for_font_type(CAIRO_FONT_TYPE_FT);
-    pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(m), config);
+// The program's own faces. With all of them present a configuration of just
+// these files serves every window: it takes about a millisecond to build,
+// where the system's whole configuration (its rules, its font directories and
+// their caches) takes several, and Pango would load that once more in a
+// thread of its own.
+bool HaveOwnFaces() {
+  for (const char* file : TahomaFiles) {
+    std::error_code error;
+    if (!std::filesystem::exists(file, error)) return false;
+  }
+  return true;
+}
+
+FcConfig* NewConfig(bool Lean) {
+  FcConfig* config = Lean ? FcConfigCreate() : FcInitLoadConfigAndFonts();
+  for (const char* file : TahomaFiles) {
+    std::error_code error;
+    if (std::filesystem::exists(file, error))
+      FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(file));
+  }
+  return config;
+}
+
+struct TSharedFonts {
+  PangoFontMap* Map = nullptr;
+  // Only the program's own faces are known so far.
+  bool Lean = false;
+};
+
+TSharedFonts& SharedFonts() {
+  static TSharedFonts fonts = [] {
+    TSharedFonts f;
+    f.Lean = HaveOwnFaces();
+    FcConfig* config = NewConfig(f.Lean);
+    // The lean one is made the process's current configuration before the map
+    // exists, so that Pango's start-up finds one and loads nothing more.
+    if (f.Lean) FcConfigSetCurrent(config);
+    f.Map = pango_cairo_font_map_new_for_font_type(CAIRO_FONT_TYPE_FT);
+    pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(f.Map), config);
     FcConfigDestroy(config);
-    return m;
+    return f;
   }();
-  return map;
+  return fonts;
+}
+
+// From the program's own faces to all the system's, for good.
+void WidenToSystemFonts() {
+  TSharedFonts& fonts = SharedFonts();
+  if (!fonts.Lean) return;
+  FcConfig* config = NewConfig(false);
+  FcConfigSetCurrent(config);
+  pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(fonts.Map), config);
+  FcConfigDestroy(config);
+  fonts.Lean = false;
+}
+
+PangoFontMap* SharedFontMap() {
+  return SharedFonts().Map;
 }
 
 // Which of regular, bold, italic and bold italic a family has as real faces.
@@ -81,7 +123,15 @@ const TFamilyFaces& SharedFamily(const std::string& Family) {
   std::string key = Family;
   std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return char(std::tolower(c)); });
   auto it = cache.find(key);
-  if (it == cache.end()) it = cache.emplace(key, LookUpFamily(SharedFontMap(), Family)).first;
+  if (it == cache.end()) {
+    TFamilyFaces faces = LookUpFamily(SharedFontMap(), Family);
+    // A family other than the program's own needs the system's fonts.
+    if (!faces.Found && SharedFonts().Lean) {
+      WidenToSystemFonts();
+      faces = LookUpFamily(SharedFontMap(), Family);
+    }
+    it = cache.emplace(key, std::move(faces)).first;
+  }
   return it->second;
 }
 

@@ -32,6 +32,12 @@ TEST_F(CanvasTest, TahomaIsTheDefaultFamilyWhenItsFilesAreInstalled) {
   EXPECT_EQ(c->ResolvedFamily(), "Tahoma");
   c->Font()->SetFamily("tahoma");
   EXPECT_EQ(c->ResolvedFamily(), "Tahoma") << "family names match in any case";
+  // The program's own faces come first; the system's are still there for any
+  // other family asked for later.
+  if (HaveFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf")) {
+    c->Font()->SetFamily("DejaVu Sans");
+    EXPECT_EQ(c->ResolvedFamily(), "DejaVu Sans");
+  }
   c->Font()->SetFamily("No Such Family");
   EXPECT_EQ(c->ResolvedFamily(), "sans-serif");
   c->Font()->SetFamily("Tahoma");
