@@ -37,6 +37,15 @@ bool TuiPropertyInfo::IsStored(const TuiPersistent& Object) const {
 TuiClassInfo::TuiClassInfo(std::string Name, const TuiClassInfo* Parent)
     : FName(std::move(Name)), FParent(Parent) {}
 
+TuiPropertyInfo& TuiClassInfo::OwnLine(size_t Index) {
+  const TuiPropertyInfo* line = FProperties.FItems[Index];
+  for (TuiPropertyInfo& own : FOwnProperties)
+    if (&own == line) return own;
+  FOwnProperties.push_back(*line);
+  FProperties.FItems[Index] = &FOwnProperties.back();
+  return FOwnProperties.back();
+}
+
 const TuiPropertyInfo* TuiClassInfo::FindProperty(std::string_view Name) const {
   for (const TuiPropertyInfo& p : FProperties)
     if (SameText(p.Name, Name)) return &p;

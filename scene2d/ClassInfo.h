@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -127,6 +128,48 @@ struct TuiMethodInfo {
   std::function<void(TuiPersistent& Root, void* Slot)> Bind;
 };
 
+// A class's table of properties in order. The lines a class inherits unchanged
+// are the base's own, shared rather than copied: a deep class would otherwise
+// carry a copy of every ancestor's table, paid for at start-up.
+class TuiPropertyList {
+ public:
+  class const_iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = TuiPropertyInfo;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const TuiPropertyInfo*;
+    using reference = const TuiPropertyInfo&;
+    const_iterator() = default;
+    explicit const_iterator(std::vector<const TuiPropertyInfo*>::const_iterator At) : FAt(At) {}
+    reference operator*() const { return **FAt; }
+    pointer operator->() const { return *FAt; }
+    const_iterator& operator++() {
+      ++FAt;
+      return *this;
+    }
+    const_iterator operator++(int) { return const_iterator(FAt++); }
+    friend bool operator==(const const_iterator&, const const_iterator&) = default;
+
+   private:
+    std::vector<const TuiPropertyInfo*>::const_iterator FAt;
+  };
+
+  const_iterator begin() const { return const_iterator(FItems.begin()); }
+  const_iterator end() const { return const_iterator(FItems.end()); }
+  size_t size() const { return FItems.size(); }
+  bool empty() const { return FItems.empty(); }
+  const TuiPropertyInfo& operator[](size_t Index) const { return *FItems[Index]; }
+
+ private:
+  friend class TuiClassInfo;
+  template <class C>
+  friend class TuiClassBuilder;
+  template <class C>
+  friend const TuiClassInfo& BuildClassInfo(const char* Name);
+  std::vector<const TuiPropertyInfo*> FItems;
+};
+
 class TuiClassInfo {
  public:
   using TFactory = std::function<TuiPersistent*(TuiComponent* Owner)>;
@@ -135,7 +178,7 @@ class TuiClassInfo {
 
   const std::string& Name() const { return FName; }
   const TuiClassInfo* Parent() const { return FParent; }
-  const std::vector<TuiPropertyInfo>& Properties() const { return FProperties; }
+  const TuiPropertyList& Properties() const { return FProperties; }
   // Case-insensitive lookup among this class's and its ancestors' properties.
   const TuiPropertyInfo* FindProperty(std::string_view Name) const;
   bool InheritsFrom(const TuiClassInfo& Other) const;
@@ -153,7 +196,11 @@ class TuiClassInfo {
   friend const TuiClassInfo& BuildClassInfo(const char* Name);
   std::string FName;
   const TuiClassInfo* FParent;
-  std::vector<TuiPropertyInfo> FProperties;
+  TuiPropertyList FProperties;
+  // The lines this class declared or changed; a deque keeps their addresses.
+  std::deque<TuiPropertyInfo> FOwnProperties;
+  // Line Index of the table as this class's own, copied from the base first.
+  TuiPropertyInfo& OwnLine(size_t Index);
   std::vector<TuiMethodInfo> FMethods;
   TFactory FFactory;
 };
@@ -428,16 +475,19 @@ template <class C>
 TuiPropertyInfo& TuiClassBuilder<C>::Add(TuiPropertyInfo P) {
   // A class that redeclares an inherited property (a field of its own behind
   // the same name) takes over the base's line, keeping its place.
-  for (TuiPropertyInfo& p : FInfo.FProperties)
-    if (p.Name == P.Name) return p = std::move(P);
-  FInfo.FProperties.push_back(std::move(P));
-  return FInfo.FProperties.back();
+  std::vector<const TuiPropertyInfo*>& items = FInfo.FProperties.FItems;
+  for (size_t i = 0; i < items.size(); ++i)
+    if (items[i]->Name == P.Name) return FInfo.OwnLine(i) = std::move(P);
+  FInfo.FOwnProperties.push_back(std::move(P));
+  items.push_back(&FInfo.FOwnProperties.back());
+  return FInfo.FOwnProperties.back();
 }
 
 template <class C>
 TuiPropertyInfo* TuiClassBuilder<C>::Own(std::string_view Name) {
-  for (TuiPropertyInfo& p : FInfo.FProperties)
-    if (p.Name == Name) return &p;
+  const std::vector<const TuiPropertyInfo*>& items = FInfo.FProperties.FItems;
+  for (size_t i = 0; i < items.size(); ++i)
+    if (items[i]->Name == Name) return &FInfo.OwnLine(i);
   throw std::logic_error("no property " + std::string(Name) + " in " + FInfo.FName);
 }
 
@@ -448,7 +498,7 @@ const TuiClassInfo& BuildClassInfo(const char* Name) {
   static TuiClassInfo info(Name, &C::Inherited::StaticClass());
   static const bool built = [] {
     // The table starts as the base's, then the class adds its own lines.
-    info.FProperties = C::Inherited::StaticClass().Properties();
+    info.FProperties.FItems = C::Inherited::StaticClass().Properties().FItems;
     info.FMethods = C::Inherited::StaticClass().Methods();
     if constexpr (std::is_constructible_v<C, TuiComponent*> && !std::is_abstract_v<C>)
       info.FFactory = [](TuiComponent* Owner) -> TuiPersistent* { return new C(Owner); };
