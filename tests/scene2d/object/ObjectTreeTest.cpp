@@ -189,4 +189,25 @@ TEST(ObjectProperties, AreFoundByNameAndDottedPathIgnoringCase) {
   EXPECT_FALSE(props[2].IsStored(*child));
 }
 
+// A class that changes an inherited default changes its own line only: the
+// base, and the base's other heirs, keep theirs.
+TEST(ObjectTree, AChangedInheritedDefaultStaysWithTheClassThatChangedIt) {
+  const TuiPropertyInfo* own = TuiLayout::StaticClass().FindProperty("HitTest");
+  const TuiPropertyInfo* base = TuiVisualObject::StaticClass().FindProperty("HitTest");
+  const TuiPropertyInfo* sibling = TuiRectangle::StaticClass().FindProperty("HitTest");
+  ASSERT_TRUE(own && base && sibling);
+  EXPECT_EQ(own->Default, TuiPropValue(false));
+  EXPECT_EQ(base->Default, TuiPropValue(true));
+  EXPECT_EQ(sibling->Default, TuiPropValue(true));
+  // Lines inherited unchanged are the base's own.
+  EXPECT_EQ(TuiRectangle::StaticClass().FindProperty("Opacity"),
+            TuiVisualObject::StaticClass().FindProperty("Opacity"));
+  // The table still lists every line once, in the base's order.
+  std::vector<std::string> names;
+  for (const TuiPropertyInfo& p : TuiLayout::StaticClass().Properties()) names.push_back(p.Name);
+  std::vector<std::string> baseNames;
+  for (const TuiPropertyInfo& p : TuiVisualObject::StaticClass().Properties()) baseNames.push_back(p.Name);
+  EXPECT_EQ(names, baseNames);
+}
+
 }  // namespace
