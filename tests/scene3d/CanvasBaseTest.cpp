@@ -423,3 +423,44 @@ TEST(SoftwareCanvas, DrawsBehindTheLayerQuadAreDepthTestedAgainstIt) {
       EXPECT_EQ(empty & 0x0000FF00u, 0x0000FF00u) << what;
     }
 }
+
+// A bitmap showing words it does not own: a texture of them is dropped when
+// the loan ends or the bitmap takes words of its own at another size, and the
+// bitmap never frees the lent words.
+TEST(BitmapLoan, TexturesFollowTheLoanAndTheLentWordsStayTheLenders) {
+  std::vector<uint32_t> words(6 * 4, 0xFF336699), others(6 * 4, 0xFF996633);
+  TscSoftwareCanvas c(0, 6, 4, true, scLowQuality);
+  const auto draw = [&](TscBitmap& B) {
+    EXPECT_TRUE(scenetest::BeginFrame(c));
+    scenetest::DrawLayer(c, B, 0, 0, 1);
+    c.EndScene();
+    return scenetest::ReadFrame(c);
+  };
+  {
+    TscBitmap b;
+    b.BorrowPixels(words.data(), 6, 4);
+    EXPECT_TRUE(b.Borrowed());
+    EXPECT_EQ(draw(b)[5], 0xFF336699u);
+    EXPECT_EQ(c.TextureCount(), 1);
+    // Other words at the same size: the texture stays and shows them.
+    b.BorrowPixels(others.data(), 6, 4);
+    EXPECT_EQ(c.TextureCount(), 1);
+    EXPECT_EQ(draw(b)[5], 0xFF996633u);
+    b.EndLoan();
+    EXPECT_TRUE(b.IsEmpty());
+    EXPECT_EQ(b.Bits(), nullptr);
+    EXPECT_EQ(c.TextureCount(), 0);
+
+    b.BorrowPixels(words.data(), 6, 4);
+    draw(b);
+    b.SetSize(7, 4);
+    EXPECT_FALSE(b.Borrowed());
+    EXPECT_EQ(c.TextureCount(), 0);
+    EXPECT_EQ(b.Bits()[0], 0u);
+    b.BorrowPixels(words.data(), 6, 4);
+    draw(b);
+  }
+  // The bitmap went while borrowing: its texture with it, the words intact.
+  EXPECT_EQ(c.TextureCount(), 0);
+  EXPECT_EQ(words[23], 0xFF336699u);
+}
