@@ -63,9 +63,11 @@ TuiCanvas::TuiCanvas(bool Buffered, TuiBitmap* Bitmap)
 
 TuiCanvas::~TuiCanvas() {
   FFont->OnChanged = nullptr;
+  BufferFreeing();
 }
 
 void TuiCanvas::AllocateBuffer() {
+  BufferFreeing();
   FBufferBits.reset();
   const size_t count = size_t(FWidth) * size_t(FHeight);
   FBufferBits.reset(new (std::nothrow) uint32_t[count]);
@@ -102,6 +104,7 @@ void TuiCanvas::SetStrokeDash(TuiStrokeDash Value) {
 // ---- buffers ----
 
 void TuiCanvas::FreeBuffer() {
+  BufferFreeing();
   FBufferBits.reset();
 }
 

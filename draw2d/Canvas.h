@@ -150,6 +150,10 @@ class TuiCanvas : public TuiPersistent {
   // The owned buffer, Width * Height words; none for a bitmap canvas and after
   // a failed allocation.
   uint32_t* BufferBits() const { return FBufferBits.get(); }
+  // Called just before the buffer's words are freed or replaced, so that
+  // whoever shows them without owning them (a 3D bitmap borrowing them) lets
+  // go first.
+  std::function<void()> OnBufferFreeing;
 
   // ---- frames and buffers ----
   virtual bool BeginScene() { return true; }
@@ -292,7 +296,10 @@ class TuiCanvas : public TuiPersistent {
   // Builders of a buffer that a backend wraps; an allocation failure raises
   // EuxError("Can't allocate the DIB handle").
   void AllocateBuffer();
-  void ReleaseBuffer() { FBufferBits.reset(); }
+  void ReleaseBuffer() {
+    BufferFreeing();
+    FBufferBits.reset();
+  }
 
   TuiMatrix FMatrix;
   std::unique_ptr<TuiBrush> FFill;
@@ -303,6 +310,9 @@ class TuiCanvas : public TuiPersistent {
   // Sets the buffer's words in [Left, Right) x [Top, Bottom), a non-empty
   // rectangle inside it.
   void FillRows(int32_t Left, int32_t Right, int32_t Top, int32_t Bottom, TuiColor Color);
+  void BufferFreeing() {
+    if (FBufferBits && OnBufferFreeing) OnBufferFreeing();
+  }
 
   int32_t FWidth = 0;
   int32_t FHeight = 0;

@@ -36,22 +36,46 @@ void TscBitmap::DropTextures() {
 void TscBitmap::SetSize(int32_t Width, int32_t Height) {
   Width = std::max(Width, 0);
   Height = std::max(Height, 0);
-  if (Width == FWidth && Height == FHeight && (FPixels || IsEmpty())) return;
+  if (Width == FWidth && Height == FHeight && (FBits || IsEmpty())) return;
   DropTextures();
   const size_t count = size_t(Width) * size_t(Height);
   FPixels = count ? std::make_unique<uint32_t[]>(count) : nullptr;
+  FBits = FPixels.get();
+  FBorrowed = false;
   FWidth = Width;
   FHeight = Height;
   SetModified(true);  // every row
 }
 
+void TscBitmap::BorrowPixels(uint32_t* Pixels, int32_t Width, int32_t Height) {
+  Width = std::max(Width, 0);
+  Height = std::max(Height, 0);
+  if (!Pixels || int64_t(Width) * Height == 0) Pixels = nullptr, Width = Height = 0;
+  if (Width != FWidth || Height != FHeight) DropTextures();
+  FPixels.reset();
+  FBits = Pixels;
+  FBorrowed = Pixels != nullptr;
+  FWidth = Width;
+  FHeight = Height;
+  SetModified(true);  // every row
+}
+
+void TscBitmap::EndLoan() {
+  if (!FBorrowed) return;
+  DropTextures();
+  FBits = nullptr;
+  FBorrowed = false;
+  FWidth = FHeight = 0;
+  SetModified(true);
+}
+
 void TscBitmap::Clear(uint32_t Color) {
-  std::fill_n(FPixels.get(), size_t(FWidth) * size_t(FHeight), Color);
+  std::fill_n(FBits, size_t(FWidth) * size_t(FHeight), Color);
   SetModified(true);  // every row
 }
 
 bool TscBitmap::LockBits(uint32_t*& Pixels, bool ForWriting) {
-  Pixels = FPixels.get();
+  Pixels = FBits;
   if (!Pixels) return false;
   FWriteLocked = ForWriting;
   return true;
@@ -73,25 +97,25 @@ void TscBitmap::Changed() {
 void TscBitmap::Assign(const TscBitmap& Source) {
   if (&Source == this) return;
   SetSize(Source.FWidth, Source.FHeight);
-  if (!IsEmpty()) std::memcpy(FPixels.get(), Source.FPixels.get(), size_t(FWidth) * size_t(FHeight) * 4);
+  if (!IsEmpty()) std::memcpy(FBits, Source.FBits, size_t(FWidth) * size_t(FHeight) * 4);
   Changed();
 }
 
 void TscBitmap::Assign(const TuiBitmap& Source) {
   SetSize(Source.Width(), Source.Height());
-  if (!IsEmpty()) std::memcpy(FPixels.get(), Source.Bits(), size_t(FWidth) * size_t(FHeight) * 4);
+  if (!IsEmpty()) std::memcpy(FBits, Source.Bits(), size_t(FWidth) * size_t(FHeight) * 4);
   Changed();
 }
 
 void TscBitmap::Assign(TscCanvas& Source) {
   SetSize(Source.Width(), Source.Height());
-  if (!IsEmpty()) Source.CopyToBits(FPixels.get());
+  if (!IsEmpty()) Source.CopyToBits(FBits);
   Changed();
 }
 
 void TscBitmap::AssignTo(TuiBitmap& Dest) const {
   Dest.SetSize(FWidth, FHeight);
-  if (!IsEmpty()) std::memcpy(Dest.Bits(), FPixels.get(), size_t(FWidth) * size_t(FHeight) * 4);
+  if (!IsEmpty()) std::memcpy(Dest.Bits(), FBits, size_t(FWidth) * size_t(FHeight) * 4);
   Dest.Changed();
 }
 
@@ -102,7 +126,7 @@ bool TscBitmap::LoadFromBytes(std::span<const uint8_t> Data) {
 std::vector<uint8_t> TscBitmap::SaveToBytes() const {
   std::vector<uint8_t> data;
   if (IsEmpty()) return data;
-  const uint32_t* p = FPixels.get();
+  const uint32_t* p = FBits;
   const bool opaque =
       std::all_of(p, p + size_t(FWidth) * size_t(FHeight), [](uint32_t x) { return x >> 24 == 255; });
   std::unique_ptr<TscFilter> filter = TscFilter::Create();

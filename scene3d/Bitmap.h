@@ -18,6 +18,10 @@ class TuiBitmap;
 // are (a GUI layer's buffer holds premultiplied words, a glyph atlas white
 // with straight alpha). Canvases that hold a device texture of it are listed
 // here, so that a new size or the bitmap's end makes each drop its texture.
+//
+// The words are its own, or borrowed from an owner that keeps them (a GUI
+// layer lends its 2D buffer, so that the tree paints straight into the
+// texture's pixels). The lender ends the loan before the words go.
 class TscBitmap : public TuiPersistent {
   UX_CLASS(TscBitmap, TuiPersistent)
  public:
@@ -30,11 +34,19 @@ class TscBitmap : public TuiPersistent {
   int32_t Width() const { return FWidth; }
   int32_t Height() const { return FHeight; }
   bool IsEmpty() const { return int64_t(FWidth) * FHeight == 0; }
-  uint32_t* Bits() { return FPixels.get(); }
-  const uint32_t* Bits() const { return FPixels.get(); }
+  uint32_t* Bits() { return FBits; }
+  const uint32_t* Bits() const { return FBits; }
 
   // Negative sizes become 0; the pixels are zero-filled and marked modified.
+  // A new size ends a loan: the bitmap has words of its own again.
   void SetSize(int32_t Width, int32_t Height);
+  // Shows Width x Height words the caller owns instead of its own (which it
+  // frees), every row marked modified. The caller keeps them alive until it
+  // lends others or calls EndLoan.
+  void BorrowPixels(uint32_t* Pixels, int32_t Width, int32_t Height);
+  // The lent words are about to go: the bitmap lets go of them and is empty.
+  void EndLoan();
+  bool Borrowed() const { return FBorrowed; }
   void Clear(uint32_t Color);
   // False without pixels. For writing, UnlockBits marks the pixels modified
   // and raises OnChange.
@@ -97,7 +109,9 @@ class TscBitmap : public TuiPersistent {
   void DropTextures();
   void Changed();
 
-  std::unique_ptr<uint32_t[]> FPixels;
+  std::unique_ptr<uint32_t[]> FPixels;  // its own words; none while borrowing
+  uint32_t* FBits = nullptr;            // the words shown: FPixels or the lent ones
+  bool FBorrowed = false;
   int32_t FWidth = 0;
   int32_t FHeight = 0;
   bool FModified = false;

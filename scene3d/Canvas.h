@@ -223,6 +223,8 @@ class TscCanvas : public TuiComponent {
   void CopyToBits(uint32_t* Pixels);
   void CopyFromBits(const uint32_t* Pixels);
   // The frame a transparent window canvas read back last; none otherwise.
+  // Only the device writes it: a device may count on it still holding its
+  // last frame (the software canvas then repaints only what changed).
   uint32_t* MemoryBits() const { return FMemoryBits.get(); }
   // The part of the last finished frame that differs from the frame before,
   // when the device keeps track of it; false means "assume all of it". The

@@ -63,9 +63,19 @@ TscCustomObjectLayer::TscCustomObjectLayer(TuiComponent* Owner)
   SetShowHint(true);
   SetWidth(8);
   SetDepth(8);
+  // The bitmap borrows the 2D buffer's words; the buffer ends the loan before
+  // they go.
+  Buffer().OnBufferFreeing = [this] { GetBuffer()->EndLoan(); };
 }
 
-TscCustomObjectLayer::~TscCustomObjectLayer() = default;
+TscCustomObjectLayer::~TscCustomObjectLayer() {
+  StopLending();
+}
+
+void TscCustomObjectLayer::StopLending() {
+  Buffer().OnBufferFreeing = nullptr;
+  GetBuffer()->EndLoan();
+}
 
 void TscCustomObjectLayer::BeforeDestruction() {
   BeginDestroy();
@@ -161,14 +171,23 @@ void TscCustomObjectLayer::FullRepaint() {
 
 void TscCustomObjectLayer::PrepareBuffer() {
   const TFlagScope preparing(FPreparing);
-  TscBitmap& buffer = *GetBuffer();
-  if (buffer.Width() != BufferWidth() || buffer.Height() != BufferHeight()) {
-    TscCustomBufferLayer::PrepareBuffer();
-    FullRepaint();
-  }
   if (Buffer().Width() != BufferWidth() || Buffer().Height() != BufferHeight()) {
     SetSize(std::max(BufferWidth(), 1), std::max(BufferHeight(), 1));
     FitRoot();
+  }
+  // The bitmap shows the 2D buffer's words, so that the tree paints straight
+  // into the texture's pixels; a buffer of another size (an empty layer has a
+  // 1 x 1 one) leaves it words of its own.
+  TscBitmap& buffer = *GetBuffer();
+  uint32_t* words = Buffer().BufferBits();
+  const bool lendable = words && Buffer().Width() == BufferWidth() && Buffer().Height() == BufferHeight();
+  if (lendable ? buffer.Bits() != words
+               : buffer.Borrowed() || buffer.Width() != BufferWidth() || buffer.Height() != BufferHeight()) {
+    if (lendable)
+      buffer.BorrowPixels(words, BufferWidth(), BufferHeight());
+    else
+      TscCustomBufferLayer::PrepareBuffer();
+    FullRepaint();
   }
 }
 
@@ -178,11 +197,22 @@ void TscCustomObjectLayer::UpdateBuffer() {
   // The rows to copy, before painting forgets the dirty rectangles.
   TuiRect all = GetUpdateRect(0);
   for (int i = 1; i < GetUpdateRectsCount(); ++i) all = UnionRect(all, GetUpdateRect(i));
-  PaintTree();
   const int32_t w = std::min(buffer.Width(), Buffer().Width());
   const int32_t h = std::min(buffer.Height(), Buffer().Height());
   const int32_t top = std::clamp(int32_t(all.Top), 0, h), bottom = std::clamp(int32_t(all.Bottom), top, h);
   const int32_t left = std::clamp(int32_t(all.Left), 0, w), right = std::clamp(int32_t(all.Right), left, w);
+  if (buffer.Bits() == Buffer().BufferBits()) {
+    // The tree paints into the bitmap itself. Its rows are marked even when
+    // painting fails halfway, since some of them may have changed.
+    struct TMark {
+      TscBitmap& B;
+      int32_t First, Count;
+      ~TMark() { B.MarkRowsModified(First, Count); }
+    } mark{buffer, top, left < right ? bottom - top : 0};
+    PaintTree();
+    return;
+  }
+  PaintTree();
   const uint32_t* from = Buffer().BufferBits();
   if (!from || left == right) return;
   uint32_t* to = buffer.Bits();

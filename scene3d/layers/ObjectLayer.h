@@ -119,6 +119,8 @@ class TscCustomObjectLayer : public TscCustomBufferLayer, public TuiBufferedScen
 
  private:
   void FullRepaint();
+  // The bitmap lets go of the 2D buffer's words for good.
+  void StopLending();
   // The first root's tab sequence.
   std::vector<TuiVisualObject*> TabList();
 

@@ -49,17 +49,35 @@ inline uint32_t ToByte(float V) {
   return uint32_t(std::clamp(V, 0.0f, 255.0f) + 0.5f);
 }
 
-// Sampling reads the bitmap's own words. What the texture keeps is the
-// bitmap blended over a uniform colour, the result a layer quad covering a
-// freshly cleared frame leaves, so that an unchanged layer costs one copy and
-// a partial repaint costs its rows.
+// Sampling reads the bitmap's own words. What a texture tracks is for the
+// layer quad covering a freshly cleared frame: the rows changed since its last
+// such draw, so that a frame still holding that draw's result repaints just
+// those. Only while frames keep being disturbed after the quad does it keep
+// the bitmap blended over the clear colour on the side, so that an unchanged
+// layer still costs one copy.
 class TSoftwareTexture : public TscDeviceTexture {
  public:
-  std::vector<uint32_t> Blended;
-  bool Valid = false;
+  explicit TSoftwareTexture(uint64_t Serial) : Serial(Serial) {}
+
+  // Tells this texture from one made later at the same address.
+  const uint64_t Serial;
+  // The colours of its last QuadOverClear.
+  bool Drawn = false;
   uint32_t Vertex = 0, Clear = 0;
-  // Rows changed since Blended was last brought up to date.
+  // QuadOverClears in a row, under the same colours, that found the frame
+  // no longer holding the previous one.
+  int Misses = 0;
+  // The bitmap blended under Vertex and Clear, but for the dirty rows; empty
+  // unless Kept.
+  std::vector<uint32_t> Blended;
+  bool Kept = false;
+  // Rows changed since the last QuadOverClear.
   int DirtyFirst = 0, DirtyCount = 0;
+
+  void DropBlended() {
+    std::vector<uint32_t>().swap(Blended);
+    Kept = false;
+  }
 
   void MarkDirty(int First, int Count) {
     if (Count <= 0) return;
@@ -142,17 +160,21 @@ void TscSoftwareCanvas::Allocate() {
   const size_t n = size_t(std::max(Width(), 1)) * size_t(std::max(Height(), 1));
   FDirect = MemoryBits() != nullptr;
   FColor.assign(FDirect ? 0 : n, 0);
-  FDepth.assign(n, 1.0f);
+  std::vector<float>().swap(FDepth);
+  FDepthDeferred = scDepthFar;
   FClearPending = false;
-  FDepthDeferred = scDepthNone;
+  FQuadHeld = false;
+  FAllocated = true;
 }
 
 void TscSoftwareCanvas::FreeDevice() {
   std::vector<uint32_t>().swap(FColor);
   std::vector<float>().swap(FDepth);
+  FAllocated = false;
   FDirect = false;
   FClearPending = false;
-  FDepthDeferred = scDepthNone;
+  FQuadHeld = false;
+  FDepthDeferred = scDepthFar;
 }
 
 void TscSoftwareCanvas::DeviceResize() {
@@ -240,17 +262,19 @@ bool TscSoftwareCanvas::DeviceBeginScene() {
 }
 
 void TscSoftwareCanvas::SettleFrame() {
-  if (!FClearPending || FDepth.empty()) return;
+  if (!FClearPending || !FAllocated) return;
   FClearPending = false;
-  FDepthDeferred = scDepthNone;
-  const size_t n = size_t(Width()) * size_t(Height());
-  std::fill_n(Target(), n, FClearColor);
-  std::fill_n(FDepth.data(), n, 1.0f);
+  FQuadHeld = false;
+  // The depths the clear set are already deferred as far.
+  std::fill_n(Target(), size_t(Width()) * size_t(Height()), FClearColor);
 }
 
-void TscSoftwareCanvas::Settle() {
-  if (FDepth.empty()) return;
+void TscSoftwareCanvas::EnsureDepth() {
   const size_t n = size_t(Width()) * size_t(Height());
+  if (FDepth.empty()) {
+    FDepth.assign(n, 1.0f);
+    if (FDepthDeferred == scDepthFar) FDepthDeferred = scDepthNone;
+  }
   if (FDepthDeferred == scDepthFar) {
     std::fill_n(FDepth.data(), n, 1.0f);
   } else if (FDepthDeferred == scDepthFromAlpha) {
@@ -258,6 +282,15 @@ void TscSoftwareCanvas::Settle() {
     for (size_t i = 0; i < n; ++i) FDepth[i] = frame[i] >> 24 ? FDeferredZ : 1.0f;
   }
   FDepthDeferred = scDepthNone;
+}
+
+void TscSoftwareCanvas::Settle(bool NeedDepth) {
+  if (!FAllocated) return;
+  // The draw that follows writes into the frame.
+  FQuadHeld = false;
+  // Depths read off the frame's alpha must be taken before the draw changes
+  // it, even by a draw that does not use them.
+  if (NeedDepth || FDepthDeferred == scDepthFromAlpha) EnsureDepth();
   SettleFrame();
 }
 
@@ -273,7 +306,7 @@ void TscSoftwareCanvas::DeviceEndScene() {
 void TscSoftwareCanvas::DeviceClear(uint32_t Color) {
   // Filled when something first needs the pixels: a frame that one layer
   // covers whole never pays for it.
-  FDepthDeferred = scDepthNone;
+  FDepthDeferred = scDepthFar;
   FClearPending = true;
   FClearColor = Color;
 }
@@ -284,15 +317,15 @@ void TscSoftwareCanvas::DeviceCopyToBits(uint32_t* Pixels) {
 }
 
 void TscSoftwareCanvas::DeviceCopyFromBits(const uint32_t* Pixels) {
+  if (!FAllocated) return;
   FClearPending = false;
-  FDepthDeferred = scDepthNone;
-  const size_t n = size_t(Width()) * size_t(Height());
-  std::memcpy(Target(), Pixels, n * 4);
-  std::fill_n(FDepth.data(), n, 1.0f);
+  FQuadHeld = false;
+  FDepthDeferred = scDepthFar;
+  std::memcpy(Target(), Pixels, size_t(Width()) * size_t(Height()) * 4);
 }
 
 std::unique_ptr<TscDeviceTexture> TscSoftwareCanvas::MakeTexture(TscBitmap&) {
-  return std::make_unique<TSoftwareTexture>();
+  return std::make_unique<TSoftwareTexture>(++FTextureSerial);
 }
 
 void TscSoftwareCanvas::UploadTexture(TscBitmap& Bitmap, TscDeviceTexture& Texture) {
@@ -376,7 +409,7 @@ V Lerp(const V& A, const V& B, float T) {
 
 void TscSoftwareCanvas::DrawPrimitives(TscPrimitive Kind, std::span<const TscVertex> Vertices,
                                        std::span<const uint16_t> Indices) {
-  if (FDepth.empty()) return;
+  if (!FAllocated) return;
   const TscMatrix transform =
       scMatrixMultiply(scMatrixMultiply(WorldMatrix(), CurrentViewMatrix()), CurrentProjection());
   std::vector<TScreenVertex> v(Vertices.size());
@@ -398,8 +431,9 @@ void TscSoftwareCanvas::DrawPrimitives(TscPrimitive Kind, std::span<const TscVer
   if (allInFront)
     for (TScreenVertex& p : v) project(p);
 
+  const bool needDepth = FDepthTest || FDepthWrite;
   if (Kind == scLineList) {
-    Settle();
+    Settle(needDepth);
     for (size_t i = 0; i + 1 < Indices.size(); i += 2) {
       TScreenVertex a = v[Indices[i]], b = v[Indices[i + 1]];
       if (!allInFront) {
@@ -418,7 +452,7 @@ void TscSoftwareCanvas::DrawPrimitives(TscPrimitive Kind, std::span<const TscVer
     return;
   }
   if (allInFront && FStraightBlend && TryStraightQuad(v, Indices, sampler)) return;
-  Settle();
+  Settle(needDepth);
   for (size_t i = 0; i + 2 < Indices.size(); i += 3) {
     TScreenVertex tri[3] = {v[Indices[i]], v[Indices[i + 1]], v[Indices[i + 2]]};
     if (allInFront) {
@@ -550,12 +584,20 @@ struct TscSoftwareCanvas::TStraightRun {
   bool Test, Write;
 
   // Without branches per pixel, so that the compiler can run several at once.
-  template <bool Modulated>
+  // Without depths (UsesDepth false) Depth is none.
+  template <bool Modulated, bool UsesDepth>
   void Row(int Y) const {
     const uint32_t* src = Texels + size_t(Y + OY) * TexStride + size_t(X0 + OX);
     uint32_t* __restrict dst = Target + size_t(Y) * Stride + X0;
-    float* __restrict depth = Depth + size_t(Y) * Stride + X0;
     const int n = X1 - X0 + 1;
+    if constexpr (!UsesDepth) {
+      for (int i = 0; i < n; ++i) {
+        const uint32_t s = Modulated ? Modulate(src[i], Vertex) : src[i];
+        dst[i] = (s >> 24) != 0 ? scBlendKeepingCoverage(s, dst[i]) : dst[i];
+      }
+      return;
+    }
+    float* __restrict depth = Depth + size_t(Y) * Stride + X0;
     const float z = Z;
     const bool test = Test, write = Write;
     for (int i = 0; i < n; ++i) {
@@ -571,7 +613,8 @@ struct TscSoftwareCanvas::TStraightRun {
   void GeneralRow(int Y, bool Modulated, bool Additive, bool KeepCoverage) const {
     const uint32_t* src = Texels + size_t(Y + OY) * TexStride + size_t(X0 + OX);
     uint32_t* dst = Target + size_t(Y) * Stride;
-    float* depth = Depth + size_t(Y) * Stride;
+    // Test and Write never hold without a depth buffer.
+    float* depth = Depth ? Depth + size_t(Y) * Stride : nullptr;
     for (int x = X0; x <= X1; ++x, ++src) {
       const uint32_t s = Modulated ? Modulate(*src, Vertex) : *src;
       if ((s >> 24) == 0) continue;
@@ -642,11 +685,12 @@ bool TscSoftwareCanvas::TryStraightQuad(std::span<const TScreenVertex> V, std::s
     QuadOverClear(*CurrentTexture(), ox, oy, v0.Z, vertex);
     return true;
   }
-  Settle();
+  const bool needDepth = FDepthTest || FDepthWrite;
+  Settle(needDepth);
   TStraightRun run{Sampler.Bits,
                    size_t(Sampler.Width),
                    Target(),
-                   FDepth.data(),
+                   needDepth ? FDepth.data() : nullptr,
                    size_t(Width()),
                    x0,
                    x1,
@@ -658,8 +702,10 @@ bool TscSoftwareCanvas::TryStraightQuad(std::span<const TScreenVertex> V, std::s
                    FDepthWrite};
   const bool modulate = Sampler.Mode == 2 && vertex != 0xFFFFFFFF;
   for (int y = y0; y <= y1; ++y) {
-    if (simple)
-      modulate ? run.Row<true>(y) : run.Row<false>(y);
+    if (simple && needDepth)
+      modulate ? run.Row<true, true>(y) : run.Row<false, true>(y);
+    else if (simple)
+      modulate ? run.Row<true, false>(y) : run.Row<false, false>(y);
     else
       run.GeneralRow(y, modulate, FAdditive, Transparency());
   }
@@ -669,32 +715,52 @@ bool TscSoftwareCanvas::TryStraightQuad(std::span<const TScreenVertex> V, std::s
 void TscSoftwareCanvas::QuadOverClear(TscBitmap& Bitmap, int OX, int OY, float Z, uint32_t Vertex) {
   FClearPending = false;
   const uint32_t clear = FClearColor;
-  const int w = Width(), h = Height(), tw = Bitmap.Width();
+  const int w = Width(), h = Height(), tw = Bitmap.Width(), th = Bitmap.Height();
   const uint32_t* texels = Bitmap.Bits();
   uint32_t* target = Target();
   auto& tex = static_cast<TSoftwareTexture&>(*FindTexture(&Bitmap));
-  const bool allChanged = tex.DirtyFirst == 0 && tex.DirtyCount >= Bitmap.Height();
-  const bool keyed = tex.Valid && tex.Vertex == Vertex && tex.Clear == clear;
-  if (!keyed && allChanged) {
-    // A picture that changed whole goes straight into the frame; the copy is
-    // made on a later frame that finds it unchanged.
-    for (int y = 0; y < h; ++y)
-      scBlendRowOver(texels + size_t(y + OY) * tw + OX, clear, target + size_t(y) * w, w, Vertex);
-    tex.Valid = false;
-  } else {
-    if (!keyed) {
-      tex.Blended.resize(size_t(tw) * size_t(Bitmap.Height()));
-      tex.DirtyFirst = 0, tex.DirtyCount = Bitmap.Height();
-      tex.Valid = true, tex.Vertex = Vertex, tex.Clear = clear;
-    }
-    for (int y = tex.DirtyFirst; y < tex.DirtyFirst + tex.DirtyCount; ++y)
-      scBlendRowOver(texels + size_t(y) * tw, clear, tex.Blended.data() + size_t(y) * tw, tw, Vertex);
+  const TQuadKey key{tex.Serial, OX, OY, Vertex, clear};
+  const bool keyed = tex.Drawn && tex.Vertex == Vertex && tex.Clear == clear;
+  const auto copyKept = [&] {
     const uint32_t* from = tex.Blended.data() + size_t(OY) * tw + OX;
     if (OX == 0 && tw == w)
       std::memcpy(target, from, size_t(w) * size_t(h) * 4);
     else
       for (int y = 0; y < h; ++y) std::memcpy(target + size_t(y) * w, from + size_t(y) * tw, size_t(w) * 4);
+  };
+  if (FQuadHeld && FQuadKey == key) {
+    // The frame still holds the last one: only the rows the bitmap marked,
+    // where the frame shows them. A picture kept on the side is no longer
+    // needed.
+    const int first = std::max(tex.DirtyFirst, OY), last = std::min(tex.DirtyFirst + tex.DirtyCount, OY + h);
+    for (int y = first; y < last; ++y)
+      scBlendRowOver(texels + size_t(y) * tw + OX, clear, target + size_t(y - OY) * w, w, Vertex);
+    tex.Misses = 0;
+    tex.DropBlended();
+  } else if (tex.Kept && keyed) {
+    for (int y = tex.DirtyFirst; y < tex.DirtyFirst + tex.DirtyCount; ++y)
+      scBlendRowOver(texels + size_t(y) * tw, clear, tex.Blended.data() + size_t(y) * tw, tw, Vertex);
+    copyKept();
+  } else {
+    // Something else changed the frame since the last quad. Once is an
+    // exception (a resize, another draw for a frame); when it keeps
+    // happening, the picture is kept blended on the side.
+    tex.Misses = keyed ? tex.Misses + 1 : 0;
+    if (tex.Misses >= 2) {
+      tex.Blended.resize(size_t(tw) * size_t(th));
+      tex.Kept = true;
+      for (int y = 0; y < th; ++y)
+        scBlendRowOver(texels + size_t(y) * tw, clear, tex.Blended.data() + size_t(y) * tw, tw, Vertex);
+      copyKept();
+    } else {
+      tex.DropBlended();
+      for (int y = 0; y < h; ++y)
+        scBlendRowOver(texels + size_t(y + OY) * tw + OX, clear, target + size_t(y) * w, w, Vertex);
+    }
   }
+  tex.Drawn = true, tex.Vertex = Vertex, tex.Clear = clear;
+  FQuadHeld = true;
+  FQuadKey = key;
   tex.DirtyCount = 0;
   // The depths the quad would have written: its depth where a texel showed,
   // the far plane elsewhere. Over a clear of alpha 0 a pixel showed exactly
@@ -706,7 +772,7 @@ void TscSoftwareCanvas::QuadOverClear(TscBitmap& Bitmap, int OX, int OY, float Z
     FDepthDeferred = scDepthFromAlpha;
     FDeferredZ = Z;
   } else {
-    FDepthDeferred = scDepthNone;
+    EnsureDepth();
     for (int y = 0; y < h; ++y) {
       const uint32_t* src = texels + size_t(y + OY) * tw + OX;
       float* depth = FDepth.data() + size_t(y) * w;

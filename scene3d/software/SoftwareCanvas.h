@@ -53,11 +53,16 @@ class TscSoftwareCanvas : public TscCanvas {
   struct TScreenVertex;
   struct TSampler;
   struct TStraightRun;
-  // Carries out a clear that is still pending and fills in deferred depths:
-  // before a draw that reads the frame or the depth buffer.
-  void Settle();
+  // Before every draw that writes into the frame other than QuadOverClear:
+  // carries out a clear that is still pending, and when the draw tests or
+  // writes depths (NeedDepth) makes the depth buffer and fills in deferred
+  // depths.
+  void Settle(bool NeedDepth);
   // Only the pending clear: before the frame's words are read.
   void SettleFrame();
+  // The depth buffer, made on first need: the usual frame (one layer quad
+  // over a clear) never reads it.
+  void EnsureDepth();
   void Allocate();
   uint32_t* Target() { return FDirect ? MemoryBits() : FColor.data(); }
   void ShadeVertex(const TscVertex& In, const TscMatrix& Transform, TScreenVertex& Out) const;
@@ -72,16 +77,34 @@ class TscSoftwareCanvas : public TscCanvas {
   // over the pending clear.
   void QuadOverClear(TscBitmap& Bitmap, int OX, int OY, float Z, uint32_t Vertex);
 
+  // What the frame holds after a frame that was one QuadOverClear and nothing
+  // else: the texture (by serial), where it lay and the colours it was
+  // blended with.
+  struct TQuadKey {
+    uint64_t Texture = 0;
+    int OX = 0, OY = 0;
+    uint32_t Vertex = 0, Clear = 0;
+    bool operator==(const TQuadKey&) const = default;
+  };
+
   std::vector<uint32_t> FColor;  // the frame when it does not live in the memory bitmap
-  std::vector<float> FDepth;
+  std::vector<float> FDepth;     // empty until a draw needs depths; see FDepthDeferred
+  bool FAllocated = false;       // the frame exists (from Allocate until FreeDevice)
   bool FDirect = false;
+  // While true the frame holds exactly what QuadOverClear with FQuadKey left,
+  // so the next one need only blend the rows its texture marked. Anything
+  // else that writes into the frame clears it.
+  bool FQuadHeld = false;
+  TQuadKey FQuadKey;
+  uint64_t FTextureSerial = 0;
   std::vector<TscLightInfo> FFrameLights;
   int FFastDraws = 0;
   bool FStraightBlend = true;
   bool FClearPending = false;
   uint32_t FClearColor = 0;
-  // Depths a draw left to be filled in when something reads them.
-  enum TDepthDeferred : uint8_t { scDepthNone, scDepthFar, scDepthFromAlpha } FDepthDeferred = scDepthNone;
+  // Depths a draw left to be filled in when something reads them. Without a
+  // depth buffer this is never scDepthNone.
+  enum TDepthDeferred : uint8_t { scDepthNone, scDepthFar, scDepthFromAlpha } FDepthDeferred = scDepthFar;
   float FDeferredZ = 1;
   // States in force.
   bool FLit = false, FDepthTest = true, FDepthWrite = true, FAdditive = false, FLinear = true;

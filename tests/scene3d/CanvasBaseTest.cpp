@@ -254,3 +254,213 @@ TEST(SoftwareCanvas, KeptLayerPictureFollowsEveryChange) {
   fast.Material()->SetTexture(nullptr);
   general.Material()->SetTexture(nullptr);
 }
+
+namespace {
+// An untextured plate over the whole frame at screen depth Z (positive lies
+// behind a layer), drawn with depth test and write as given.
+void DrawPlate(TscCanvas& C, float Z, uint32_t Color, bool Depth) {
+  C.SetState(scStateScreenProjection);
+  C.SetState(scStateCullNone);
+  C.SetState(Depth ? scStateDepthTestOn : scStateDepthTestOff);
+  C.SetState(Depth ? scStateDepthWriteOn : scStateDepthWriteOff);
+  C.SetMatrix(TscMatrix{});
+  TscMaterial m;
+  m.SetDiffuse(Color);
+  m.SetLighting(false);
+  C.Material()->Assign(m);
+  // Wider than the frame: a plate behind the layer comes out a little smaller.
+  const float w = float(C.Width()), h = float(C.Height());
+  const TscVertex v[4] = {{-w, -h, Z, 0, 0, 0, Color, 0, 0},
+                          {2 * w, -h, Z, 0, 0, 0, Color, 0, 0},
+                          {2 * w, 2 * h, Z, 0, 0, 0, Color, 0, 0},
+                          {-w, 2 * h, Z, 0, 0, 0, Color, 0, 0}};
+  const uint16_t i[6] = {0, 1, 3, 3, 1, 2};
+  C.FillVertices(v, i);
+}
+
+void FillNoise(TscBitmap& B, uint32_t Seed) {
+  for (int i = 0; i < B.Width() * B.Height(); ++i) {
+    uint32_t w = NextWord(Seed);
+    if (i % 5 == 0) w &= 0x00FFFFFF;  // empty texels: the plate behind shows there
+    B.Bits()[i] = w;
+  }
+  B.SetModified(true);
+}
+}  // namespace
+
+// One canvas draws a layer frame after frame while things happen between and
+// within frames; each frame must equal the same frame drawn from scratch on a
+// new canvas through the general path. The layer is larger than the frame,
+// so that it lies at an offset and has rows the frame does not show.
+TEST(SoftwareCanvas, LayerFrameEqualsAFrameDrawnFromScratchWhateverHappenedBefore) {
+  constexpr int TW = 27, TH = 19;
+  TscBitmap pictures[2] = {TscBitmap(TW, TH), TscBitmap(TW, TH)};
+  FillNoise(pictures[0], 11);
+  FillNoise(pictures[1], 12);
+  struct TFrame {
+    int W = 21, H = 13;
+    uint32_t Clear = 0, Vertex = 0xFFFFFFFF;
+    float Left = -3, Top = -2;
+    int Picture = 0;
+    bool Plate = false;  // a depth-tested plate after the layer
+  } f;
+  const auto render = [&](TscCanvas& C) {
+    ASSERT_TRUE(scenetest::BeginFrame(C, f.Clear));
+    scenetest::DrawLayer(C, pictures[f.Picture], f.Left, f.Top, float(f.Vertex >> 24) / 255,
+                         f.Vertex | 0xFF000000);
+    if (f.Plate) DrawPlate(C, 40, 0x80C04020, true);
+    C.EndScene();
+  };
+  const auto markRows = [&](int First, int Count) {
+    TscBitmap& p = pictures[f.Picture];
+    for (int y = First; y < First + Count; ++y)
+      for (int x = 0; x < TW; ++x) p.Bits()[y * TW + x] = 0xC0000000u | uint32_t(x * 0x0A0B0C + y);
+    p.MarkRowsModified(First, Count);
+  };
+  TscSoftwareCanvas canvas(0, f.W, f.H, true, scLowQuality);
+  struct TStep {
+    const char* What;
+    std::function<void()> Change;
+  };
+  const TStep steps[] = {
+      {"first frame", [] {}},
+      {"unchanged", [] {}},
+      {"rows marked", [&] { markRows(5, 3); }},
+      {"rows marked outside the frame",
+       [&] {
+         markRows(0, 2);
+         markRows(TH - 3, 3);
+       }},
+      {"the first and last rows shown",
+       [&] {
+         markRows(2, 1);
+         markRows(2 + f.H - 1, 1);
+       }},
+      {"a plate after the layer", [&] { f.Plate = true; }},
+      {"the plate again, rows marked", [&] { markRows(6, 2); }},
+      {"the plate a third time, rows marked", [&] { markRows(9, 1); }},
+      {"the plate gone, rows marked",
+       [&] {
+         f.Plate = false;
+         markRows(4, 4);
+       }},
+      {"unchanged after the plate", [] {}},
+      {"rows marked after the plate", [&] { markRows(10, 2); }},
+      {"whole picture", [&] { FillNoise(pictures[0], 21); }},
+      {"other clear colour", [&] { f.Clear = 0x30405060; }},
+      {"other vertex colour", [&] { f.Vertex = 0xC0FFE0D0; }},
+      {"moved by a pixel", [&] { f.Left -= 1; }},
+      {"other picture", [&] { f.Picture = 1; }},
+      {"first picture again, rows marked",
+       [&] {
+         f.Picture = 0;
+         markRows(3, 1);
+       }},
+      {"frame loaded from words",
+       [&] {
+         std::vector<uint32_t> words(size_t(f.W) * size_t(f.H), 0xFF00FF00);
+         canvas.CopyFromBits(words.data());
+       }},
+      {"resized",
+       [&] {
+         f.W = 19, f.H = 12;
+         canvas.ResizeBuffer(f.W, f.H);
+       }},
+      {"picture made again at the same address",
+       [&] {
+         pictures[0].SetSize(1, 1);
+         pictures[0].SetSize(TW, TH);
+         FillNoise(pictures[0], 31);
+       }},
+      {"unchanged at last", [] {}},
+  };
+  for (const TStep& step : steps) {
+    step.Change();
+    render(canvas);
+    TscSoftwareCanvas fresh(0, f.W, f.H, true, scLowQuality);
+    fresh.SetStraightBlendEnabled(false);
+    render(fresh);
+    const std::vector<uint32_t> got = scenetest::ReadFrame(canvas), want = scenetest::ReadFrame(fresh);
+    ASSERT_EQ(got.size(), want.size()) << step.What;
+    for (size_t i = 0; i < got.size(); ++i)
+      ASSERT_EQ(got[i], want[i]) << step.What << ", pixel " << i % size_t(f.W) << ", " << i / size_t(f.W);
+  }
+  EXPECT_EQ(canvas.FastDraws(), int(std::size(steps)));
+}
+
+// The layer quad leaves its depths to be filled in only if something reads
+// them. A plate behind it must still be hidden exactly where a texel showed,
+// also after a draw without depths has changed the frame's alpha, and on the
+// next frame that takes the quad's shortcuts again.
+TEST(SoftwareCanvas, DrawsBehindTheLayerQuadAreDepthTestedAgainstIt) {
+  constexpr int W = 16, H = 10;
+  TscBitmap picture(W, H);
+  for (int i = 0; i < W * H; ++i) picture.Bits()[i] = (i % W) < W / 2 ? 0xFF204060 : 0x00000000;
+  for (const uint32_t clear : {0u, 0x40102030u})
+    for (const bool between : {false, true}) {
+      std::vector<uint32_t> frames[2];
+      for (const bool straight : {true, false}) {
+        TscSoftwareCanvas c(0, W, H, true, scLowQuality);
+        c.SetStraightBlendEnabled(straight);
+        for (int frame = 0; frame < 2; ++frame) {
+          ASSERT_TRUE(scenetest::BeginFrame(c, clear));
+          scenetest::DrawLayer(c, picture, 0, 0, 1);
+          if (between) DrawPlate(c, 40, 0x80FF0000, false);
+          DrawPlate(c, 40, 0xFF00FF00, true);
+          c.EndScene();
+        }
+        frames[straight] = scenetest::ReadFrame(c);
+      }
+      const std::string what =
+          "clear " + std::to_string(clear) + (between ? ", depthless plate between" : "");
+      EXPECT_EQ(frames[1], frames[0]) << what;
+      // The green plate stays behind the opaque half and shows in the empty one.
+      const uint32_t opaque = frames[1][size_t(W) * 5 + 2], empty = frames[1][size_t(W) * 5 + W - 2];
+      if (!between) {
+        EXPECT_EQ(opaque, 0xFF204060u) << what;
+      }
+      EXPECT_LT(opaque & 0x0000FF00u, 0x00008000u) << what;
+      EXPECT_EQ(empty & 0x0000FF00u, 0x0000FF00u) << what;
+    }
+}
+
+// A bitmap showing words it does not own: a texture of them is dropped when
+// the loan ends or the bitmap takes words of its own at another size, and the
+// bitmap never frees the lent words.
+TEST(BitmapLoan, TexturesFollowTheLoanAndTheLentWordsStayTheLenders) {
+  std::vector<uint32_t> words(6 * 4, 0xFF336699), others(6 * 4, 0xFF996633);
+  TscSoftwareCanvas c(0, 6, 4, true, scLowQuality);
+  const auto draw = [&](TscBitmap& B) {
+    EXPECT_TRUE(scenetest::BeginFrame(c));
+    scenetest::DrawLayer(c, B, 0, 0, 1);
+    c.EndScene();
+    return scenetest::ReadFrame(c);
+  };
+  {
+    TscBitmap b;
+    b.BorrowPixels(words.data(), 6, 4);
+    EXPECT_TRUE(b.Borrowed());
+    EXPECT_EQ(draw(b)[5], 0xFF336699u);
+    EXPECT_EQ(c.TextureCount(), 1);
+    // Other words at the same size: the texture stays and shows them.
+    b.BorrowPixels(others.data(), 6, 4);
+    EXPECT_EQ(c.TextureCount(), 1);
+    EXPECT_EQ(draw(b)[5], 0xFF996633u);
+    b.EndLoan();
+    EXPECT_TRUE(b.IsEmpty());
+    EXPECT_EQ(b.Bits(), nullptr);
+    EXPECT_EQ(c.TextureCount(), 0);
+
+    b.BorrowPixels(words.data(), 6, 4);
+    draw(b);
+    b.SetSize(7, 4);
+    EXPECT_FALSE(b.Borrowed());
+    EXPECT_EQ(c.TextureCount(), 0);
+    EXPECT_EQ(b.Bits()[0], 0u);
+    b.BorrowPixels(words.data(), 6, 4);
+    draw(b);
+  }
+  // The bitmap went while borrowing: its texture with it, the words intact.
+  EXPECT_EQ(c.TextureCount(), 0);
+  EXPECT_EQ(words[23], 0xFF336699u);
+}

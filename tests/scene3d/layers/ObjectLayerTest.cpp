@@ -119,6 +119,59 @@ TEST_F(ObjectLayerTest, TheFramePushesTheUnionOfChangesOrAllWhenTheSceneChanged)
   }
 }
 
+// The bitmap the device draws is the 2D buffer itself, lent to it. Whatever
+// happens to the layer or its buffer between frames, each frame must show
+// what a new window with a new layer in the same state shows. The layer
+// covers the window, so that a frame repaints only the rows it marks.
+TEST_F(ObjectLayerTest, TheLentBufferFollowsChangesResizesAndANewBufferLikeAFreshLayer) {
+  struct TState {
+    int W = 80, H = 60;
+    uint32_t Led = 0xFF00FF00;
+  } state;
+  const auto build = [&](TscGUIObjectLayer& Layer) {
+    TuiVisualObject* root = BuildTree(Layer);
+    return AddBox(root, 40, 4, 8, 6, state.Led);
+  };
+  auto* layer = W.AddLayer(0, 0, float(state.W), float(state.H));
+  TuiRectangle* led = build(*layer);
+  W.Render();
+  const struct {
+    const char* What;
+    std::function<void()> Change;
+  } steps[] = {
+      {"the LED", [&] { led->Fill()->SetColorValue(state.Led = 0xFFFF0000); }},
+      {"unchanged", [&] { W.Scene->Invalidate(); }},
+      {"window and layer grown",
+       [&] {
+         state.W = 86, state.H = 64;
+         W.Scene->SetSize(state.W, state.H);
+         layer->SetWidth(float(state.W));
+         layer->SetHeight(float(state.H));
+         layer->Position()->SetPoint({float(state.W) / 2, float(state.H) / 2, 0, 1});
+       }},
+      {"the LED after the growth", [&] { led->Fill()->SetColorValue(state.Led = 0xFF0000FF); }},
+      {"the 2D buffer replaced behind the layer's back",
+       [&] {
+         layer->Buffer().ResizeBuffer(20, 20);
+         EXPECT_TRUE(layer->GetBuffer()->IsEmpty()) << "the loan ends before the words go";
+         W.Scene->Invalidate();
+       }},
+      {"the LED at last", [&] { led->Fill()->SetColorValue(state.Led = 0xFFFFFF00); }},
+  };
+  for (const auto& step : steps) {
+    step.Change();
+    W.Render();
+    EXPECT_EQ(layer->GetBuffer()->Bits(), layer->Buffer().BufferBits()) << step.What;
+    TLayerWindow fresh{state.W, state.H};
+    build(*fresh.AddLayer(0, 0, float(state.W), float(state.H)));
+    fresh.Render();
+    int wrong = 0;
+    for (int y = 0; y < state.H; ++y)
+      for (int x = 0; x < state.W; ++x) wrong += W.Pixel(x, y) != fresh.Pixel(x, y);
+    EXPECT_EQ(wrong, 0) << step.What;
+  }
+}
+
 TEST_F(ObjectLayerTest, TwentyOneDirtyRectanglesBecomeTheirUnion) {
   auto* layer = W.AddLayer(0, 0, 61, 41);
   BuildTree(*layer);
