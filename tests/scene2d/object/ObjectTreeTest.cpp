@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "scene2d/Errors.h"
+#include "scene2d/Layouts.h"
 #include "scene2d/Object.h"
+#include "scene2d/VisualObject.h"
 
 namespace {
 
@@ -194,13 +196,13 @@ TEST(ObjectProperties, AreFoundByNameAndDottedPathIgnoringCase) {
 TEST(ObjectTree, AChangedInheritedDefaultStaysWithTheClassThatChangedIt) {
   const TuiPropertyInfo* own = TuiLayout::StaticClass().FindProperty("HitTest");
   const TuiPropertyInfo* base = TuiVisualObject::StaticClass().FindProperty("HitTest");
-  const TuiPropertyInfo* sibling = TuiRectangle::StaticClass().FindProperty("HitTest");
+  const TuiPropertyInfo* sibling = TuiScaledLayout::StaticClass().FindProperty("HitTest");
   ASSERT_TRUE(own && base && sibling);
   EXPECT_EQ(own->Default, TuiPropValue(false));
   EXPECT_EQ(base->Default, TuiPropValue(true));
   EXPECT_EQ(sibling->Default, TuiPropValue(true));
   // Lines inherited unchanged are the base's own.
-  EXPECT_EQ(TuiRectangle::StaticClass().FindProperty("Opacity"),
+  EXPECT_EQ(TuiScaledLayout::StaticClass().FindProperty("Opacity"),
             TuiVisualObject::StaticClass().FindProperty("Opacity"));
   // The table still lists every line once, in the base's order.
   std::vector<std::string> names;
