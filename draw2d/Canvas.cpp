@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/Prefault.h"
 #include "scene2d/Errors.h"
 #include "scene2d/VisualObject.h"
 
@@ -72,6 +73,7 @@ void TuiCanvas::AllocateBuffer() {
   const size_t count = size_t(FWidth) * size_t(FHeight);
   FBufferBits.reset(new (std::nothrow) uint32_t[count]);
   if (!FBufferBits) throw EuxError("Can't allocate the DIB handle");
+  platform::PrefaultForWriting(FBufferBits.get(), count * 4);
 }
 
 // ---- state ----

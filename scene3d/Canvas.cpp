@@ -5,6 +5,7 @@
 #include <cstring>
 #include <numbers>
 
+#include "platform/Prefault.h"
 #include "scene2d/Errors.h"
 #include "scene3d/GlyphAtlas.h"
 #include "scene3d/SceneObjects.h"
@@ -71,7 +72,11 @@ void TscCanvas::MakeMemoryBitmap() {
   const int w = std::max(FWidth, 1), h = std::max(FHeight, 1);
   if (w > MaxSide || h > MaxSide) throw EuxError("Can't allocate the DIB handle");
   try {
-    FMemoryBits = std::make_unique<uint32_t[]>(size_t(w) * size_t(h));
+    // Written whole by the first frame; zeroed here as a frame never drawn.
+    const size_t count = size_t(w) * size_t(h);
+    FMemoryBits.reset(new uint32_t[count]);
+    platform::PrefaultForWriting(FMemoryBits.get(), count * 4);
+    std::fill_n(FMemoryBits.get(), count, 0u);
   } catch (const std::bad_alloc&) {
     throw EuxError("Can't allocate the DIB handle");
   }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/Prefault.h"
 #include "platform/x11/X11Atoms.h"
 
 namespace platform {
@@ -225,6 +226,7 @@ void TX11Window::MakeImage(TSize Size) {
       void* addr = FShmInfo.shmid >= 0 ? shmat(FShmInfo.shmid, nullptr, 0) : reinterpret_cast<void*>(-1);
       if (addr != reinterpret_cast<void*>(-1)) {
         FShmInfo.shmaddr = FImage->data = static_cast<char*>(addr);
+        platform::PrefaultForWriting(addr, size_t(FImage->bytes_per_line) * h);
         FShmInfo.readOnly = False;
         const uint64_t errors = X11ErrorCount();
         XShmAttach(FDisplay, &FShmInfo);
