@@ -574,6 +574,13 @@ void TuiCanvasCairo::DrawPath(const TuiPathData& Path, const TuiRect& Rect, floa
 void TuiCanvasCairo::DrawBitmap(TuiBitmap& Bitmap, const TuiRect& Src, const TuiRect& Dst, float Opacity,
                                 bool HighSpeed) {
   if (!Visible(Opacity) || !CanDraw()) return;
+  // Pieces of a framed picture mostly fall outside a small repaint; spare
+  // them the pattern and the compositor.
+  double cx1, cy1, cx2, cy2;
+  cairo_clip_extents(FContext, &cx1, &cy1, &cx2, &cy2);
+  if (std::max(Dst.Left, Dst.Right) <= cx1 || std::min(Dst.Left, Dst.Right) >= cx2 ||
+      std::max(Dst.Top, Dst.Bottom) <= cy1 || std::min(Dst.Top, Dst.Bottom) >= cy2)
+    return;
   TuiRect src = Src;
   cairo_surface_t* surface = nullptr;
   const cairo_matrix_t& m = *FCairoMatrix;
