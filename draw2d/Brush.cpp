@@ -122,32 +122,6 @@ void TuiBrush::DefineProperties(TuiClassBuilder<TuiBrush>& C) {
 TuiBrush::TuiBrush(TuiBrushStyle DefaultStyle, TuiColor DefaultColor)
     : FStyle(DefaultStyle), FColor(DefaultColor), FDefaultStyle(DefaultStyle), FDefaultColor(DefaultColor) {}
 
-// Made on request from const code too (a reader asking for a gradient's
-// points); what changes is only what is allocated, never the brush's value.
-TuiGradient* TuiBrush::MakeGradient() const {
-  FGradient = std::make_unique<TuiGradient>();
-  FGradient->OnChanged = [this](TuiGradient*) { const_cast<TuiBrush*>(this)->Changed(); };
-  return FGradient.get();
-}
-
-TuiBrushBitmap* TuiBrush::MakeBitmap() const {
-  FBitmap = std::make_unique<TuiBrushBitmap>();
-  FBitmap->OnChanged = [this](TuiBrushBitmap*) { const_cast<TuiBrush*>(this)->Changed(); };
-  return FBitmap.get();
-}
-
-TuiBrushResource* TuiBrush::MakeResource() const {
-  FResource = std::make_unique<TuiBrushResource>();
-  FResource->OnChanged = [this](TuiBrushResource*) { const_cast<TuiBrush*>(this)->Changed(); };
-  return FResource.get();
-}
-
-TuiVisual* TuiBrush::MakeVisual() const {
-  FVisual = std::make_unique<TuiVisual>();
-  FVisual->OnChanged = [this](TuiVisual*) { const_cast<TuiBrush*>(this)->Changed(); };
-  return FVisual.get();
-}
-
 TuiBrush::~TuiBrush() = default;
 
 void TuiBrush::Changed() {

@@ -126,13 +126,13 @@ class TuiBrush : public TuiPersistent {
   // Owned sub-descriptions; only the one Style selects is in force. The
   // setters copy the given value in. Each is made when first asked for: most
   // brushes are solid or empty and never need the others.
-  TuiGradient* Gradient() const { return FGradient ? FGradient.get() : MakeGradient(); }
+  TuiGradient* Gradient() const { return FGradient ? FGradient.get() : MakePart(FGradient); }
   void SetGradient(const TuiGradient& Value) { Gradient()->Assign(Value); }
-  TuiBrushBitmap* Bitmap() const { return FBitmap ? FBitmap.get() : MakeBitmap(); }
+  TuiBrushBitmap* Bitmap() const { return FBitmap ? FBitmap.get() : MakePart(FBitmap); }
   void SetBitmap(const TuiBrushBitmap& Value) { Bitmap()->Assign(Value); }
-  TuiBrushResource* Resource() const { return FResource ? FResource.get() : MakeResource(); }
+  TuiBrushResource* Resource() const { return FResource ? FResource.get() : MakePart(FResource); }
   void SetResource(const TuiBrushResource& Value) { Resource()->Assign(Value); }
-  TuiVisual* Visual() const { return FVisual ? FVisual.get() : MakeVisual(); }
+  TuiVisual* Visual() const { return FVisual ? FVisual.get() : MakePart(FVisual); }
   void SetVisual(const TuiVisual& Value) { Visual()->Assign(Value); }
 
   // Takes the source's defaults, its (resolved) colour, its style and the one
@@ -149,10 +149,14 @@ class TuiBrush : public TuiPersistent {
 
  private:
   void Changed();
-  TuiGradient* MakeGradient() const;
-  TuiBrushBitmap* MakeBitmap() const;
-  TuiBrushResource* MakeResource() const;
-  TuiVisual* MakeVisual() const;
+  // Made on request from const code too (a reader asking for a gradient's
+  // points); what changes is only what is allocated, never the brush's value.
+  template <class T>
+  T* MakePart(std::unique_ptr<T>& Slot) const {
+    Slot = std::make_unique<T>();
+    Slot->OnChanged = [this](T*) { const_cast<TuiBrush*>(this)->Changed(); };
+    return Slot.get();
+  }
 
   TuiBrushStyle FStyle;
   TuiColor FColor;
