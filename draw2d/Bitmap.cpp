@@ -243,14 +243,16 @@ TuiBinary TuiBitmap::PngData() const {
 
 void TuiBitmap::SetPngData(const TuiBinary& Value) {
   int32_t width = 0, height = 0;
-  if (DefaultFilter()->CheckShrinkable(Value.Bytes, width, height) &&
-      int64_t(width) * height >= DeferFromPixels) {
+  const auto check = DefaultFilter()->CheckShrinkable(Value.Bytes, DeferFromPixels, width, height);
+  if (check == TuiFilter::TShrinkCheck::Ok) {
     ReplacePixels(width, height, nullptr, &Value.Bytes);
     Fire(OnChange);
     FireLoaded();
     return;
   }
-  if (!LoadFromBytes(Value.Bytes)) {
+  // Checked already: decoding a damaged picture twice would double what a
+  // hostile stream costs.
+  if (check == TuiFilter::TShrinkCheck::Damaged || !LoadFromBytes(Value.Bytes)) {
     if (!Value.Bytes.empty()) uxReportLoss("the image does not decode");
     return;
   }

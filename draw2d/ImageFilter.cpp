@@ -18,8 +18,8 @@ bool TuiFilter::LoadFromStream(std::istream& Stream, TuiBitmap& Bitmap) {
   return data && LoadFromBytes(*data, Bitmap);
 }
 
-bool TuiFilter::CheckShrinkable(std::span<const uint8_t>, int32_t&, int32_t&) {
-  return false;
+TuiFilter::TShrinkCheck TuiFilter::CheckShrinkable(std::span<const uint8_t>, int64_t, int32_t&, int32_t&) {
+  return TShrinkCheck::NotShrinkable;
 }
 
 bool TuiFilter::LoadFromBytesAtLeast(std::span<const uint8_t> Data, TuiBitmap& Bitmap, int32_t, int32_t) {

@@ -55,10 +55,13 @@ class TuiFilter {
   virtual bool LoadFromStream(std::istream& Stream, TuiBitmap& Bitmap);
 
   // For data the decoder can shrink while decoding (a JPEG by 1/2, 1/4 or
-  // 1/8): whether it decodes, and its full size, with no pixels kept, so that
-  // the full decode can wait until someone needs those pixels. Charged to an
-  // open read budget as the full picture. False for anything else.
-  virtual bool CheckShrinkable(std::span<const uint8_t> Data, int32_t& Width, int32_t& Height);
+  // 1/8) and of at least MinPixels: whether it decodes, and its full size,
+  // with no pixels kept, so that the full decode can wait until someone needs
+  // those pixels. Ok is charged to an open read budget as the full picture;
+  // Damaged data need not be decoded again to know it fails.
+  enum class TShrinkCheck : uint8_t { NotShrinkable, Damaged, Ok };
+  virtual TShrinkCheck CheckShrinkable(std::span<const uint8_t> Data, int64_t MinPixels, int32_t& Width,
+                                       int32_t& Height);
   // Decoded at the smallest size the decoder reaches cheaply that still covers
   // MinWidth x MinHeight; at full size when it cannot shrink the data.
   virtual bool LoadFromBytesAtLeast(std::span<const uint8_t> Data, TuiBitmap& Bitmap, int32_t MinWidth,

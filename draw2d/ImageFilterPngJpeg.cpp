@@ -548,16 +548,21 @@ bool TuiFilterPngJpeg::LoadFromBytes(std::span<const uint8_t> Data, TuiBitmap& B
   return true;
 }
 
-bool TuiFilterPngJpeg::CheckShrinkable(std::span<const uint8_t> Data, int32_t& Width, int32_t& Height) {
+TuiFilter::TShrinkCheck TuiFilterPngJpeg::CheckShrinkable(std::span<const uint8_t> Data, int64_t MinPixels,
+                                                          int32_t& Width, int32_t& Height) {
   int32_t width = 0, height = 0;
-  if (!IsJpeg(Data) || !JpegSize(Data, width, height) || !WithinLimits(width, height)) return false;
+  if (!IsJpeg(Data) || !JpegSize(Data, width, height)) return TShrinkCheck::NotShrinkable;
+  if (!WithinLimits(width, height)) return TShrinkCheck::Damaged;
+  if (int64_t(width) * height < MinPixels) return TShrinkCheck::NotShrinkable;
+  // Charged first, as a full decode would be, so that a stream of pictures
+  // that fail late still runs out of budget.
+  TuiReadBudget::ChargePixels(int64_t(width) * height);
   // Decoding at an eighth still reads every coefficient, so it fails where the
   // full decode would, for a sixty-fourth of the pixels.
   TImage probe;
-  if (!DecodeJpeg(Data, probe, 8, false)) return false;
-  TuiReadBudget::ChargePixels(int64_t(width) * height);
+  if (!DecodeJpeg(Data, probe, 8, false)) return TShrinkCheck::Damaged;
   Width = width, Height = height;
-  return true;
+  return TShrinkCheck::Ok;
 }
 
 bool TuiFilterPngJpeg::LoadFromBytesAtLeast(std::span<const uint8_t> Data, TuiBitmap& Bitmap,

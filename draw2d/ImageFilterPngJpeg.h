@@ -38,7 +38,8 @@ class TuiFilterPngJpeg : public TuiFilter {
                              float MaxHeight) override;
   bool SaveToFile(const std::string& FileName, const TuiBitmap& Bitmap, std::string_view Params) override;
   bool LoadFromBytes(std::span<const uint8_t> Data, TuiBitmap& Bitmap) override;
-  bool CheckShrinkable(std::span<const uint8_t> Data, int32_t& Width, int32_t& Height) override;
+  TShrinkCheck CheckShrinkable(std::span<const uint8_t> Data, int64_t MinPixels, int32_t& Width,
+                               int32_t& Height) override;
   bool LoadFromBytesAtLeast(std::span<const uint8_t> Data, TuiBitmap& Bitmap, int32_t MinWidth,
                             int32_t MinHeight) override;
   bool SaveToBytes(std::vector<uint8_t>& Data, const TuiBitmap& Bitmap, std::string_view Format,
