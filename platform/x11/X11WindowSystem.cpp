@@ -10,6 +10,8 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
+#include <utility>
 
 #include "platform/x11/X11Atoms.h"
 #include "platform/x11/X11Keys.h"
@@ -76,24 +78,33 @@ uint64_t X11ErrorCount() {
 }
 
 TX11WindowSystem::TAtoms::TAtoms(Display* D) {
-  auto a = [D](const char* Name) { return XInternAtom(D, Name, False); };
-  WmProtocols = a("WM_PROTOCOLS");
-  WmDeleteWindow = a("WM_DELETE_WINDOW");
-  MotifWmHints = a("_MOTIF_WM_HINTS");
-  NetWmState = a("_NET_WM_STATE");
-  NetWmStateAbove = a("_NET_WM_STATE_ABOVE");
-  NetWmName = a("_NET_WM_NAME");
-  NetWmPid = a("_NET_WM_PID");
-  NetActiveWindow = a("_NET_ACTIVE_WINDOW");
-  NetWorkarea = a("_NET_WORKAREA");
-  NetCurrentDesktop = a("_NET_CURRENT_DESKTOP");
-  NetSupportingWmCheck = a("_NET_SUPPORTING_WM_CHECK");
-  Utf8String = a("UTF8_STRING");
-  Clipboard = a("CLIPBOARD");
-  Targets = a("TARGETS");
-  Text = a("TEXT");
-  Incr = a("INCR");
-  Transfer = a("_KARDO_TRANSFER");
+  // One request for all of them: asked one by one, each name costs a round
+  // trip to the server, and start-up waits for every one.
+  const std::pair<Atom*, const char*> names[] = {
+      {&WmProtocols, "WM_PROTOCOLS"},
+      {&WmDeleteWindow, "WM_DELETE_WINDOW"},
+      {&MotifWmHints, "_MOTIF_WM_HINTS"},
+      {&NetWmState, "_NET_WM_STATE"},
+      {&NetWmStateAbove, "_NET_WM_STATE_ABOVE"},
+      {&NetWmName, "_NET_WM_NAME"},
+      {&NetWmPid, "_NET_WM_PID"},
+      {&NetActiveWindow, "_NET_ACTIVE_WINDOW"},
+      {&NetWorkarea, "_NET_WORKAREA"},
+      {&NetCurrentDesktop, "_NET_CURRENT_DESKTOP"},
+      {&NetSupportingWmCheck, "_NET_SUPPORTING_WM_CHECK"},
+      {&Utf8String, "UTF8_STRING"},
+      {&Clipboard, "CLIPBOARD"},
+      {&Targets, "TARGETS"},
+      {&Text, "TEXT"},
+      {&Incr, "INCR"},
+      {&Transfer, "_KARDO_TRANSFER"},
+  };
+  constexpr int count = int(std::size(names));
+  char* text[count];
+  Atom atoms[count] = {};
+  for (int i = 0; i < count; ++i) text[i] = const_cast<char*>(names[i].second);
+  XInternAtoms(D, text, count, False, atoms);
+  for (int i = 0; i < count; ++i) *names[i].first = atoms[i];
 }
 
 std::unique_ptr<TX11WindowSystem> TX11WindowSystem::Open(const char* DisplayName, std::string& Error) {
@@ -127,6 +138,7 @@ TX11WindowSystem::TX11WindowSystem(Display* D)
   FColormap = XCreateColormap(D, root, static_cast<Visual*>(FVisual), AllocNone);
   FHelper = XCreateSimpleWindow(D, root, -10, -10, 1, 1, 0, 0, 0);
   XSelectInput(D, FHelper, PropertyChangeMask);
+  XSelectInput(D, root, PropertyChangeMask);
 
   const uint32_t probe = 1;
   const int hostOrder = *reinterpret_cast<const char*>(&probe) ? LSBFirst : MSBFirst;
@@ -176,6 +188,12 @@ std::vector<long> TX11WindowSystem::ReadCardinals(unsigned long Window, unsigned
 }
 
 TRect TX11WindowSystem::WorkArea() const {
+  if (FWorkArea) return *FWorkArea;
+  FWorkArea = ReadWorkArea();
+  return *FWorkArea;
+}
+
+TRect TX11WindowSystem::ReadWorkArea() const {
   const Window root = DefaultRootWindow(FDisplay);
   const std::vector<long> desktop = ReadCardinals(root, FAtoms->NetCurrentDesktop);
   const size_t index = desktop.empty() || desktop[0] < 0 ? 0 : size_t(desktop[0]);
@@ -285,6 +303,11 @@ void TX11WindowSystem::Dispatch(XEvent& E) {
   if (FShmAvailable && E.type == FShmEventBase + ShmCompletion) {
     const auto& done = reinterpret_cast<const XShmCompletionEvent&>(E);
     if (TX11Window* w = Find(done.drawable)) w->ShmCompleted(done.serial);
+    return;
+  }
+  if (E.type == PropertyNotify && E.xproperty.window == DefaultRootWindow(FDisplay)) {
+    if (E.xproperty.atom == FAtoms->NetWorkarea || E.xproperty.atom == FAtoms->NetCurrentDesktop)
+      FWorkArea.reset();
     return;
   }
   TX11Window* w = Find(E.xany.window);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,7 @@ class TX11WindowSystem : public TWindowSystemBase {
   // A client message about Window to the window manager.
   void SendToRoot(unsigned long Window, unsigned long Type, const std::array<long, 4>& Data);
   std::vector<long> ReadCardinals(unsigned long Window, unsigned long Property) const;
+  TRect ReadWorkArea() const;
   void NativeReleaseCapture() override;
 
   _XDisplay* FDisplay;
@@ -75,6 +77,9 @@ class TX11WindowSystem : public TWindowSystemBase {
   bool FShm = false;
   int FShmEventBase = 0;
   bool FHasWm = false;
+  // Read once per change of the root window's properties: every window placed
+  // at start-up asks for it, and each read is two round trips.
+  mutable std::optional<TRect> FWorkArea;
   std::vector<TX11Window*> FWindows;
   std::vector<std::pair<int32_t, unsigned long>> FCursors;
   std::string FClipboard;

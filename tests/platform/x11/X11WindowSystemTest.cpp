@@ -143,6 +143,22 @@ TEST_F(X11Test, TheWindowIsMappedWithA32BitVisualWithoutDecorationsAndAbove) {
   EXPECT_EQ(System->WorkArea(), (TRect{0, 0, 1280, 1024}));
 }
 
+// The work area is read once, and again after a panel or a desktop switch
+// changes it.
+TEST_F(X11Test, TheWorkAreaFollowsTheRootWindowsProperty) {
+  EXPECT_EQ(System->WorkArea(), (TRect{0, 0, 1280, 1024}));
+  const Window root = DefaultRootWindow(D());
+  const Atom workarea = XInternAtom(D(), "_NET_WORKAREA", False);
+  const long area[4] = {0, 30, 1280, 994};
+  XChangeProperty(D(), root, workarea, XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(area), 4);
+  Settle();
+  EXPECT_EQ(System->WorkArea(), (TRect{0, 30, 1280, 994}));
+  XDeleteProperty(D(), root, workarea);
+  Settle();
+  EXPECT_EQ(System->WorkArea(), (TRect{0, 0, 1280, 1024}));
+}
+
 class X11Frames : public X11Test, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(X11Frames, APushedFrameIsWhatTheServerHolds) {
