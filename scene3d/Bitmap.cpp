@@ -41,7 +41,6 @@ void TscBitmap::SetSize(int32_t Width, int32_t Height) {
   const size_t count = size_t(Width) * size_t(Height);
   FPixels = count ? std::make_unique<uint32_t[]>(count) : nullptr;
   FBits = FPixels.get();
-  FBorrowed = false;
   FWidth = Width;
   FHeight = Height;
   SetModified(true);  // every row
@@ -54,17 +53,15 @@ void TscBitmap::BorrowPixels(uint32_t* Pixels, int32_t Width, int32_t Height) {
   if (Width != FWidth || Height != FHeight) DropTextures();
   FPixels.reset();
   FBits = Pixels;
-  FBorrowed = Pixels != nullptr;
   FWidth = Width;
   FHeight = Height;
   SetModified(true);  // every row
 }
 
 void TscBitmap::EndLoan() {
-  if (!FBorrowed) return;
+  if (!Borrowed()) return;
   DropTextures();
   FBits = nullptr;
-  FBorrowed = false;
   FWidth = FHeight = 0;
   SetModified(true);
 }

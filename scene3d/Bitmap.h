@@ -46,7 +46,7 @@ class TscBitmap : public TuiPersistent {
   void BorrowPixels(uint32_t* Pixels, int32_t Width, int32_t Height);
   // The lent words are about to go: the bitmap lets go of them and is empty.
   void EndLoan();
-  bool Borrowed() const { return FBorrowed; }
+  bool Borrowed() const { return FBits && !FPixels; }
   void Clear(uint32_t Color);
   // False without pixels. For writing, UnlockBits marks the pixels modified
   // and raises OnChange.
@@ -111,7 +111,6 @@ class TscBitmap : public TuiPersistent {
 
   std::unique_ptr<uint32_t[]> FPixels;  // its own words; none while borrowing
   uint32_t* FBits = nullptr;            // the words shown: FPixels or the lent ones
-  bool FBorrowed = false;
   int32_t FWidth = 0;
   int32_t FHeight = 0;
   bool FModified = false;

@@ -175,14 +175,9 @@ cairo_surface_t* TuiCanvasCairo::ReducedSurface(TuiBitmap& Bitmap, int32_t Width
   // A deferred picture is decoded straight at about the size needed and never
   // at its own.
   std::unique_ptr<TuiBitmap> decoded = Bitmap.DecodedAtLeast(Width, Height);
-  cairo_surface_t* from = nullptr;
-  if (decoded)
-    from = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(decoded->Bits()),
-                                               CAIRO_FORMAT_ARGB32, decoded->Width(), decoded->Height(),
-                                               decoded->Width() * 4);
-  else if (cairo_surface_t* full = BitmapSurface(Bitmap))
-    from = cairo_surface_reference(full);
+  cairo_surface_t* from = BitmapSurface(decoded ? *decoded : Bitmap);
   if (!from) return nullptr;
+  cairo_surface_reference(from);
   cairo_surface_t* reduced = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, Width, Height);
   cairo_t* cr = cairo_create(reduced);
   cairo_scale(cr, double(Width) / cairo_image_surface_get_width(from),
