@@ -180,6 +180,10 @@ class IWindow {
   virtual void SetBounds(const TRect& Outer) = 0;
   virtual TSize ClientSize() const = 0;
   virtual int BorderWidth() const = 0;
+  // The smallest outer size the window takes: SetBounds grows a smaller
+  // rectangle to it, and a window manager stops a resize there. None at first.
+  virtual void SetMinimumSize(TSize Outer) = 0;
+  virtual TSize MinimumSize() const = 0;
   // A client point on the screen (the client area starts at the outer corner).
   virtual TPoint ClientToScreen(TPoint P) const = 0;
 

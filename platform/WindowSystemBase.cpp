@@ -39,7 +39,14 @@ TRect TWindowBase::Bounds() const {
 }
 
 TSize TWindowBase::ClientFor(const TRect& Outer) const {
-  return {std::max(1, Outer.Width - 2 * FBorderWidth), std::max(1, Outer.Height - 2 * FBorderWidth)};
+  const int w = std::max(Outer.Width, FMinimum.Width), h = std::max(Outer.Height, FMinimum.Height);
+  return {std::max(1, w - 2 * FBorderWidth), std::max(1, h - 2 * FBorderWidth)};
+}
+
+void TWindowBase::SetMinimumSize(TSize Outer) {
+  FMinimum = {std::max(0, Outer.Width), std::max(0, Outer.Height)};
+  const TRect now = Bounds();
+  if (now.Width < FMinimum.Width || now.Height < FMinimum.Height) SetBounds(now);
 }
 
 bool TWindowBase::IsActive() const {

@@ -30,6 +30,8 @@ class TWindowBase : public IWindow {
   TRect Bounds() const override;
   TSize ClientSize() const override { return FClient; }
   int BorderWidth() const override { return FBorderWidth; }
+  void SetMinimumSize(TSize Outer) override;
+  TSize MinimumSize() const override { return FMinimum; }
   TPoint ClientToScreen(TPoint P) const override { return {FPos.X + P.X, FPos.Y + P.Y}; }
   bool IsActive() const override;
   bool HasCapture() const override;
@@ -39,7 +41,8 @@ class TWindowBase : public IWindow {
   int RemovePendingMessages(uint32_t Msg) override;
 
  protected:
-  // The client size an outer rectangle leaves, at least 1 x 1.
+  // The client size an outer rectangle leaves, at least 1 x 1 and what the
+  // minimum size leaves.
   TSize ClientFor(const TRect& Outer) const;
 
   TWindowSystemBase& FSystem;
@@ -49,6 +52,7 @@ class TWindowBase : public IWindow {
   TSize FClient;
   std::string FTitle;
   int32_t FCursor = plCursorDefault;
+  TSize FMinimum;
 };
 
 class TWindowSystemBase : public IWindowSystem {

@@ -664,6 +664,8 @@ void TscScene::MouseWheel(const platform::TMouseEvent& E) {
 
 void TscScene::MouseLeave() {
   SetHovered(nullptr);
+  // The next entry sets it again; meanwhile no object's cursor lingers.
+  if (FWindow) FWindow->SetCursor(platform::plCursorDefault);
 }
 
 // ---- keyboard and focus ----

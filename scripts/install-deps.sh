@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  libx11-dev libxext-dev libxtst-dev xvfb
+  libx11-dev libxext-dev libxfixes-dev libxtst-dev xvfb
   libpng-dev libjpeg62-turbo-dev
   libcairo2-dev libpango1.0-dev fonts-wine
   locales

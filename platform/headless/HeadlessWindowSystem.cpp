@@ -16,6 +16,17 @@ THeadlessWindow::THeadlessWindow(THeadlessWindowSystem& System, IWindowEvents& E
                                  const TWindowParams& Params)
     : TWindowBase(System, Events, Params), FHeadless(System) {
   FPicture.assign(size_t(FClient.Width) * FClient.Height, 0);
+  FHeadless.FWindows.push_back(this);
+}
+
+THeadlessWindow::~THeadlessWindow() {
+  std::erase(FHeadless.FWindows, this);
+  if (FHeadless.FPointerIn == this) FHeadless.FPointerIn = nullptr;
+}
+
+bool THeadlessWindow::TakesInputAt(int X, int Y) const {
+  if (X < 0 || Y < 0 || X >= FClient.Width || Y >= FClient.Height) return false;
+  return FFrames == 0 || (FPicture[size_t(Y) * FClient.Width + X] >> 24) != 0;
 }
 
 void THeadlessWindow::Place(TPoint Pos, TSize Client) {
@@ -135,7 +146,9 @@ THeadlessWindow* THeadlessWindowSystem::MouseTarget(IWindow* Window, int X, int 
                                                     TMouseEvent& E) {
   const TPoint screen = Window->ClientToScreen({X, Y});
   FCursorPos = screen;
-  auto* target = static_cast<THeadlessWindow*>(FCapture ? FCapture : Window);
+  THeadlessWindow* target = FCapture ? static_cast<THeadlessWindow*>(FCapture)
+                                     : WindowAt(static_cast<THeadlessWindow*>(Window), screen);
+  if (!target) return nullptr;
   const TPoint origin = target->ClientToScreen({0, 0});
   E.X = screen.X - origin.X;
   E.Y = screen.Y - origin.Y;
@@ -145,10 +158,26 @@ THeadlessWindow* THeadlessWindowSystem::MouseTarget(IWindow* Window, int X, int 
   return target;
 }
 
+THeadlessWindow* THeadlessWindowSystem::WindowAt(THeadlessWindow* Named, TPoint Screen) const {
+  const TPoint origin = Named->ClientToScreen({0, 0});
+  const int x = Screen.X - origin.X, y = Screen.Y - origin.Y;
+  const bool inside = x >= 0 && y >= 0 && x < Named->ClientSize().Width && y < Named->ClientSize().Height;
+  // Outside its picture, the named window keeps what a test sends it.
+  if (!inside || Named->TakesInputAt(x, y)) return Named;
+  THeadlessWindow* below = nullptr;
+  for (THeadlessWindow* w : FWindows) {
+    if (w == Named || !w->Visible() || (below && below->ZOrder() > w->ZOrder())) continue;
+    const TPoint o = w->ClientToScreen({0, 0});
+    if (w->TakesInputAt(Screen.X - o.X, Screen.Y - o.Y)) below = w;
+  }
+  return below;
+}
+
 void THeadlessWindowSystem::MouseDown(IWindow* Window, TMouseButton Button, int X, int Y, TShiftState Mods) {
   TMouseEvent e;
   THeadlessWindow* target = MouseTarget(Window, X, Y, Mods, e);
   FButtons |= ButtonFlag(Button);
+  if (!target) return;
   e.Button = Button;
   e.Shift |= FButtons;
   DetectDouble(target, e, FClock.Now());
@@ -159,6 +188,7 @@ void THeadlessWindowSystem::MouseUp(IWindow* Window, TMouseButton Button, int X,
   TMouseEvent e;
   THeadlessWindow* target = MouseTarget(Window, X, Y, Mods, e);
   FButtons &= TShiftState(~ButtonFlag(Button));
+  if (!target) return;
   e.Button = Button;
   e.Shift |= FButtons;
   target->Events().MouseUp(e);
@@ -167,6 +197,13 @@ void THeadlessWindowSystem::MouseUp(IWindow* Window, TMouseButton Button, int X,
 void THeadlessWindowSystem::MouseMove(IWindow* Window, int X, int Y, TShiftState Mods) {
   TMouseEvent e;
   THeadlessWindow* target = MouseTarget(Window, X, Y, Mods, e);
+  if (FPointerIn && FPointerIn != target && !FCapture) {
+    THeadlessWindow* left = FPointerIn;
+    FPointerIn = nullptr;
+    left->Events().MouseLeave();
+  }
+  if (!target) return;
+  FPointerIn = target;
   e.Shift |= FButtons;
   target->Events().MouseMove(e);
 }
@@ -174,6 +211,7 @@ void THeadlessWindowSystem::MouseMove(IWindow* Window, int X, int Y, TShiftState
 void THeadlessWindowSystem::MouseWheel(IWindow* Window, int Delta, int X, int Y, TShiftState Mods) {
   TMouseEvent e;
   THeadlessWindow* target = MouseTarget(Window, X, Y, Mods, e);
+  if (!target) return;
   e.Shift |= FButtons;
   e.WheelDelta = Delta;
   target->Events().MouseWheel(e);

@@ -17,6 +17,7 @@ class THeadlessWindowSystem;
 class THeadlessWindow : public TWindowBase {
  public:
   THeadlessWindow(THeadlessWindowSystem& System, IWindowEvents& Events, const TWindowParams& Params);
+  ~THeadlessWindow() override;
 
   void SetBounds(const TRect& Outer) override;
   void Show(bool Activate = true) override;
@@ -40,6 +41,9 @@ class THeadlessWindow : public TWindowBase {
   TRect LastSent() const { return FLastSent; }
   // Stacking position: higher is in front.
   uint64_t ZOrder() const { return FZOrder; }
+  // Whether a press at client (X, Y) is this window's: as a layered window,
+  // it takes none where its picture is fully transparent, once it has one.
+  bool TakesInputAt(int X, int Y) const;
 
  private:
   void Place(TPoint Pos, TSize Client);
@@ -80,7 +84,10 @@ class THeadlessWindowSystem : public TWindowSystemBase {
 
   // Simulated input. Mouse positions are client pixels of Window; the event
   // goes to the window holding the capture instead when one does, in its own
-  // client pixels. Mods carries the modifier keys; the buttons held are
+  // client pixels. Where Window's picture is fully transparent the event goes
+  // through to the frontmost visible window that takes it there, or nowhere.
+  // A move that reaches another window than the last one tells the last one
+  // the pointer left. Mods carries the modifier keys; the buttons held are
   // tracked here. Keys go to the active window (nowhere when none is active).
   void MouseDown(IWindow* Window, TMouseButton Button, int X, int Y, TShiftState Mods = 0);
   void MouseUp(IWindow* Window, TMouseButton Button, int X, int Y, TShiftState Mods = 0);
@@ -95,8 +102,10 @@ class THeadlessWindowSystem : public TWindowSystemBase {
 
  private:
   friend class THeadlessWindow;
-  // Where a mouse event at client (X, Y) of Window goes, with E filled in.
+  // Where a mouse event at client (X, Y) of Window goes, with E filled in;
+  // none when it falls through every window.
   THeadlessWindow* MouseTarget(IWindow* Window, int X, int Y, TShiftState Mods, TMouseEvent& E);
+  THeadlessWindow* WindowAt(THeadlessWindow* Named, TPoint Screen) const;
 
   TSize FScreen{1920, 1080};
   TRect FWorkArea{0, 0, 1920, 1080};
@@ -104,6 +113,8 @@ class THeadlessWindowSystem : public TWindowSystemBase {
   std::string FClipboard;
   TShiftState FButtons = 0;
   uint64_t FNextZ = 0;
+  std::vector<THeadlessWindow*> FWindows;
+  THeadlessWindow* FPointerIn = nullptr;  // the window the last move reached
 };
 
 }  // namespace platform

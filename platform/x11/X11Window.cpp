@@ -1,6 +1,7 @@
 #include "platform/x11/X11Window.h"
 
 #include <X11/Xatom.h>
+#include <X11/extensions/shape.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #include <unistd.h>
@@ -36,14 +37,7 @@ TX11Window::TX11Window(TX11WindowSystem& System, IWindowEvents& Events, const TW
   XClassHint hint{instance.data(), klass.data()};
   XSetClassHint(FDisplay, FWindow, &hint);
 
-  // The position is the program's to choose, not the window manager's.
-  XSizeHints size{};
-  size.flags = USPosition | USSize | PPosition | PSize;
-  size.x = FPos.X;
-  size.y = FPos.Y;
-  size.width = FClient.Width;
-  size.height = FClient.Height;
-  XSetWMNormalHints(FDisplay, FWindow, &size);
+  WriteSizeHints();
   XWMHints wm{};
   wm.flags = InputHint | StateHint;
   wm.input = True;
@@ -68,6 +62,9 @@ TX11Window::TX11Window(TX11WindowSystem& System, IWindowEvents& Events, const TW
   }
   Atom protocols = a.WmDeleteWindow;
   XSetWMProtocols(FDisplay, FWindow, &protocols, 1);
+  // Without a compositing manager nothing shows until the first frame says
+  // what is solid; otherwise the whole window would flash black.
+  ApplyBounding();
   FX.FWindows.push_back(this);
 }
 
@@ -86,6 +83,28 @@ void TX11Window::SetTitle(const std::string& Value) {
   XChangeProperty(FDisplay, FWindow, a.NetWmName, a.Utf8String, 8, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(Value.data()), int(Value.size()));
   XStoreName(FDisplay, FWindow, Value.c_str());
+}
+
+void TX11Window::WriteSizeHints() {
+  // The position is the program's to choose, not the window manager's.
+  XSizeHints size{};
+  size.flags = USPosition | USSize | PPosition | PSize;
+  size.x = FPos.X;
+  size.y = FPos.Y;
+  size.width = FClient.Width;
+  size.height = FClient.Height;
+  if (FMinimum.Width > 0 || FMinimum.Height > 0) {
+    size.flags |= PMinSize;
+    size.min_width = std::max(1, FMinimum.Width - 2 * FBorderWidth);
+    size.min_height = std::max(1, FMinimum.Height - 2 * FBorderWidth);
+  }
+  XSetWMNormalHints(FDisplay, FWindow, &size);
+}
+
+void TX11Window::SetMinimumSize(TSize Outer) {
+  TWindowBase::SetMinimumSize(Outer);
+  WriteSizeHints();
+  XFlush(FDisplay);
 }
 
 void TX11Window::Place(TPoint Pos, TSize Client) {
@@ -299,7 +318,49 @@ void TX11Window::UpdateLayered(const TFrame& Frame, TPoint Position, const TRect
     std::memcpy(dst + size_t(y) * words + part.Left, Frame.Pixels + size_t(y) * stride + part.Left,
                 size_t(part.Width) * 4);
   FHasFrame = true;
+  // The outline first: the server draws only inside the window's shape.
+  const bool whole = FOutline.Size() != size;
+  if (whole) FOutline.Reset(size);
+  if (FOutline.Update(Frame, part) || whole) ApplyOutline(part, whole);
   Put(part);
+}
+
+namespace {
+
+void Combine(Display* D, ::Window W, int Kind, int Op, const std::vector<TShapeRect>& Rects) {
+  std::vector<XRectangle> xr;
+  xr.reserve(Rects.size());
+  for (const TShapeRect& r : Rects)
+    xr.push_back({short(r.X), short(r.Y), static_cast<unsigned short>(r.Width),
+                  static_cast<unsigned short>(r.Height)});
+  XShapeCombineRectangles(D, W, Kind, 0, 0, xr.data(), int(xr.size()), Op, YXBanded);
+}
+
+}  // namespace
+
+void TX11Window::ApplyOutline(const TRect& Part, bool Whole) {
+  if (!FX.FShape) return;
+  const TRect all{0, 0, FOutline.Size().Width, FOutline.Size().Height};
+  auto apply = [&](int Kind, TAlphaOutline::TLevel Level) {
+    if (Whole) return Combine(FDisplay, FWindow, Kind, ShapeSet, FOutline.Rectangles(all, Level));
+    Combine(FDisplay, FWindow, Kind, ShapeSubtract, {{Part.Left, Part.Top, Part.Width, Part.Height}});
+    const std::vector<TShapeRect> rects = FOutline.Rectangles(Part, Level);
+    if (!rects.empty()) Combine(FDisplay, FWindow, Kind, ShapeUnion, rects);
+  };
+  // A layered window takes presses only where it is not fully transparent:
+  // its shadow must not catch the presses meant for the window below.
+  if (FX.FShapeInput) apply(ShapeInput, TAlphaOutline::olInput);
+  if (!FX.FCompositing) apply(ShapeBounding, TAlphaOutline::olSolid);
+}
+
+void TX11Window::ApplyBounding() {
+  if (!FX.FShape) return;
+  if (FX.FCompositing) {
+    XShapeCombineMask(FDisplay, FWindow, ShapeBounding, 0, 0, None, ShapeSet);
+    return;
+  }
+  const TRect all{0, 0, FOutline.Size().Width, FOutline.Size().Height};
+  Combine(FDisplay, FWindow, ShapeBounding, ShapeSet, FOutline.Rectangles(all, TAlphaOutline::olSolid));
 }
 
 void TX11Window::Exposed(const TRect& Area) {

@@ -6,6 +6,7 @@
 
 #include <deque>
 
+#include "platform/AlphaOutline.h"
 #include "platform/x11/X11WindowSystem.h"
 
 // One top-level X window of TX11WindowSystem (internal to the layer). It keeps
@@ -19,6 +20,7 @@ class TX11Window : public TWindowBase {
   ~TX11Window() override;
 
   void SetBounds(const TRect& Outer) override;
+  void SetMinimumSize(TSize Outer) override;
   void Show(bool Activate = true) override;
   void Hide() override;
   bool Visible() const override { return FVisible; }
@@ -42,13 +44,19 @@ class TX11Window : public TWindowBase {
   // makes the server's geometry reports relative to that frame.
   bool Reparented() const { return FReparented; }
   void SetReparented(bool Value) { FReparented = Value; }
+  // Cuts the window to its outline, or stops cutting it, as the system's
+  // compositing manager now asks.
+  void ApplyBounding();
 
  private:
   void Place(TPoint Pos, TSize Client);
+  void WriteSizeHints();
   void MakeImage(TSize Size);
   void FreeImage();
   void Put(const TRect& Part);
   void WaitForServer();
+  // Tells the server the outline of Part (the whole frame when Whole).
+  void ApplyOutline(const TRect& Part, bool Whole);
 
   TX11WindowSystem& FX;
   Display* FDisplay;
@@ -66,6 +74,7 @@ class TX11Window : public TWindowBase {
   // Geometries asked of the server and not yet reported back: a report of an
   // older one is stale and ignored.
   std::deque<TRect> FRequested;
+  TAlphaOutline FOutline;
 };
 
 }  // namespace platform

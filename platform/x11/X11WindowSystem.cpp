@@ -3,6 +3,8 @@
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/cursorfont.h>
+#include <X11/extensions/Xfixes.h>
+#include <X11/extensions/shape.h>
 #include <poll.h>
 
 #include <algorithm>
@@ -78,6 +80,8 @@ uint64_t X11ErrorCount() {
 }
 
 TX11WindowSystem::TAtoms::TAtoms(Display* D) {
+  // A compositing manager owns this selection for the screen it composites.
+  const std::string compositor = "_NET_WM_CM_S" + std::to_string(DefaultScreen(D));
   // One request for all of them: asked one by one, each name costs a round
   // trip to the server, and start-up waits for every one.
   const std::pair<Atom*, const char*> names[] = {
@@ -98,6 +102,7 @@ TX11WindowSystem::TAtoms::TAtoms(Display* D) {
       {&Text, "TEXT"},
       {&Incr, "INCR"},
       {&Transfer, "_KARDO_TRANSFER"},
+      {&CompositorSelection, compositor.c_str()},
   };
   constexpr int count = int(std::size(names));
   char* text[count];
@@ -146,8 +151,15 @@ TX11WindowSystem::TX11WindowSystem(Display* D)
   FShm = FShmAvailable;
   if (FShmAvailable) FShmEventBase = XShmGetEventBase(D);
 
+  // A manager names a window of its own that names itself; a property left
+  // behind by one that has gone names nothing, and nobody would answer.
   const std::vector<long> check = ReadCardinals(root, FAtoms->NetSupportingWmCheck);
-  FHasWm = !check.empty() && check[0] != 0;
+  FHasWm = !check.empty() && check[0] != 0 &&
+           ReadCardinals(Window(check[0]), FAtoms->NetSupportingWmCheck) == std::vector<long>{check[0]};
+  int shapeEvent = 0, shapeError = 0, major = 0, minor = 0;
+  FShape = XShapeQueryExtension(D, &shapeEvent, &shapeError) && XShapeQueryVersion(D, &major, &minor);
+  FShapeInput = FShape && (major > 1 || (major == 1 && minor >= 1));
+  WatchCompositor();
   Bool supported = False;
   XkbSetDetectableAutoRepeat(D, True, &supported);
 }
@@ -305,6 +317,11 @@ void TX11WindowSystem::Dispatch(XEvent& E) {
     if (TX11Window* w = Find(done.drawable)) w->ShmCompleted(done.serial);
     return;
   }
+  if (FFixesEventBase >= 0 && E.type == FFixesEventBase + XFixesSelectionNotify) {
+    if (reinterpret_cast<const XFixesSelectionNotifyEvent&>(E).selection == FAtoms->CompositorSelection)
+      CompositorChanged();
+    return;
+  }
   if (E.type == PropertyNotify && E.xproperty.window == DefaultRootWindow(FDisplay)) {
     if (E.xproperty.atom == FAtoms->NetWorkarea || E.xproperty.atom == FAtoms->NetCurrentDesktop)
       FWorkArea.reset();
@@ -372,6 +389,8 @@ void TX11WindowSystem::Dispatch(XEvent& E) {
       if (b.button > Button3) break;
       m.Button = b.button == Button1 ? plMouseLeft : b.button == Button2 ? plMouseMiddle : plMouseRight;
       if (E.type == ButtonPress) {
+        // Without a manager nobody else gives a pressed window the keyboard.
+        if (!FHasWm && !target->IsActive()) target->Activate();
         m.Shift |= FlagOf(m.Button);
         DetectDouble(target, m, b.time);
         target->Events().MouseDown(m);
@@ -421,6 +440,31 @@ void TX11WindowSystem::Dispatch(XEvent& E) {
     default:
       break;
   }
+}
+
+void TX11WindowSystem::WatchCompositor() {
+  int fixesError = 0, major = 0, minor = 0;
+  if (XFixesQueryExtension(FDisplay, &FFixesEventBase, &fixesError) &&
+      XFixesQueryVersion(FDisplay, &major, &minor) && major >= 1) {
+    XFixesSelectSelectionInput(FDisplay, DefaultRootWindow(FDisplay), FAtoms->CompositorSelection,
+                               XFixesSetSelectionOwnerNotifyMask | XFixesSelectionWindowDestroyNotifyMask |
+                                   XFixesSelectionClientCloseNotifyMask);
+  } else {
+    // Without XFixes the answer at start-up stands.
+    FFixesEventBase = -1;
+  }
+  FCompositing = XGetSelectionOwner(FDisplay, FAtoms->CompositorSelection) != None;
+}
+
+void TX11WindowSystem::CompositorChanged() {
+  // Asked again rather than read from the event: a manager that replaces
+  // another sends a loss and a gain, and only the last state matters.
+  const bool running = XGetSelectionOwner(FDisplay, FAtoms->CompositorSelection) != None;
+  if (running == FCompositing) return;
+  FCompositing = running;
+  for (TX11Window* w : FWindows) w->ApplyBounding();
+  XFlush(FDisplay);
+  if (OnCompositingChanged) OnCompositingChanged(running);
 }
 
 void TX11WindowSystem::NativeReleaseCapture() {

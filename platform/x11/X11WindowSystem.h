@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -47,6 +48,15 @@ class TX11WindowSystem : public TWindowSystemBase {
   int Depth() const;
   // Whether a window manager runs (activation then goes through it).
   bool WindowManagerRunning() const { return FHasWm; }
+  // Whether a compositing manager blends the windows' translucent pixels with
+  // what lies below. Without one they would show opaque, so every window is
+  // cut to the part of its frame at least half opaque; the layer follows a
+  // manager that comes or goes and then calls OnCompositingChanged.
+  bool CompositingManagerRunning() const { return FCompositing; }
+  std::function<void(bool Running)> OnCompositingChanged;
+  // Whether windows take presses only where their frame is not fully
+  // transparent (the server has input shapes).
+  bool InputShapes() const { return FShapeInput; }
 
  private:
   friend class TX11Window;
@@ -66,6 +76,8 @@ class TX11WindowSystem : public TWindowSystemBase {
   std::vector<long> ReadCardinals(unsigned long Window, unsigned long Property) const;
   TRect ReadWorkArea() const;
   void NativeReleaseCapture() override;
+  void WatchCompositor();
+  void CompositorChanged();
 
   _XDisplay* FDisplay;
   std::unique_ptr<TAtoms> FAtoms;
@@ -77,6 +89,11 @@ class TX11WindowSystem : public TWindowSystemBase {
   bool FShm = false;
   int FShmEventBase = 0;
   bool FHasWm = false;
+  bool FShape = false;                     // SHAPE: windows cut to their outline
+  bool FShapeInput = false;                // SHAPE 1.1: input regions of their own
+  bool FCompositing = true;                // assumed until the owner of the selection is known
+  unsigned long FCompositorSelection = 0;  // _NET_WM_CM_S<screen>
+  int FFixesEventBase = -1;                // XFixes selection events, when the server has them
   // Read once per change of the root window's properties: every window placed
   // at start-up asks for it, and each read is two round trips.
   mutable std::optional<TRect> FWorkArea;

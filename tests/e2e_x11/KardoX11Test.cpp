@@ -74,6 +74,11 @@ bool Unlit(TRgb C) {
   return Near(C, 0x3E, 0x3E, 0x3E);
 }
 
+// Anything but the bare root window's black.
+bool Drawn(TRgb C) {
+  return C.R > 0 || C.G > 0 || C.B > 0;
+}
+
 std::string Text(TRgb C) {
   return "(" + std::to_string(C.R) + "," + std::to_string(C.G) + "," + std::to_string(C.B) + ")";
 }
@@ -141,8 +146,10 @@ class KardoX11 : public ::testing::Test {
     ASSERT_GT(Kardo->Pid(), 0);
     ASSERT_TRUE(WaitFor([&] { return FindWindows() && Mapped(Console) && Mapped(Settings); }))
         << "kardo's windows did not come up";
-    // The first frames are pushed after mapping; the LEDs are drawn then.
+    // The first frames are pushed after mapping; the LEDs are drawn then. A
+    // window takes presses only where its frame has put something.
     ASSERT_TRUE(WaitFor([&] { return Unlit(Pixel(Console, kLedYellow)); }));
+    ASSERT_TRUE(WaitFor([&] { return Drawn(Pixel(Settings, {kSettingsW / 2, kSettingsH / 2})); }));
   }
 
   void TearDown() override {
@@ -379,7 +386,7 @@ TEST_F(KardoX11, TypingIntoTheSettingsTextBoxShowsTheDigitsWithTheirPoints) {
 TEST_F(KardoX11, TheCloseButtonHidesTheSettingsAndADoubleClickOnThePictureBringsThemBack) {
   const TPt below = Origin(Settings);
   // Moved first: showing it again puts it back below the console.
-  Drag(Settings, {6, 150}, {60, -200});
+  Drag(Settings, {13, 150}, {60, -200});
   ASSERT_TRUE(WaitFor([&] {
     return Origin(Settings).X == below.X + 60 && Origin(Settings).Y == below.Y - 200;
   })) << Origin(Settings).X
@@ -400,7 +407,7 @@ TEST_F(KardoX11, TheCloseButtonHidesTheSettingsAndADoubleClickOnThePictureBrings
 TEST_F(KardoX11, DraggingAnEmptySpotMovesAWindowAndTheGripResizesIt) {
   const TPt start = Origin(Console);
   // The frame's left margin, outside the picture.
-  Drag(Console, {6, 150}, {-100, -80});
+  Drag(Console, {13, 150}, {-100, -80});
   ASSERT_TRUE(WaitFor([&] {
     return Origin(Console).X == start.X - 100 && Origin(Console).Y == start.Y - 80;
   })) << Origin(Console).X
@@ -424,7 +431,7 @@ TEST_F(KardoX11, DraggingAnEmptySpotMovesAWindowAndTheGripResizesIt) {
 }
 
 TEST_F(KardoX11, EscOnTheConsoleEndsTheProgramCleanly) {
-  Click(Console, {6, 150});
+  Click(Console, {13, 150});
   ASSERT_TRUE(WaitFor([&] { return Focused(Console); }));
   FEndsKardo = true;
   Key(XK_Escape);

@@ -6,6 +6,8 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/shape.h>
 #include <X11/keysym.h>
 #include <unistd.h>
 
@@ -16,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/x11/testing/CompositorStandIn.h"
 #include "platform/x11/testing/XvfbServer.h"
 #include "tests/platform/EventRecorder.h"
 
@@ -58,6 +61,37 @@ class X11Test : public ::testing::Test {
       for (int x = 0; x < size.Width; ++x) out.push_back(uint32_t(XGetPixel(image, x, y)));
     XDestroyImage(image);
     return out;
+  }
+
+  // Waits until the window system has heard whether a compositing manager runs.
+  bool CompositingBecomes(bool Running) {
+    for (int i = 0; i < 200 && System->CompositingManagerRunning() != Running; ++i) {
+      Settle();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return System->CompositingManagerRunning() == Running;
+  }
+
+  // The top-level window the server finds under a screen point: the one
+  // that would get a press there.
+  Window WindowUnder(int X, int Y) {
+    const Window root = DefaultRootWindow(D());
+    XWarpPointer(D(), None, root, 0, 0, 0, 0, X, Y);
+    Window r = 0, child = 0;
+    int rx = 0, ry = 0, wx = 0, wy = 0;
+    unsigned mask = 0;
+    XQueryPointer(D(), root, &r, &child, &rx, &ry, &wx, &wy, &mask);
+    return child;
+  }
+
+  // What the screen shows at a point.
+  uint32_t ScreenPixel(int X, int Y) {
+    XSync(D(), False);
+    XImage* image = XGetImage(D(), DefaultRootWindow(D()), X, Y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return 0;
+    const uint32_t p = uint32_t(XGetPixel(image, 0, 0)) & 0xFFFFFFu;
+    XDestroyImage(image);
+    return p;
   }
 
   std::vector<long> Cardinals(Window W, const char* Property) {
@@ -164,6 +198,10 @@ class X11Frames : public X11Test, public ::testing::WithParamInterface<bool> {};
 TEST_P(X11Frames, APushedFrameIsWhatTheServerHolds) {
   System->SetSharedMemory(GetParam());
   if (GetParam() && !System->SharedMemory()) GTEST_SKIP() << "the server offers no shared memory";
+  // Without a compositing manager the faint pixels would be cut away.
+  auto compositor = TCompositorStandIn::Start(Server->DisplayName());
+  ASSERT_TRUE(compositor);
+  ASSERT_TRUE(CompositingBecomes(true));
   auto w = System->CreateWindow(Events, {.Bounds = {0, 0, 66, 34}});
   w->Show();
   std::vector<uint32_t> frame(64 * 32);
@@ -302,3 +340,147 @@ TEST_F(X11Test, TheClipboardCarriesUtf8TextBetweenConnections) {
 }
 
 }  // namespace
+
+namespace {
+
+// A frame of W x H that is Value everywhere.
+std::vector<uint32_t> Plain(int W, int H, uint32_t Value) {
+  return std::vector<uint32_t>(size_t(W) * size_t(H), Value);
+}
+
+}  // namespace
+
+// A layered window takes presses only where it is not fully transparent; the
+// rest of it belongs to whatever lies below, here another of our windows.
+TEST_F(X11Test, PressesGoThroughFullyTransparentPixelsAndTheOutlineFollowsChanges) {
+  // A compositing manager keeps faint pixels drawn: only the input outline
+  // decides where presses go.
+  auto compositor = TCompositorStandIn::Start(Server->DisplayName());
+  ASSERT_TRUE(compositor);
+  ASSERT_TRUE(CompositingBecomes(true));
+  TEventRecorder belowEvents;
+  auto below = System->CreateWindow(belowEvents, {.Bounds = {100, 100, 66, 34}});
+  auto above = System->CreateWindow(Events, {.Bounds = {100, 100, 66, 34}});
+  below->Show();
+  above->Show();
+  std::vector<uint32_t> under = Plain(64, 32, 0xFF102030);
+  below->UpdateLayered({under.data(), 64, 32}, {100, 100});
+  // Left half transparent, right half faint: only alpha 0 lets presses through.
+  std::vector<uint32_t> frame = Plain(64, 32, 0);
+  for (int y = 0; y < 32; ++y)
+    for (int x = 32; x < 64; ++x) frame[size_t(y) * 64 + x] = 0x01000000;
+  above->UpdateLayered({frame.data(), 64, 32}, {100, 100});
+  Settle();
+  EXPECT_EQ(WindowUnder(110, 110), XW(*below));
+  EXPECT_EQ(WindowUnder(150, 110), XW(*above));
+
+  // A changed rectangle updates only its part of the outline; a colour that
+  // keeps the alpha class changes nothing.
+  const TRect changed{4, 4, 40, 8};
+  for (int y = changed.Top; y < changed.Top + changed.Height; ++y)
+    for (int x = changed.Left; x < changed.Left + changed.Width; ++x)
+      frame[size_t(y) * 64 + x] = x < 32 ? 0xFF00FF00 : 0;
+  above->UpdateLayered({frame.data(), 64, 32}, {100, 100}, &changed);
+  Settle();
+  EXPECT_EQ(WindowUnder(110, 106), XW(*above));  // made opaque
+  EXPECT_EQ(WindowUnder(140, 106), XW(*below));  // made transparent
+  EXPECT_EQ(WindowUnder(110, 120), XW(*below));  // outside the change, as it was
+  EXPECT_EQ(WindowUnder(150, 120), XW(*above));
+
+  // The press itself reaches the window below.
+  XTestFakeMotionEvent(D(), -1, 110, 120, CurrentTime);
+  XTestFakeButtonEvent(D(), 1, True, CurrentTime);
+  XTestFakeButtonEvent(D(), 1, False, CurrentTime);
+  Settle();
+  EXPECT_EQ(belowEvents.Only("down"), TLog{"down L 10,20 shift=8"});
+  EXPECT_TRUE(Events.Only("down").empty());
+}
+
+// Without a compositing manager translucent pixels would show opaque: the
+// window is cut to what is at least half opaque, and uncut while one runs.
+TEST_F(X11Test, WithoutACompositorTheWindowIsCutToItsSolidPartAndFollowsTheManager) {
+  ASSERT_FALSE(System->CompositingManagerRunning());
+  std::vector<bool> heard;
+  System->OnCompositingChanged = [&](bool Running) { heard.push_back(Running); };
+  const Window root = DefaultRootWindow(D());
+  XSetWindowBackground(D(), root, 0x00C0FFEE);
+  XClearWindow(D(), root);
+  auto w = System->CreateWindow(Events, {.Bounds = {50, 60, 34, 34}});
+  w->Show();
+  // A solid square in a faint margin, as a HUD panel in its shadow.
+  std::vector<uint32_t> frame = Plain(32, 32, 0x30000000);
+  for (int y = 8; y < 24; ++y)
+    for (int x = 8; x < 24; ++x) frame[size_t(y) * 32 + x] = 0xFF204060;
+  w->UpdateLayered({frame.data(), 32, 32}, {50, 60});
+  Settle();
+  EXPECT_EQ(ScreenPixel(50 + 16, 60 + 16), 0x204060u);
+  EXPECT_EQ(ScreenPixel(50 + 2, 60 + 2), 0xC0FFEEu) << "the faint margin shows the desktop";
+
+  {
+    auto compositor = TCompositorStandIn::Start(Server->DisplayName());
+    ASSERT_TRUE(compositor);
+    ASSERT_TRUE(CompositingBecomes(true));
+    int count = 0, order = 0;
+    XRectangle* rects = XShapeGetRectangles(D(), XW(*w), ShapeBounding, &count, &order);
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(rects[0].width, 32);
+    EXPECT_EQ(rects[0].height, 32);
+    XFree(rects);
+  }
+  ASSERT_TRUE(CompositingBecomes(false));
+  Settle();
+  EXPECT_EQ(ScreenPixel(50 + 2, 60 + 2), 0xC0FFEEu);
+  EXPECT_EQ(heard, (std::vector<bool>{true, false}));
+  System->OnCompositingChanged = nullptr;
+}
+
+TEST_F(X11Test, APressGivesTheWindowTheKeyboardWhenNoManagerDoes) {
+  ASSERT_FALSE(System->WindowManagerRunning());
+  auto a = System->CreateWindow(Events, {.Bounds = {0, 0, 100, 100}});
+  TEventRecorder otherEvents;
+  auto b = System->CreateWindow(otherEvents, {.Bounds = {200, 0, 100, 100}});
+  a->Show();
+  b->Show();
+  a->Activate();
+  Settle();
+  Send(XW(*b), ButtonPress, Button1, 0, 6000);
+  Settle();
+  EXPECT_TRUE(b->IsActive());
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(D(), &focus, &revert);
+  EXPECT_EQ(focus, XW(*b));
+}
+
+// A manager that has gone leaves its check property behind; nobody would
+// answer activation requests sent to it.
+TEST_F(X11Test, AStaleWindowManagerCheckIsNoManager) {
+  const Window root = DefaultRootWindow(D());
+  const Atom check = XInternAtom(D(), "_NET_SUPPORTING_WM_CHECK", False);
+  const Window gone = XCreateSimpleWindow(D(), root, 0, 0, 1, 1, 0, 0, 0);
+  XChangeProperty(D(), gone, check, XA_WINDOW, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&gone), 1);
+  XChangeProperty(D(), root, check, XA_WINDOW, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&gone), 1);
+  XSync(D(), False);
+  std::string error;
+  EXPECT_TRUE(TX11WindowSystem::Open(Server->DisplayName().c_str(), error)->WindowManagerRunning());
+  XDestroyWindow(D(), gone);
+  XSync(D(), False);
+  EXPECT_FALSE(TX11WindowSystem::Open(Server->DisplayName().c_str(), error)->WindowManagerRunning());
+  XDeleteProperty(D(), root, check);
+  XSync(D(), False);
+}
+
+TEST_F(X11Test, TheMinimumSizeHoldsAndIsToldToTheWindowManager) {
+  auto w = System->CreateWindow(Events, {.Bounds = {0, 0, 301, 297}});
+  w->SetMinimumSize({96, 108});
+  w->SetBounds({0, 0, 19, 15});
+  EXPECT_EQ(w->Bounds(), (TRect{0, 0, 96, 108}));
+  XSizeHints hints{};
+  long supplied = 0;
+  ASSERT_TRUE(XGetWMNormalHints(D(), XW(*w), &hints, &supplied));
+  EXPECT_TRUE(hints.flags & PMinSize);
+  EXPECT_EQ(hints.min_width, 94);  // the client size: the outer one less the border
+  EXPECT_EQ(hints.min_height, 106);
+}

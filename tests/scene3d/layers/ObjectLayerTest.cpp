@@ -232,10 +232,14 @@ TEST_F(ObjectLayerTest, EmptyPartsPassRaysThroughUnlessTheLayerDrags) {
   EXPECT_EQ(W.Scene->ObjectAtPoint(30, 30), nullptr);
 
   // The program's windows: the scene and the layer drag, the layer fills it.
+  // The window takes presses only where it is not fully transparent; the
+  // program's HUD panel is that, here a faint fill.
+  W.Scene->SetFillColor("#01000000");
   W.Scene->SetAllowDrag(true);
   layer->SetAllowDrag(true);
   layer->SetLayerAlign(scLayerContents);
   ASSERT_EQ(W.Scene->ObjectAtPoint(30, 30), layer);
+  W.Render();
   const platform::TRect before = W.Scene->Window()->Bounds();
   W.Press(30, 30);
   EXPECT_TRUE(W.Scene->MovingWindow());
