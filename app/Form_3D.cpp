@@ -1,5 +1,8 @@
 #include "app/Form_3D.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace kardo {
 
 TForm_3D::TForm_3D(IFormView& View, std::string_view LayoutName, std::string_view ResizeTimerName)
@@ -18,6 +21,15 @@ void TForm_3D::LayoutSetup() {
   LW0 = FLayout.Width();
   LH0 = FLayout.Height();
   FResizeTimer.SetInterval(100);
+  // Smaller than a quarter of its content the window shows nothing usable,
+  // and the grip itself would shrink out of reach.
+  Window().SetMinimumSize(MinimumExtent(W0, LW0), MinimumExtent(H0, LH0));
+}
+
+int TForm_3D::MinimumExtent(int Outer0, float Layout0) {
+  const double frame = Outer0 - double(Layout0);
+  return std::max(kMinimumExtent,
+                  static_cast<int>(std::ceil(frame + std::max(0.0f, Layout0) * kMinimumScale)));
 }
 
 void TForm_3D::ScaleReset() {
@@ -28,8 +40,10 @@ void TForm_3D::Rescale() {
   FResizeTimer.SetEnabled(false);
   // A layout with no extent at creation has no scale to follow.
   if (LW0 <= 0 || LH0 <= 0) return;
-  const double sx = (Window().Width() - (W0 - double(LW0))) / LW0;
-  const double sy = (Window().Height() - (H0 - double(LH0))) / LH0;
+  // A window system that ignores the minimum size must not turn the content
+  // inside out.
+  const double sx = std::max(kMinimumScale, (Window().Width() - (W0 - double(LW0))) / LW0);
+  const double sy = std::max(kMinimumScale, (Window().Height() - (H0 - double(LH0))) / LH0);
   FLayout.SetScale(static_cast<float>(sx), static_cast<float>(sy));
 }
 

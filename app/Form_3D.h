@@ -16,6 +16,13 @@ class TForm_3D {
   IWindowView& Window() { return FView.Window(); }
   IFormView& View() { return FView; }
 
+  // The smallest scale of the content, and the smallest outer extent in
+  // pixels, that a resize leaves.
+  static constexpr double kMinimumScale = 0.25;
+  static constexpr int kMinimumExtent = 48;
+  // The outer extent at which the content's scale is kMinimumScale.
+  static int MinimumExtent(int Outer0, float Layout0);
+
   // The placement record.
   int W0 = 0;
   int H0 = 0;

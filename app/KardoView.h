@@ -40,6 +40,8 @@ class IWindowView : public IViewElement {
   // created) ends the message loop.
   virtual void Close() = 0;
   virtual bool IsActive() const = 0;
+  // The smallest outer size the operator can shrink the window to.
+  virtual void SetMinimumSize(int Width, int Height) = 0;
 
   TViewNotifyEvent OnShow;
   TViewNotifyEvent OnClose;

@@ -1,5 +1,8 @@
 #include "app/forms/KardoForm.h"
 
+#include <utility>
+#include <vector>
+
 #include "app/forms/ElementViews.h"
 #include "app/forms/Timer.h"
 #include "controls/CheckBoxes.h"
@@ -33,6 +36,7 @@ class TFormWindowView : public IWindowView {
     const platform::IWindow* w = FForm.NativeWindow();
     return w && w->IsActive();
   }
+  void SetMinimumSize(int Width, int Height) override { FForm.SetMinimumSize({Width, Height}); }
 
  private:
   platform::TRect Bounds() const {
@@ -137,11 +141,34 @@ void TKardoForm::CreateWindow(platform::IWindowSystem& System) {
   params.Title = FCaption;
   params.TopMost = FFormStyle == fsStayOnTop;
   FScene->CreateWindow(System, params);
+  if (platform::IWindow* w = NativeWindow()) w->SetMinimumSize(FMinimumSize);
   FLastSize = {params.Bounds.Width, params.Bounds.Height};
   FScene->OnCloseRequest = [this](TscScene*) { CloseWindow(); };
   FScene->OnWindowBoundsChanged = [this](TscScene*) { SceneBoundsChanged(); };
   FScene->OnKeyPress = [this](TscScene*, char32_t& Char, TuiShiftState) { SceneKeyPress(Char); };
 }
+
+// A window with nothing to type into (the display) appears without taking the
+// keyboard from the window the operator is using.
+bool TKardoForm::TakesKeyboard() const {
+  if (FMainWindow || FKeyPreview) return true;
+  for (int i = 0; i < ComponentCount(); ++i)
+    if (auto* v = dynamic_cast<const TuiVisualObject*>(Components(i)); v && v->CanFocused()) return true;
+  return false;
+}
+
+void TKardoForm::SetMinimumSize(platform::TSize Outer) {
+  FMinimumSize = Outer;
+  if (platform::IWindow* w = NativeWindow()) w->SetMinimumSize(Outer);
+}
+
+namespace {
+
+// The windows shown by the show handler that runs now: they are shown after
+// the window whose handler shows them, so they end up in front of it.
+std::vector<platform::IWindow*>* GShownByHandler = nullptr;
+
+}  // namespace
 
 void TKardoForm::ShowWindow() {
   platform::IWindow* w = NativeWindow();
@@ -150,8 +177,20 @@ void TKardoForm::ShowWindow() {
     w->BringToFront();
     return;
   }
-  if (OnShow) OnShow(this);
-  w->Show();
+  if (GShownByHandler) GShownByHandler->push_back(w);
+  std::vector<platform::IWindow*> shown;
+  {
+    struct TScope {
+      std::vector<platform::IWindow*>* Outer;
+      ~TScope() { GShownByHandler = Outer; }
+    } scope{std::exchange(GShownByHandler, &shown)};
+    if (OnShow) OnShow(this);
+  }
+  w->Show(TakesKeyboard());
+  // Showing activates and raises this window over those its handler showed;
+  // they go back in front without taking the keyboard from it.
+  for (platform::IWindow* other : shown)
+    if (other->Visible()) other->BringToFront();
   FScene->Invalidate();
 }
 

@@ -81,6 +81,8 @@ class TKardoForm : public TuiComponent, public IuxForm, public IFormView {
   void CreateWindow(platform::IWindowSystem& System);
   TscScene* Scene() const { return FScene; }
   platform::IWindow* NativeWindow() const;
+  // Kept for the window until it exists.
+  void SetMinimumSize(platform::TSize Outer);
   // Closing the main window ends the message loop.
   void SetMainWindow(bool Value) { FMainWindow = Value; }
   // A hidden window is placed by its show handler and then shown; a visible
@@ -135,6 +137,7 @@ class TKardoForm : public TuiComponent, public IuxForm, public IFormView {
   TView& Element(std::string_view Name, TKind Kind, TArgs&&... Args);
   // The element made for Object, none when the logic never asked for it.
   IViewElement* ElementOf(const TuiComponent* Object, TKind Kind) const;
+  bool TakesKeyboard() const;
   void SceneBoundsChanged();
   void SceneKeyPress(char32_t& Char);
 
@@ -149,6 +152,7 @@ class TKardoForm : public TuiComponent, public IuxForm, public IFormView {
   TscScene* FScene = nullptr;
   platform::IWindowSystem* FSystem = nullptr;
   platform::TSize FLastSize;
+  platform::TSize FMinimumSize;
   std::unique_ptr<TFormWindowView> FWindowView;
   std::map<std::pair<const TuiComponent*, TKind>, std::unique_ptr<IViewElement>> FElements;
 };

@@ -26,6 +26,8 @@ const char* const KardoHelp =
     "  --scenario FILE           run the timed operator actions of FILE\n"
     "  --timeline OUT.csv        with --scenario: write every change of an LED's\n"
     "                            or a segment's fill colour to OUT.csv\n"
+    "  --verbose                 tell on standard error what the program finds\n"
+    "                            about the desktop (compositing or not)\n"
     "  --help                    show this help\n"
     "  --version                 show the version\n"
     "\n"
@@ -68,6 +70,8 @@ std::optional<TOptions> ParseOptions(const std::vector<std::string>& Args, std::
       o.Version = true;
     } else if (a == "--headless") {
       o.Headless = true;
+    } else if (a == "--verbose") {
+      o.Verbose = true;
     } else if (a == "--exit-after-first-frame") {
       o.ExitAfterFirstFrame = true;
     } else if (value("--device", o.Device)) {

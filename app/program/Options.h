@@ -17,6 +17,7 @@ struct TOptions {
   std::string ScenarioFile;
   std::string TimelineFile;
   bool ExitAfterFirstFrame = false;
+  bool Verbose = false;
 };
 
 // Reads the arguments after the program name. A wrong one gives the reason

@@ -39,6 +39,16 @@ std::unique_ptr<platform::TWindowSystemBase> OpenWindowSystem(const TOptions& O)
     const char* shown = name ? name : std::getenv("DISPLAY");
     std::fprintf(stderr, "kardo: cannot open display %s; set DISPLAY or use --headless\n",
                  shown && *shown ? shown : "(none)");
+    return system;
+  }
+  if (O.Verbose) {
+    auto say = [](bool Running) {
+      std::fputs(Running ? "kardo: a compositing manager runs: the windows are translucent\n"
+                         : "kardo: no compositing manager: the windows are cut to their outlines\n",
+                 stderr);
+    };
+    say(system->CompositingManagerRunning());
+    system->OnCompositingChanged = say;
   }
   return system;
 }

@@ -18,6 +18,8 @@ void TFakeWindow::SetTop(int Value) {
 }
 
 void TFakeWindow::SetBounds(int Left, int Top, int Width, int Height) {
+  Width = std::max(Width, FMinWidth);
+  Height = std::max(Height, FMinHeight);
   const bool moved = Left != FLeft || Top != FTop;
   const bool resized = Width != FWidth || Height != FHeight;
   FLeft = Left, FTop = Top, FWidth = Width, FHeight = Height;

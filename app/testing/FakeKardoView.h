@@ -32,10 +32,14 @@ class TFakeWindow : public IWindowView {
   void Show() override;
   void Close() override;
   bool IsActive() const override;
+  void SetMinimumSize(int Width, int Height) override { FMinWidth = Width, FMinHeight = Height; }
+  int MinWidth() const { return FMinWidth; }
+  int MinHeight() const { return FMinHeight; }
 
   bool Visible() const { return FVisible; }
   int ShowCount() const { return FShowCount; }
-  // The operator or the window system moving or resizing the window.
+  // The operator or the window system moving or resizing the window; the
+  // size stops at the minimum, as a real window's does.
   void SetBounds(int Left, int Top, int Width, int Height);
   void Activate();
   void PressKey(char Key);
@@ -43,6 +47,7 @@ class TFakeWindow : public IWindowView {
  private:
   TFakeKardoView& FView;
   int FLeft, FTop, FWidth, FHeight;
+  int FMinWidth = 0, FMinHeight = 0;
   bool FVisible = false;
   int FShowCount = 0;
 };
