@@ -90,6 +90,27 @@ TEST_F(KardoTest, ABurstOfResizesIsAnsweredByOneRescale) {
   EXPECT_EQ(Display().FakeLayout("Layout_3D_SEFA1").ScaleY, 1);
 }
 
+// Shrunk past a quarter of its content a window would lose its grip and turn
+// its content inside out.
+TEST_F(KardoTest, AWindowStopsShrinkingAtAQuarterOfItsContent) {
+  struct Row {
+    TFakeForm& Form;
+    const char* Layout;
+    int MinWidth, MinHeight;  // 26 + LW0 / 4 and 44 + LH0 / 4, rounded up
+  };
+  for (const Row& r : {Row{Console(), "Layout_3D_Kardo", 95, 108}, Row{Settings(), "Layout_3D_Set", 125, 118},
+                       Row{Display(), "Layout_3D_SEFA1", 103, 108}}) {
+    TFakeWindow& w = r.Form.FakeWindow();
+    EXPECT_EQ(w.MinWidth(), r.MinWidth) << r.Layout;
+    EXPECT_EQ(w.MinHeight(), r.MinHeight) << r.Layout;
+    w.SetBounds(w.Left(), w.Top(), 19, 15);
+    Advance(100);
+    const TFakeLayout& layout = r.Form.FakeLayout(r.Layout);
+    EXPECT_GE(layout.ScaleX, 0.25f) << r.Layout;
+    EXPECT_GE(layout.ScaleY, 0.25f) << r.Layout;
+  }
+}
+
 TEST_F(KardoTest, MovingStartsTheResizeTimerOnlyForTheActiveWindow) {
   TFakeWindow& settings = Settings().FakeWindow();
   Console().FakeWindow().Activate();

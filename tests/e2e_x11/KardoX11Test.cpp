@@ -431,12 +431,58 @@ TEST_F(KardoX11, DraggingAnEmptySpotMovesAWindowAndTheGripResizesIt) {
 }
 
 TEST_F(KardoX11, EscOnTheConsoleEndsTheProgramCleanly) {
+  Click(Settings, {kInnerX + 10 + 18, kInnerY + 244 + 11});
+  ASSERT_TRUE(WaitFor([&] { return Focused(Settings); }));
   Click(Console, {13, 150});
   ASSERT_TRUE(WaitFor([&] { return Focused(Console); }));
   FEndsKardo = true;
   Key(XK_Escape);
   EXPECT_EQ(Kardo->WaitExit(milliseconds(10000)), 0);
   EXPECT_TRUE(KardoWindows().empty());
+}
+
+// The press on the picture brings up the display, which has nothing to type
+// into: the console keeps the keyboard.
+TEST_F(KardoX11, EscAfterAPressOnThePictureEndsTheProgram) {
+  Click(Console, kPicture);
+  ASSERT_TRUE(WaitFor([&] { return Mapped(Shown) && Digit(kDigitH) == 0x77; }));
+  EXPECT_TRUE(Focused(Console));
+  FEndsKardo = true;
+  Key(XK_Escape);
+  EXPECT_EQ(Kardo->WaitExit(milliseconds(10000)), 0);
+}
+
+// The windows are translucent HUDs: their transparent margins are not theirs.
+// Here no compositing manager runs, so what is less than half opaque is cut
+// away and the desktop shows there.
+TEST_F(KardoX11, TheMarginsAreTheDesktopsAndPressesThereReachTheWindowBelow) {
+  const Window root = DefaultRootWindow(FDisplay);
+  XSetWindowBackground(FDisplay, root, 0x3060C0);
+  XClearWindow(FDisplay, root);
+  XFlush(FDisplay);
+  for (Window w : {Console, Settings}) {
+    const TRgb c = Pixel(w, {4, 150});
+    EXPECT_TRUE(c.R == 0x30 && c.G == 0x60 && c.B == 0xC0) << Text(c);
+  }
+  // The settings window lies in front of the console's lowest pixels; its
+  // top margin lets a drag through to the console's frame below.
+  const TPt console = Origin(Console), settings = Origin(Settings);
+  Drag(Settings, {150, 2}, {30, 20});
+  ASSERT_TRUE(WaitFor([&] {
+    return Origin(Console).X == console.X + 30 && Origin(Console).Y == console.Y + 20;
+  })) << Origin(Console).X
+      << "," << Origin(Console).Y;
+  EXPECT_EQ(Origin(Settings).X, settings.X);
+  EXPECT_EQ(Origin(Settings).Y, settings.Y);
+}
+
+// The display comes up over the settings caption; its margin does not keep
+// the close button from the operator.
+TEST_F(KardoX11, TheSettingsCloseButtonWorksWithTheDisplayUp) {
+  Click(Console, kPicture);
+  ASSERT_TRUE(WaitFor([&] { return Mapped(Shown) && Digit(kDigitH) == 0x77; }));
+  Click(Settings, {kSettingsW - 22, 23});
+  EXPECT_TRUE(WaitFor([&] { return !Mapped(Settings); }));
 }
 
 }  // namespace

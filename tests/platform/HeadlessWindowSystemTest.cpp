@@ -294,3 +294,68 @@ TEST_F(HeadlessFixture, BoundsChangesAreReportedOnlyWhenSomethingMoves) {
 }
 
 }  // namespace
+
+namespace {
+
+// --- presses through transparent pixels ----------------------------------------
+
+// A over B on the screen; A's picture is transparent on its left half.
+struct LayeredFixture : ::testing::Test {
+  THeadlessWindowSystem System;
+  TEventRecorder EventsA, EventsB;
+  std::unique_ptr<IWindow> B = System.CreateWindow(EventsB, {.Bounds = {100, 100, 42, 22}, .BorderWidth = 1});
+  std::unique_ptr<IWindow> A = System.CreateWindow(EventsA, {.Bounds = {120, 100, 42, 22}, .BorderWidth = 1});
+  void SetUp() override {
+    B->Show();
+    A->Show();
+    std::vector<uint32_t> frame(40 * 20, 0x80402010);
+    A->UpdateLayered({frame.data(), 40, 20}, {120, 100});
+    for (int y = 0; y < 20; ++y)
+      for (int x = 0; x < 20; ++x) frame[size_t(y) * 40 + x] = 0;
+    A->UpdateLayered({frame.data(), 40, 20}, {120, 100});
+    EventsA.Log.clear();
+    EventsB.Log.clear();
+  }
+};
+
+TEST_F(LayeredFixture, APressOnAFullyTransparentPixelReachesTheWindowBelowOrNothing) {
+  System.MouseDown(A.get(), plMouseLeft, 5, 5);  // over B's right part
+  System.MouseUp(A.get(), plMouseLeft, 5, 5);
+  EXPECT_TRUE(EventsA.Log.empty());
+  EXPECT_EQ(EventsB.Only("down"), TLog{"down L 25,5 shift=8"});
+  System.MouseDown(A.get(), plMouseLeft, 25, 5);  // A's translucent half
+  EXPECT_EQ(EventsA.Only("down").size(), 1u);
+  System.MouseUp(A.get(), plMouseLeft, 25, 5);
+  // Nothing below: the press belongs to no window of ours.
+  B->Hide();
+  EventsA.Log.clear();
+  EventsB.Log.clear();
+  System.MouseDown(A.get(), plMouseLeft, 5, 5);
+  EXPECT_TRUE(EventsA.Log.empty());
+  EXPECT_TRUE(EventsB.Log.empty());
+}
+
+TEST_F(LayeredFixture, ThePointerLeavesAWindowAtItsTransparentPixels) {
+  System.MouseMove(A.get(), 30, 5);
+  System.MouseMove(A.get(), 10, 5);
+  EXPECT_EQ(EventsA.Log, (TLog{"move 30,5 shift=0", "leave"}));
+  EXPECT_EQ(EventsB.Log, TLog{"move 30,5 shift=0"});
+  // A captured window keeps the pointer wherever it goes.
+  A->SetCapture();
+  EventsA.Log.clear();
+  System.MouseMove(A.get(), 10, 5);
+  EXPECT_EQ(EventsA.Only("move"), TLog{"move 10,5 shift=0"});
+}
+
+TEST(HeadlessWindow, SetBoundsStopsAtTheMinimumSize) {
+  THeadlessWindowSystem system;
+  TEventRecorder events;
+  auto w = system.CreateWindow(events, {.Bounds = {0, 0, 301, 297}});
+  w->SetMinimumSize({95, 108});
+  w->SetBounds({5, 6, 19, 15});
+  EXPECT_EQ(w->Bounds(), (TRect{5, 6, 95, 108}));
+  w->SetMinimumSize({200, 200});  // a window already smaller grows to it
+  EXPECT_EQ(w->Bounds(), (TRect{5, 6, 200, 200}));
+}
+
+}  // namespace

@@ -154,6 +154,11 @@ TEST_F(KardoHeadless, StartsWithTheConsoleAndSettingsShownAndEveryLightOut) {
   EXPECT_EQ(Native("console").Bounds().Top, 343);
   EXPECT_EQ(Native("settings").Bounds().Left, 489);
   EXPECT_EQ(Native("settings").Bounds().Top, 608);
+  // The settings window is shown after the console, from its show handler: it
+  // lies in front, so its caption is not under the console's lowest pixels,
+  // and the console keeps the keyboard.
+  EXPECT_GT(Native("settings").ZOrder(), Native("console").ZOrder());
+  EXPECT_TRUE(Native("console").IsActive());
   for (const auto& led : kLeds) EXPECT_EQ(Led(led), kUnlit) << led;
   EXPECT_EQ(Digit("H"), 0u);
   EXPECT_EQ(Digit("L"), 0u);
@@ -174,6 +179,7 @@ TEST_F(KardoHeadless, ConsolePressesStepAutomaticNothingPetrol) {
 
   RunTo(101);
   EXPECT_TRUE(Native("display").Visible());
+  EXPECT_TRUE(Native("console").IsActive()) << "the display appears without taking the keyboard";
   EXPECT_EQ(Led("Circle_LY"), kYellow);
   for (const char* off : {"Circle_LG1", "Circle_LG2", "Circle_LG3", "Circle_LG4", "Circle_LG5", "Circle_LR"})
     EXPECT_EQ(Led(off), kUnlit) << off;
