@@ -63,4 +63,30 @@ BENCHMARK(BM_PushFrame)
     ->Args({0, 40})
     ->Unit(benchmark::kMicrosecond);
 
+// A 40 x 40 square whose outline changes on every frame (a shape that
+// appears and goes, not an LED that changes colour): the window's input
+// outline is cut and rebuilt for the square each time.
+void BM_PushFrameOutlineChanges(benchmark::State& state) {
+  TBench& b = Bench();
+  if (!b.System) return state.SkipWithError("no Xvfb");
+  b.System->SetSharedMemory(true);
+  auto w = b.System->CreateWindow(b.Events, {.Bounds = {0, 0, 421, 338}});
+  w->Show();
+  std::vector<uint32_t> frame(419 * 336, 0xF0402010);
+  const platform::TFrame f{frame.data(), 419, 336};
+  w->UpdateLayered(f, {0, 0});
+  const platform::TRect changed{100, 100, 40, 40};
+  bool on = false;
+  for (auto _ : state) {
+    on = !on;
+    for (int y = 110; y < 130; ++y)
+      for (int x = 110; x < 130; ++x) frame[size_t(y) * 419 + x] = on ? 0 : 0xF0402010;
+    w->UpdateLayered(f, {0, 0}, &changed);
+    XSync(b.System->NativeDisplay(), False);
+    b.System->ProcessMessages();
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_PushFrameOutlineChanges)->Unit(benchmark::kMicrosecond);
+
 }  // namespace

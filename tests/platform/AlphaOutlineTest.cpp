@@ -59,3 +59,25 @@ TEST(AlphaOutline, AnUpdateCountsAsAChangeOnlyWhenTheOutlineMoves) {
 }
 
 }  // namespace
+
+// Wide rows go sixteen pixels at a time; every alpha class and every place in
+// a row must come out as one at a time would.
+TEST(AlphaOutline, WideRowsClassEveryPixelAsNarrowOnesDo) {
+  const int w = 37;  // two blocks of sixteen and a tail
+  const uint32_t kinds[] = {0x00000000u, 0x00FFFFFFu, 0x01000000u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu};
+  std::vector<uint32_t> pixels(w);
+  for (int x = 0; x < w; ++x) pixels[size_t(x)] = kinds[size_t(x) % 6];
+  TAlphaOutline outline;
+  outline.Reset({w, 1});
+  ASSERT_TRUE(outline.Update({pixels.data(), w, 1}, {0, 0, w, 1}));
+  for (int x = 0; x < w; ++x) {
+    const uint32_t a = pixels[size_t(x)] >> 24;
+    EXPECT_EQ(outline.At(x, 0, TAlphaOutline::olInput), a != 0) << x;
+    EXPECT_EQ(outline.At(x, 0, TAlphaOutline::olSolid), a >= 0x80) << x;
+  }
+  for (int at : {0, 15, 20, 36}) {
+    EXPECT_FALSE(outline.Update({pixels.data(), w, 1}, {0, 0, w, 1}));
+    pixels[size_t(at)] ^= 0x80000000u;
+    EXPECT_TRUE(outline.Update({pixels.data(), w, 1}, {0, 0, w, 1})) << at;
+  }
+}
