@@ -187,6 +187,9 @@ class IWindow {
   // A client point on the screen (the client area starts at the outer corner).
   virtual TPoint ClientToScreen(TPoint P) const = 0;
 
+  // Shows the window in front and gives it the keyboard; without Activate it
+  // appears just behind the active window (in front when none is), so that
+  // it does not cover what the user works in.
   virtual void Show(bool Activate = true) = 0;
   virtual void Hide() = 0;
   virtual bool Visible() const = 0;

@@ -53,6 +53,14 @@ void THeadlessWindow::Show(bool Activate) {
   if (!FVisible) {
     FVisible = true;
     FZOrder = ++FHeadless.FNextZ;
+    const auto* active = static_cast<const THeadlessWindow*>(FHeadless.FActive);
+    if (!Activate && active && active != this && active->FVisible) {
+      // Behind the active window: it and everything in front of it move up.
+      const uint64_t at = active->FZOrder;
+      for (THeadlessWindow* w : FHeadless.FWindows)
+        if (w != this && w->FZOrder >= at) ++w->FZOrder;
+      FZOrder = at;
+    }
   }
   if (Activate) this->Activate();
 }

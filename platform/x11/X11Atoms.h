@@ -13,7 +13,7 @@ struct TX11WindowSystem::TAtoms {
   explicit TAtoms(Display* D);
   Atom WmProtocols, WmDeleteWindow, MotifWmHints, NetWmState, NetWmStateAbove, NetWmName, NetWmPid,
       NetActiveWindow, NetWorkarea, NetCurrentDesktop, NetSupportingWmCheck, Utf8String, Clipboard, Targets,
-      Text, Incr, Transfer, CompositorSelection;
+      Text, Incr, Transfer, CompositorSelection, NetRestackWindow;
 };
 
 // X errors seen so far on any connection; the layer's handler counts them

@@ -139,7 +139,22 @@ void TX11Window::Configured(TPoint Pos, TSize Client) {
 void TX11Window::Show(bool Activate) {
   if (!FVisible) {
     FVisible = true;
-    XMapRaised(FDisplay, FWindow);
+    const auto* active = static_cast<const TX11Window*>(FX.FActive);
+    if (!Activate && active && active != this && active->FVisible) {
+      if (FX.FHasWm) {
+        XMapWindow(FDisplay, FWindow);
+        // The manager stacks what it frames; it is asked, as a pager would.
+        FX.SendToRoot(FWindow, FX.FAtoms->NetRestackWindow, {2, long(active->FWindow), Below, 0});
+      } else {
+        XWindowChanges below{};
+        below.sibling = active->FWindow;
+        below.stack_mode = Below;
+        XConfigureWindow(FDisplay, FWindow, CWSibling | CWStackMode, &below);
+        XMapWindow(FDisplay, FWindow);
+      }
+    } else {
+      XMapRaised(FDisplay, FWindow);
+    }
     // A window manager reads the state property only at mapping time in
     // theory; some want to be told again once the window is up.
     if (FTopMost && FX.FHasWm)

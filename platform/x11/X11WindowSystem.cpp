@@ -103,6 +103,7 @@ TX11WindowSystem::TAtoms::TAtoms(Display* D) {
       {&Incr, "INCR"},
       {&Transfer, "_KARDO_TRANSFER"},
       {&CompositorSelection, compositor.c_str()},
+      {&NetRestackWindow, "_NET_RESTACK_WINDOW"},
   };
   constexpr int count = int(std::size(names));
   char* text[count];

@@ -359,3 +359,21 @@ TEST(HeadlessWindow, SetBoundsStopsAtTheMinimumSize) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(HeadlessFixture, AWindowShownWithoutTheKeyboardGoesBehindTheActiveOne) {
+  TEventRecorder eventsC;
+  auto c = System.CreateWindow(eventsC, {.Bounds = {0, 0, 50, 50}});
+  c->Show();
+  A->Show();
+  B->Show(false);
+  auto z = [](const std::unique_ptr<IWindow>& W) { return static_cast<THeadlessWindow&>(*W).ZOrder(); };
+  EXPECT_TRUE(A->IsActive());
+  EXPECT_LT(z(B), z(A));
+  EXPECT_GT(z(B), z(c));
+  B->Activate();
+  EXPECT_GT(z(B), z(A));
+}
+
+}  // namespace

@@ -452,6 +452,21 @@ TEST_F(X11Test, APressGivesTheWindowTheKeyboardWhenNoManagerDoes) {
   EXPECT_EQ(focus, XW(*b));
 }
 
+TEST_F(X11Test, AWindowShownWithoutTheKeyboardGoesBehindTheActiveOne) {
+  auto a = System->CreateWindow(Events, {.Bounds = {0, 0, 100, 100}});
+  TEventRecorder otherEvents;
+  auto b = System->CreateWindow(otherEvents, {.Bounds = {50, 50, 100, 100}});
+  std::vector<uint32_t> frame = Plain(98, 98, 0xFF808080);
+  a->UpdateLayered({frame.data(), 98, 98}, {0, 0});
+  b->UpdateLayered({frame.data(), 98, 98}, {50, 50});
+  a->Show();
+  b->Show(false);
+  Settle();
+  EXPECT_TRUE(a->IsActive());
+  EXPECT_EQ(WindowUnder(75, 75), XW(*a));
+  EXPECT_EQ(WindowUnder(125, 125), XW(*b));
+}
+
 // A manager that has gone leaves its check property behind; nobody would
 // answer activation requests sent to it.
 TEST_F(X11Test, AStaleWindowManagerCheckIsNoManager) {
