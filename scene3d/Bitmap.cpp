@@ -95,18 +95,21 @@ void TscBitmap::Assign(const TscBitmap& Source) {
   if (&Source == this) return;
   SetSize(Source.FWidth, Source.FHeight);
   if (!IsEmpty()) std::memcpy(FBits, Source.FBits, size_t(FWidth) * size_t(FHeight) * 4);
+  FPremultiplied = Source.FPremultiplied;
   Changed();
 }
 
 void TscBitmap::Assign(const TuiBitmap& Source) {
   SetSize(Source.Width(), Source.Height());
   if (!IsEmpty()) std::memcpy(FBits, Source.Bits(), size_t(FWidth) * size_t(FHeight) * 4);
+  FPremultiplied = true;
   Changed();
 }
 
 void TscBitmap::Assign(TscCanvas& Source) {
   SetSize(Source.Width(), Source.Height());
   if (!IsEmpty()) Source.CopyToBits(FBits);
+  FPremultiplied = true;
   Changed();
 }
 
@@ -173,6 +176,7 @@ std::unique_ptr<TuiFilter> Filter2d() {
 // lock, so the bitmap counts as modified and tells its listeners.
 bool Take(const TuiBitmap& Picture, TscBitmap& Bitmap) {
   Bitmap.SetSize(Picture.Width(), Picture.Height());
+  Bitmap.SetPremultiplied(true);
   uint32_t* bits = nullptr;
   if (!Bitmap.LockBits(bits, true)) return false;
   std::memcpy(bits, Picture.Bits(), size_t(Picture.Width()) * size_t(Picture.Height()) * 4);

@@ -16,8 +16,10 @@ class TuiBitmap;
 
 // A 3D bitmap: Width x Height 32-bit words, rows top to bottom, used as they
 // are (a GUI layer's buffer holds premultiplied words, a glyph atlas white
-// with straight alpha). Canvases that hold a device texture of it are listed
-// here, so that a new size or the bitmap's end makes each drop its texture.
+// with straight alpha). Which of the two it holds decides how a device blends
+// it: straight words are weighted by their alpha, premultiplied ones already
+// are. Canvases that hold a device texture of it are listed here, so that a
+// new size or the bitmap's end makes each drop its texture.
 //
 // The words are its own, or borrowed from an owner that keeps them (a GUI
 // layer lends its 2D buffer, so that the tree paints straight into the
@@ -47,6 +49,10 @@ class TscBitmap : public TuiPersistent {
   // The lent words are about to go: the bitmap lets go of them and is empty.
   void EndLoan();
   bool Borrowed() const { return FBits && !FPixels; }
+  // Whether the words are premultiplied ARGB. Pictures taken from 2D
+  // bitmaps, image data or a canvas's frame are; a new bitmap is straight.
+  bool Premultiplied() const { return FPremultiplied; }
+  void SetPremultiplied(bool Value) { FPremultiplied = Value; }
   void Clear(uint32_t Color);
   // False without pixels. For writing, UnlockBits marks the pixels modified
   // and raises OnChange.
@@ -114,6 +120,7 @@ class TscBitmap : public TuiPersistent {
   int32_t FWidth = 0;
   int32_t FHeight = 0;
   bool FModified = false;
+  bool FPremultiplied = false;
   int32_t FModifiedFirst = 0, FModifiedCount = -1;  // -1: every row
   bool FWriteLocked = false;
   std::vector<TscCanvas*> FCanvases;

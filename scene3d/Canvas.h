@@ -44,6 +44,10 @@
 //   DrawPrimitives     triangles or lines from the vertices given, with the
 //                      states in force; the transform is
 //                      WorldMatrix() * CurrentViewMatrix() * CurrentProjection().
+//                      Texels of a Premultiplied() bitmap are weighted by their
+//                      alpha already: such a texture is modulated by the vertex
+//                      colour premultiplied, and its draws blend with source
+//                      factor ONE where states 11 and 12 say source alpha.
 //   FreeDevice         release every device object (called once, from
 //                      BeforeDestruction, before the memory bitmap goes).
 // A device may assume: calls come from one thread; ApplyState, DrawPrimitives,

@@ -264,6 +264,8 @@ const TscMeshData& CameraQuad() {
 
 TscCustomBufferLayer::TscCustomBufferLayer(TuiComponent* Owner)
     : TscCustomLayer(Owner), FBuffer(std::make_unique<TscBitmap>()) {
+  // It holds 2D pictures, which are premultiplied.
+  FBuffer->SetPremultiplied(true);
   IscBitmapHolder::Enter(this);
   UpdateBufferSize();
 }

@@ -231,9 +231,10 @@ void TscCustomObjectLayer::PaintBackground(TuiCanvas& Canvas) {
     Canvas.FillRect({-1, -1, float(BufferWidth()) + 1, float(BufferHeight()) + 1}, 0, 0, AllCorners, 1);
     return;
   }
-  // Fill's colour with no alpha: where no control draws, the desktop shows.
-  for (int i = 0; i < GetUpdateRectsCount(); ++i)
-    Canvas.ClearRect(GetUpdateRect(i), fill.ColorValue() & 0x00FFFFFF);
+  // Transparent, so that the desktop shows where no control draws. In a
+  // premultiplied buffer that is 0 whatever the fill's colour: colour bits
+  // under alpha 0 would be added to everything translucent painted over them.
+  for (int i = 0; i < GetUpdateRectsCount(); ++i) Canvas.ClearRect(GetUpdateRect(i), 0);
 }
 
 void TscCustomObjectLayer::SetVisible(bool Value) {

@@ -77,14 +77,19 @@ in vec4 vColor;
 flat in vec4 vFlatColor;
 in vec2 vUV;
 uniform int uTexMode;
-uniform bool uFlat;
+uniform bool uFlat, uPremultiplied;
 uniform sampler2D uTexture;
 out vec4 FragColor;
 
 void main() {
   vec4 Color = uFlat ? vFlatColor : vColor;
-  if (uTexMode == 1) Color = texture(uTexture, vUV);
-  else if (uTexMode == 2) Color *= texture(uTexture, vUV);
+  if (uTexMode == 1) {
+    Color = texture(uTexture, vUV);
+  } else if (uTexMode == 2) {
+    // A premultiplied texel times a premultiplied colour stays premultiplied.
+    if (uPremultiplied) Color.rgb *= Color.a;
+    Color *= texture(uTexture, vUV);
+  }
   // Alpha test: a pixel of alpha 0 writes neither colour nor depth.
   if (Color.a * 255.0 < 0.5) discard;
   FragColor = Color;
@@ -247,10 +252,10 @@ bool TscGLDevice::BuildProgram(std::string& Error) {
   }
   GL.UseProgram(FProgram);
   auto L = [&](const char* Name) { return GL.GetUniformLocation(FProgram, Name); };
-  FLoc = {L("uProjection"), L("uView"),     L("uWorld"),    L("uNormal"),       L("uPixel"),
-          L("uLighting"),   L("uAmbient"),  L("uDiffuse"),  L("uMatAmbient"),   L("uLightCount"),
-          L("uLightKind"),  L("uLightPos"), L("uLightDir"), L("uTexTransform"), L("uTexMode"),
-          L("uFlat"),       L("uTexture")};
+  FLoc = {L("uProjection"), L("uView"),     L("uWorld"),        L("uNormal"),       L("uPixel"),
+          L("uLighting"),   L("uAmbient"),  L("uDiffuse"),      L("uMatAmbient"),   L("uLightCount"),
+          L("uLightKind"),  L("uLightPos"), L("uLightDir"),     L("uTexTransform"), L("uTexMode"),
+          L("uFlat"),       L("uTexture"),  L("uPremultiplied")};
   GL.Uniform1i(FLoc.Texture, 0);
   return true;
 }
@@ -484,12 +489,21 @@ void TscGLDevice::SetCull(TscGLCull Cull) {
 void TscGLDevice::SetAdditiveBlend(bool Additive) {
   MakeCurrent();
   FAdditive = Additive;
+  ApplyBlend();
+}
+void TscGLDevice::SetTexturePremultiplied(bool On) {
+  FU.Premultiplied = On;
+  FDirty = true;
+}
+void TscGLDevice::ApplyBlend() {
   auto& GL = FLibrary->GL();
-  const GLenum Destination = Additive ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA;
+  // A premultiplied source is weighted by its alpha already.
+  const GLenum Source = FBlendPremultiplied ? GL_ONE : GL_SRC_ALPHA;
+  const GLenum Destination = FAdditive ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA;
   if (FSeparateAlpha)
-    GL.BlendFuncSeparate(GL_SRC_ALPHA, Destination, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    GL.BlendFuncSeparate(Source, Destination, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
   else
-    GL.BlendFunc(GL_SRC_ALPHA, Destination);
+    GL.BlendFunc(Source, Destination);
 }
 void TscGLDevice::SetLinearFilter(bool Linear) {
   MakeCurrent();
@@ -542,6 +556,7 @@ void TscGLDevice::FlushUniforms() {
   GL.Uniform4fv(FLoc.TexTransform, 1, FU.TexTransform);
   GL.Uniform1i(FLoc.TexMode, FU.TexMode);
   GL.Uniform1i(FLoc.Flat, FU.Flat);
+  GL.Uniform1i(FLoc.Premultiplied, FU.Premultiplied);
   FDirty = false;
 }
 
@@ -574,6 +589,13 @@ bool TscGLDevice::Draw(TscGLPrimitive Kind, const void* Vertices, uint32_t Verte
   if (!Append(GL_ELEMENT_ARRAY_BUFFER, FIndexPos, MaxIndices, IndexCount, sizeof(uint16_t), Indices))
     return false;
   FlushUniforms();
+  // Only a texture's colours can be premultiplied; without one the vertex
+  // colour is straight.
+  if (const bool Premultiplied = FU.Premultiplied && FU.TexMode != glTexNone;
+      Premultiplied != FBlendPremultiplied) {
+    FBlendPremultiplied = Premultiplied;
+    ApplyBlend();
+  }
   if (const bool Bias = Kind == glLines || FWireframe; Bias != FLineBias) {
     FLineBias = Bias;
     UploadPixelShift();

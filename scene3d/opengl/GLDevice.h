@@ -83,6 +83,9 @@ class TscGLDevice {
   void SetDepthWrite(bool On);
   void SetCull(TscGLCull Cull);
   void SetAdditiveBlend(bool Additive);
+  // Whether the texture's words are premultiplied: a textured draw then takes
+  // the vertex colour premultiplied and blends the source with factor ONE.
+  void SetTexturePremultiplied(bool On);
   void SetLinearFilter(bool Linear);
   void SetTexMode(TscGLTexMode Mode);
   void SetWireframe(bool On);
@@ -119,6 +122,7 @@ class TscGLDevice {
   void MakeCurrent();
   void FlushUniforms();
   void UploadPixelShift();
+  void ApplyBlend();
 
   TscGLLibrary* FLibrary = nullptr;
   void* FContext = nullptr;
@@ -132,6 +136,7 @@ class TscGLDevice {
   uint32_t FNearest = 0, FLinear = 0;
   uint32_t FVertexPos = 0, FIndexPos = 0;
   bool FSeparateAlpha = false, FAdditive = false, FWireframe = false, FLineBias = false;
+  bool FBlendPremultiplied = false;  // the blend in force takes the source as premultiplied
 
   struct TUniforms {
     float Projection[16], View[16], World[16], Normal[16];
@@ -140,11 +145,11 @@ class TscGLDevice {
     TscGLLight Lights[8];
     int32_t LightCount = 0;
     int32_t TexMode = 0;
-    bool Lighting = false, Flat = false;
+    bool Lighting = false, Flat = false, Premultiplied = false;
   } FU;
   bool FDirty = true;
   struct TLocations {
     int32_t Projection, View, World, Normal, Pixel, Lighting, Ambient, Diffuse, MatAmbient, LightCount,
-        LightKind, LightPos, LightDir, TexTransform, TexMode, Flat, Texture;
+        LightKind, LightPos, LightDir, TexTransform, TexMode, Flat, Texture, Premultiplied;
   } FLoc{};
 };

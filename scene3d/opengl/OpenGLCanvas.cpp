@@ -215,6 +215,7 @@ void TscOpenGLCanvas::DeviceMaterialChanged() {
   FDevice->SetMaterial(Material()->Diffuse(), Material()->Ambient());
   const auto* Texture = CurrentTexture() ? static_cast<TGLTexture*>(FindTexture(CurrentTexture())) : nullptr;
   FDevice->SetTexture(Texture ? Texture->Name() : 0);
+  FDevice->SetTexturePremultiplied(Texture && CurrentTexture()->Premultiplied());
   const TscTextureTransform& T = TextureTransform();
   if (Texture && T.Enabled)
     FDevice->SetTexTransform(T.M11, T.M22, T.M31, T.M32);

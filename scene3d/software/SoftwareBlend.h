@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 // The per-pixel arithmetic of the software device, shared by the general
@@ -34,12 +35,37 @@ inline uint32_t scBlendKeepingCoverage(uint32_t S, uint32_t D) {
   return a << 24 | rb | g << 8;
 }
 
-// Out[i] = blend of Src[i] (modulated by Vertex unless it is opaque white)
-// over Dst[i]. Out may be Dst.
-void scBlendRow(const uint32_t* Src, const uint32_t* Dst, uint32_t* Out, int Count, uint32_t Vertex);
+// A premultiplied source over the destination: every channel, alpha too,
+// s + d * (1 - sa). A word whose colour exceeds its alpha is no premultiplied
+// colour; it saturates, as a device's blend unit clamps.
+inline uint32_t scBlendPremultiplied(uint32_t S, uint32_t D) {
+  const uint32_t ia = 255 - (S >> 24);
+  uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8)
+    out |= std::min<uint32_t>(255, ((S >> shift) & 0xFF) + scDiv255(((D >> shift) & 0xFF) * ia)) << shift;
+  return out;
+}
+
+// A straight colour as a premultiplied one, which is what modulates a
+// premultiplied texel: the product stays premultiplied.
+inline uint32_t scPremultiply(uint32_t C) {
+  const uint32_t a = C >> 24;
+  if (a == 255) return C;
+  return a << 24 | scDiv255(((C >> 16) & 0xFF) * a) << 16 | scDiv255(((C >> 8) & 0xFF) * a) << 8 |
+         scDiv255((C & 0xFF) * a);
+}
+
+// Out[i] = Src[i] over Dst[i], Src[i] modulated by Vertex unless that is
+// opaque white. Straight texels blend as scBlendKeepingCoverage; premultiplied
+// ones are modulated by Vertex premultiplied and blend as
+// scBlendPremultiplied, those of alpha 0 leaving the destination as it is.
+// Out may be Dst.
+void scBlendRow(const uint32_t* Src, const uint32_t* Dst, uint32_t* Out, int Count, uint32_t Vertex,
+                bool Premultiplied);
 // The same over a destination that is Color everywhere: a function of the
 // source alone, as after a clear.
-void scBlendRowOver(const uint32_t* Src, uint32_t Color, uint32_t* Out, int Count, uint32_t Vertex);
+void scBlendRowOver(const uint32_t* Src, uint32_t Color, uint32_t* Out, int Count, uint32_t Vertex,
+                    bool Premultiplied);
 // Whether the row kernels run eight pixels at a time (AVX2, when the
 // processor has it); tests turn it off to check the SSE2 kernels too.
 bool scBlendUsesAvx2();

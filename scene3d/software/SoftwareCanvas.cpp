@@ -26,22 +26,29 @@ inline uint32_t Modulate(uint32_t T, uint32_t V) {
   return scModulate(T, V);
 }
 
-// The colour channels weighted by source alpha; the alpha channel as the
-// canvas kind wants it (a transparent or bitmap canvas keeps coverage:
+// The colour channels weighted by source alpha, unless the source is
+// premultiplied and so weighted already; the alpha channel as the canvas kind
+// wants it (a transparent or bitmap canvas keeps coverage:
 // srcA + dstA * (1 - srcA)).
-inline uint32_t Blend(uint32_t S, uint32_t D, bool Additive, bool KeepCoverage) {
+inline uint32_t Blend(uint32_t S, uint32_t D, bool Additive, bool KeepCoverage, bool Premultiplied) {
   const uint32_t sa = S >> 24, ia = 255 - sa;
+  // The source factor: alpha, or one for a premultiplied source.
+  const auto weigh = [&](uint32_t X) { return Premultiplied ? X : Div255(X * sa); };
   uint32_t out[4];
   for (int k = 0; k < 3; ++k) {
     const int shift = 16 - 8 * k;
     const uint32_t s = Channel(S, shift), d = Channel(D, shift);
-    out[k] = Additive ? std::min<uint32_t>(255, Div255(s * sa) + d) : Div255(s * sa + d * ia);
+    out[k] = Additive        ? std::min<uint32_t>(255, weigh(s) + d)
+             : Premultiplied ? std::min<uint32_t>(255, s + Div255(d * ia))
+                             : Div255(s * sa + d * ia);
   }
   const uint32_t da = D >> 24;
   if (KeepCoverage)
     out[3] = Div255(sa * 255 + da * ia);
   else
-    out[3] = Additive ? std::min<uint32_t>(255, Div255(sa * sa) + da) : Div255(sa * sa + da * ia);
+    out[3] = Additive        ? std::min<uint32_t>(255, weigh(sa) + da)
+             : Premultiplied ? sa + Div255(da * ia)
+                             : Div255(sa * sa + da * ia);
   return Pack(out[3], out[0], out[1], out[2]);
 }
 
@@ -61,9 +68,10 @@ class TSoftwareTexture : public TscDeviceTexture {
 
   // Tells this texture from one made later at the same address.
   const uint64_t Serial;
-  // The colours of its last QuadOverClear.
+  // The colours of its last QuadOverClear, and how it blended.
   bool Drawn = false;
   uint32_t Vertex = 0, Clear = 0;
+  bool Premultiplied = false;
   // QuadOverClears in a row, under the same colours, that found the frame
   // no longer holding the previous one.
   int Misses = 0;
@@ -106,6 +114,8 @@ struct TscSoftwareCanvas::TSampler {
   int Width = 0, Height = 0;
   bool Linear = false;
   uint8_t Mode = 0;  // 0 off, 1 replace, 2 modulate
+  // The texels are premultiplied: what they give blends as premultiplied.
+  bool Premultiplied = false;
 
   uint32_t Texel(int X, int Y) const {
     X %= Width;
@@ -423,8 +433,12 @@ void TscSoftwareCanvas::DrawPrimitives(TscPrimitive Kind, std::span<const TscVer
   };
   TSampler sampler;
   if (FTexMode != 0 && CurrentTexture() && CurrentTexture()->Bits()) {
-    sampler = {CurrentTexture()->Bits(), CurrentTexture()->Width(), CurrentTexture()->Height(), FLinear,
-               FTexMode};
+    sampler = {CurrentTexture()->Bits(),
+               CurrentTexture()->Width(),
+               CurrentTexture()->Height(),
+               FLinear,
+               FTexMode,
+               CurrentTexture()->Premultiplied()};
   }
   const bool allInFront =
       std::all_of(v.begin(), v.end(), [](const TScreenVertex& p) { return p.CZ >= 0 && p.CW > 0; });
@@ -477,14 +491,14 @@ void TscSoftwareCanvas::DrawPrimitives(TscPrimitive Kind, std::span<const TscVer
 
 // ---- pixels ----
 
-void TscSoftwareCanvas::Plot(int X, int Y, float Depth, uint32_t Color) {
+void TscSoftwareCanvas::Plot(int X, int Y, float Depth, uint32_t Color, bool Premultiplied) {
   // Alpha test: a pixel of alpha 0 writes neither colour nor depth.
   if ((Color >> 24) == 0) return;
   const size_t p = size_t(Y) * size_t(Width()) + size_t(X);
   if (FDepthTest && !(Depth <= FDepth[p])) return;
   if (FDepthWrite) FDepth[p] = Depth;
   uint32_t* target = Target();
-  target[p] = Blend(Color, target[p], FAdditive, Transparency());
+  target[p] = Blend(Color, target[p], FAdditive, Transparency(), Premultiplied);
 }
 
 namespace {
@@ -493,7 +507,8 @@ template <class S>
 inline uint32_t Combine(const S& Sampler, uint32_t Vertex, float U, float V) {
   if (Sampler.Mode == 0 || !Sampler.Bits) return Vertex;
   const uint32_t t = Sampler.Sample(U, V);
-  return Sampler.Mode == 1 ? t : Modulate(t, Vertex);
+  if (Sampler.Mode == 1) return t;
+  return Modulate(t, Sampler.Premultiplied ? scPremultiply(Vertex) : Vertex);
 }
 
 inline float Edge(float AX, float AY, float BX, float BY, float PX, float PY) {
@@ -550,7 +565,8 @@ void TscSoftwareCanvas::DrawTriangle(const TScreenVertex& A, const TScreenVertex
       const uint32_t vertex = FFlat ? flat
                                     : Pack(ToByte(attr(&TScreenVertex::A)), ToByte(attr(&TScreenVertex::R)),
                                            ToByte(attr(&TScreenVertex::G)), ToByte(attr(&TScreenVertex::B)));
-      Plot(x, y, z, Combine(Sampler, vertex, attr(&TScreenVertex::U), attr(&TScreenVertex::V)));
+      Plot(x, y, z, Combine(Sampler, vertex, attr(&TScreenVertex::U), attr(&TScreenVertex::V)),
+           Sampler.Premultiplied);
     }
   }
 }
@@ -567,11 +583,12 @@ void TscSoftwareCanvas::DrawLine(const TScreenVertex& A, const TScreenVertex& B,
     const float z = A.Z + (B.Z - A.Z) * t;
     if (z < 0 || z > 1) continue;
     const uint32_t vertex = Pack(ToByte(p.A), ToByte(p.R), ToByte(p.G), ToByte(p.B));
-    Plot(x, y, z, Combine(Sampler, vertex, p.U, p.V));
+    Plot(x, y, z, Combine(Sampler, vertex, p.U, p.V), Sampler.Premultiplied);
   }
 }
 
 // One row of the straight blend: texel x + OX of row y + OY onto pixel x.
+// Vertex is premultiplied for premultiplied texels.
 struct TscSoftwareCanvas::TStraightRun {
   const uint32_t* Texels;
   size_t TexStride;
@@ -583,9 +600,14 @@ struct TscSoftwareCanvas::TStraightRun {
   uint32_t Vertex;
   bool Test, Write;
 
+  template <bool Premul>
+  static uint32_t Over(uint32_t S, uint32_t D) {
+    return Premul ? scBlendPremultiplied(S, D) : scBlendKeepingCoverage(S, D);
+  }
+
   // Without branches per pixel, so that the compiler can run several at once.
   // Without depths (UsesDepth false) Depth is none.
-  template <bool Modulated, bool UsesDepth>
+  template <bool Premul, bool Modulated, bool UsesDepth>
   void Row(int Y) const {
     const uint32_t* src = Texels + size_t(Y + OY) * TexStride + size_t(X0 + OX);
     uint32_t* __restrict dst = Target + size_t(Y) * Stride + X0;
@@ -593,7 +615,7 @@ struct TscSoftwareCanvas::TStraightRun {
     if constexpr (!UsesDepth) {
       for (int i = 0; i < n; ++i) {
         const uint32_t s = Modulated ? Modulate(src[i], Vertex) : src[i];
-        dst[i] = (s >> 24) != 0 ? scBlendKeepingCoverage(s, dst[i]) : dst[i];
+        dst[i] = (s >> 24) != 0 ? Over<Premul>(s, dst[i]) : dst[i];
       }
       return;
     }
@@ -605,12 +627,12 @@ struct TscSoftwareCanvas::TStraightRun {
       const uint32_t d = dst[i];
       const float old = depth[i];
       const bool pass = (s >> 24) != 0 && (!test || z <= old);
-      dst[i] = pass ? scBlendKeepingCoverage(s, d) : d;
+      dst[i] = pass ? Over<Premul>(s, d) : d;
       depth[i] = pass && write ? z : old;
     }
   }
 
-  void GeneralRow(int Y, bool Modulated, bool Additive, bool KeepCoverage) const {
+  void GeneralRow(int Y, bool Modulated, bool Additive, bool KeepCoverage, bool Premultiplied) const {
     const uint32_t* src = Texels + size_t(Y + OY) * TexStride + size_t(X0 + OX);
     uint32_t* dst = Target + size_t(Y) * Stride;
     // Test and Write never hold without a depth buffer.
@@ -620,7 +642,7 @@ struct TscSoftwareCanvas::TStraightRun {
       if ((s >> 24) == 0) continue;
       if (Test && !(Z <= depth[x])) continue;
       if (Write) depth[x] = Z;
-      dst[x] = Blend(s, dst[x], Additive, KeepCoverage);
+      dst[x] = Blend(s, dst[x], Additive, KeepCoverage, Premultiplied);
     }
   }
 };
@@ -676,13 +698,16 @@ bool TscSoftwareCanvas::TryStraightQuad(std::span<const TScreenVertex> V, std::s
   if (v0.Z < 0 || v0.Z > 1) return true;
 
   ++FFastDraws;
-  const uint32_t vertex = Pack(ToByte(v0.A), ToByte(v0.R), ToByte(v0.G), ToByte(v0.B));
+  // The colour the texels are multiplied by, none when they replace it.
+  const bool premul = Sampler.Premultiplied;
+  const uint32_t vertex =
+      Sampler.Mode == 2 ? Pack(ToByte(v0.A), ToByte(v0.R), ToByte(v0.G), ToByte(v0.B)) : 0xFFFFFFFF;
   const bool simple = !FAdditive && Transparency();
   // A frame cleared a moment ago and covered whole needs neither the clear
   // nor a read of what it would have left.
   const bool whole = x0 == 0 && y0 == 0 && x1 == Width() - 1 && y1 == Height() - 1;
   if (simple && FClearPending && whole) {
-    QuadOverClear(*CurrentTexture(), ox, oy, v0.Z, vertex);
+    QuadOverClear(*CurrentTexture(), ox, oy, v0.Z, vertex, premul);
     return true;
   }
   const bool needDepth = FDepthTest || FDepthWrite;
@@ -697,30 +722,41 @@ bool TscSoftwareCanvas::TryStraightQuad(std::span<const TScreenVertex> V, std::s
                    ox,
                    oy,
                    v0.Z,
-                   vertex,
+                   premul ? scPremultiply(vertex) : vertex,
                    FDepthTest,
                    FDepthWrite};
-  const bool modulate = Sampler.Mode == 2 && vertex != 0xFFFFFFFF;
+  const bool modulate = vertex != 0xFFFFFFFF;
+  using TRow = void (TStraightRun::*)(int) const;
+  // By premultiplied, modulated and uses depths.
+  static constexpr TRow rows[2][2][2] = {
+      {{&TStraightRun::Row<false, false, false>, &TStraightRun::Row<false, false, true>},
+       {&TStraightRun::Row<false, true, false>, &TStraightRun::Row<false, true, true>}},
+      {{&TStraightRun::Row<true, false, false>, &TStraightRun::Row<true, false, true>},
+       {&TStraightRun::Row<true, true, false>, &TStraightRun::Row<true, true, true>}}};
+  const TRow row = rows[premul][modulate][needDepth];
   for (int y = y0; y <= y1; ++y) {
-    if (simple && needDepth)
-      modulate ? run.Row<true, true>(y) : run.Row<false, true>(y);
-    else if (simple)
-      modulate ? run.Row<true, false>(y) : run.Row<false, false>(y);
+    if (simple)
+      (run.*row)(y);
     else
-      run.GeneralRow(y, modulate, FAdditive, Transparency());
+      run.GeneralRow(y, modulate, FAdditive, Transparency(), premul);
   }
   return true;
 }
 
-void TscSoftwareCanvas::QuadOverClear(TscBitmap& Bitmap, int OX, int OY, float Z, uint32_t Vertex) {
+void TscSoftwareCanvas::QuadOverClear(TscBitmap& Bitmap, int OX, int OY, float Z, uint32_t Vertex,
+                                      bool Premultiplied) {
   FClearPending = false;
   const uint32_t clear = FClearColor;
   const int w = Width(), h = Height(), tw = Bitmap.Width(), th = Bitmap.Height();
   const uint32_t* texels = Bitmap.Bits();
   uint32_t* target = Target();
   auto& tex = static_cast<TSoftwareTexture&>(*FindTexture(&Bitmap));
-  const TQuadKey key{tex.Serial, OX, OY, Vertex, clear};
-  const bool keyed = tex.Drawn && tex.Vertex == Vertex && tex.Clear == clear;
+  const TQuadKey key{tex.Serial, OX, OY, Vertex, clear, Premultiplied};
+  const bool keyed =
+      tex.Drawn && tex.Vertex == Vertex && tex.Clear == clear && tex.Premultiplied == Premultiplied;
+  const auto blendRow = [&](const uint32_t* Src, uint32_t* Out, int Count) {
+    scBlendRowOver(Src, clear, Out, Count, Vertex, Premultiplied);
+  };
   const auto copyKept = [&] {
     const uint32_t* from = tex.Blended.data() + size_t(OY) * tw + OX;
     if (OX == 0 && tw == w)
@@ -733,13 +769,12 @@ void TscSoftwareCanvas::QuadOverClear(TscBitmap& Bitmap, int OX, int OY, float Z
     // where the frame shows them. A picture kept on the side is no longer
     // needed.
     const int first = std::max(tex.DirtyFirst, OY), last = std::min(tex.DirtyFirst + tex.DirtyCount, OY + h);
-    for (int y = first; y < last; ++y)
-      scBlendRowOver(texels + size_t(y) * tw + OX, clear, target + size_t(y - OY) * w, w, Vertex);
+    for (int y = first; y < last; ++y) blendRow(texels + size_t(y) * tw + OX, target + size_t(y - OY) * w, w);
     tex.Misses = 0;
     tex.DropBlended();
   } else if (tex.Kept && keyed) {
     for (int y = tex.DirtyFirst; y < tex.DirtyFirst + tex.DirtyCount; ++y)
-      scBlendRowOver(texels + size_t(y) * tw, clear, tex.Blended.data() + size_t(y) * tw, tw, Vertex);
+      blendRow(texels + size_t(y) * tw, tex.Blended.data() + size_t(y) * tw, tw);
     copyKept();
   } else {
     // Something else changed the frame since the last quad. Once is an
@@ -749,16 +784,14 @@ void TscSoftwareCanvas::QuadOverClear(TscBitmap& Bitmap, int OX, int OY, float Z
     if (tex.Misses >= 2) {
       tex.Blended.resize(size_t(tw) * size_t(th));
       tex.Kept = true;
-      for (int y = 0; y < th; ++y)
-        scBlendRowOver(texels + size_t(y) * tw, clear, tex.Blended.data() + size_t(y) * tw, tw, Vertex);
+      for (int y = 0; y < th; ++y) blendRow(texels + size_t(y) * tw, tex.Blended.data() + size_t(y) * tw, tw);
       copyKept();
     } else {
       tex.DropBlended();
-      for (int y = 0; y < h; ++y)
-        scBlendRowOver(texels + size_t(y + OY) * tw + OX, clear, target + size_t(y) * w, w, Vertex);
+      for (int y = 0; y < h; ++y) blendRow(texels + size_t(y + OY) * tw + OX, target + size_t(y) * w, w);
     }
   }
-  tex.Drawn = true, tex.Vertex = Vertex, tex.Clear = clear;
+  tex.Drawn = true, tex.Vertex = Vertex, tex.Clear = clear, tex.Premultiplied = Premultiplied;
   FQuadHeld = true;
   FQuadKey = key;
   tex.DirtyCount = 0;

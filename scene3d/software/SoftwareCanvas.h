@@ -70,20 +70,22 @@ class TscSoftwareCanvas : public TscCanvas {
   void DrawTriangle(const TScreenVertex& A, const TScreenVertex& B, const TScreenVertex& C,
                     const TSampler& Sampler);
   void DrawLine(const TScreenVertex& A, const TScreenVertex& B, const TSampler& Sampler);
-  void Plot(int X, int Y, float Depth, uint32_t Color);
+  // Premultiplied: Color is, and blends as such.
+  void Plot(int X, int Y, float Depth, uint32_t Color, bool Premultiplied);
   bool TryStraightQuad(std::span<const TScreenVertex> V, std::span<const uint16_t> Indices,
                        const TSampler& Sampler);
-  // The whole frame as Bitmap (texel x + OX, y + OY on pixel x, y) blended
-  // over the pending clear.
-  void QuadOverClear(TscBitmap& Bitmap, int OX, int OY, float Z, uint32_t Vertex);
+  // The whole frame as Bitmap (texel x + OX, y + OY on pixel x, y), its
+  // texels multiplied by Vertex, blended over the pending clear.
+  void QuadOverClear(TscBitmap& Bitmap, int OX, int OY, float Z, uint32_t Vertex, bool Premultiplied);
 
   // What the frame holds after a frame that was one QuadOverClear and nothing
   // else: the texture (by serial), where it lay and the colours it was
-  // blended with.
+  // blended with, and how.
   struct TQuadKey {
     uint64_t Texture = 0;
     int OX = 0, OY = 0;
     uint32_t Vertex = 0, Clear = 0;
+    bool Premultiplied = false;
     bool operator==(const TQuadKey&) const = default;
   };
 

@@ -144,21 +144,23 @@ TEST(SoftwareCanvas, TheLayerQuadTakesTheStraightBlendAndMatchesTheGeneralPath) 
   TscBitmap tex(13, 9);
   for (int i = 0; i < 13 * 9; ++i) tex.Bits()[i] = uint32_t((i * 29) & 0xFF) << 24 | uint32_t(i * 0x030507);
   tex.Bits()[7] = 0x00FFFFFF;
-  for (const bool nearest : {false, true}) {
-    std::vector<uint32_t> frames[2];
-    for (const bool straight : {true, false}) {
-      TscSoftwareCanvas c(0, 20, 16, true, scLowQuality);
-      c.SetStraightBlendEnabled(straight);
-      ASSERT_TRUE(scenetest::BeginFrame(c, 0x40102030));
-      if (nearest) c.SetState(scStateFilterNearest);
-      scenetest::DrawLayer(c, tex, 3, 4, 0.6f, 0xFFA0B0C0);
-      if (nearest) c.SetState(scStateFilterNearest);  // the layer asked for linear
-      c.EndScene();
-      EXPECT_EQ(c.FastDraws(), straight ? 1 : 0);
-      frames[straight] = scenetest::ReadFrame(c);
+  for (const bool premultiplied : {false, true})
+    for (const bool nearest : {false, true}) {
+      tex.SetPremultiplied(premultiplied);
+      std::vector<uint32_t> frames[2];
+      for (const bool straight : {true, false}) {
+        TscSoftwareCanvas c(0, 20, 16, true, scLowQuality);
+        c.SetStraightBlendEnabled(straight);
+        ASSERT_TRUE(scenetest::BeginFrame(c, 0x40102030));
+        if (nearest) c.SetState(scStateFilterNearest);
+        scenetest::DrawLayer(c, tex, 3, 4, 0.6f, 0xFFA0B0C0);
+        if (nearest) c.SetState(scStateFilterNearest);  // the layer asked for linear
+        c.EndScene();
+        EXPECT_EQ(c.FastDraws(), straight ? 1 : 0);
+        frames[straight] = scenetest::ReadFrame(c);
+      }
+      EXPECT_EQ(frames[0], frames[1]) << "nearest " << nearest << ", premultiplied " << premultiplied;
     }
-    EXPECT_EQ(frames[0], frames[1]) << "nearest " << nearest;
-  }
 }
 
 }  // namespace
@@ -171,7 +173,10 @@ uint32_t NextWord(uint32_t& Seed) {
 }  // namespace
 
 // The row kernels against the per-pixel formula, at every width the vector
-// loops and their tails meet, for each kind of destination and modulation.
+// loops and their tails meet, for each kind of texel, destination and
+// modulation. A premultiplied texel is modulated by the vertex colour
+// premultiplied, and one of alpha 0 leaves the destination alone whatever
+// its colour bits.
 TEST(SoftwareBlend, RowKernelsMatchThePixelFormulaBitForBit) {
   uint32_t seed = 7;
   std::vector<uint32_t> src(67), dst(67);
@@ -182,23 +187,46 @@ TEST(SoftwareBlend, RowKernelsMatchThePixelFormulaBitForBit) {
     if ((&w - src.data()) / 8 % 3 == 2) w |= 0xFF000000;
   }
   for (uint32_t& w : dst) w = NextWord(seed);
+  const auto pixel = [](uint32_t S, uint32_t D, uint32_t Vertex, bool Premultiplied) {
+    if (!Premultiplied) return scBlendKeepingCoverage(Vertex == 0xFFFFFFFFu ? S : scModulate(S, Vertex), D);
+    const uint32_t s = scModulate(S, scPremultiply(Vertex));
+    return s >> 24 ? scBlendPremultiplied(s, D) : D;
+  };
   for (const bool avx2 : {true, false}) {
     scBlendAllowAvx2(avx2);
-    for (const uint32_t vertex : {0xFFFFFFFFu, 0x80C0FF40u, 0u})
-      for (const uint32_t color : {0u, 0x40102030u, 0xFFFFFFFFu})
-        for (const int n : {0, 3, 4, 9, 16, 67}) {
-          std::vector<uint32_t> over(static_cast<size_t>(n)), onto(dst.begin(), dst.begin() + n);
-          scBlendRowOver(src.data(), color, over.data(), n, vertex);
-          scBlendRow(src.data(), onto.data(), onto.data(), n, vertex);
-          for (int i = 0; i < n; ++i) {
-            const uint32_t s = vertex == 0xFFFFFFFFu ? src[size_t(i)] : scModulate(src[size_t(i)], vertex);
-            ASSERT_EQ(over[size_t(i)], scBlendKeepingCoverage(s, color))
-                << avx2 << " " << std::hex << vertex << " " << color << " " << i;
-            ASSERT_EQ(onto[size_t(i)], scBlendKeepingCoverage(s, dst[size_t(i)])) << avx2 << " " << i;
+    for (const bool premultiplied : {false, true})
+      for (const uint32_t vertex : {0xFFFFFFFFu, 0x80C0FF40u, 0xC0FFFFFFu, 0u})
+        for (const uint32_t color : {0u, 0x40102030u, 0xFFFFFFFFu})
+          for (const int n : {0, 3, 4, 9, 16, 67}) {
+            std::vector<uint32_t> over(static_cast<size_t>(n)), onto(dst.begin(), dst.begin() + n);
+            scBlendRowOver(src.data(), color, over.data(), n, vertex, premultiplied);
+            scBlendRow(src.data(), onto.data(), onto.data(), n, vertex, premultiplied);
+            for (int i = 0; i < n; ++i) {
+              ASSERT_EQ(over[size_t(i)], pixel(src[size_t(i)], color, vertex, premultiplied))
+                  << avx2 << premultiplied << " " << std::hex << vertex << " " << color << " " << i;
+              ASSERT_EQ(onto[size_t(i)], pixel(src[size_t(i)], dst[size_t(i)], vertex, premultiplied))
+                  << avx2 << premultiplied << " " << i;
+            }
           }
-        }
   }
   scBlendAllowAvx2(true);
+}
+
+// The premultiplied blend itself: a premultiplied source is not weighted by
+// its alpha again, and the destination shows through by what it leaves.
+TEST(SoftwareBlend, APremultipliedSourceIsAddedToWhatItLeavesOfTheDestination) {
+  struct TCase {
+    uint32_t Source, Destination, Expected;
+  } cases[] = {
+      {0xEA2B2B2B, 0x00000000, 0xEA2B2B2B},  // over nothing: the source as it is
+      {0x80400000, 0xFF0000FF, 0xFF40007F},  // half red over blue
+      {0x00000000, 0x80102030, 0x80102030},  // nothing over something
+      {0x10FFFFFF, 0xFFFFFFFF, 0xFFFFFFFF},  // colour above alpha saturates
+  };
+  for (const TCase& k : cases)
+    EXPECT_EQ(scBlendPremultiplied(k.Source, k.Destination), k.Expected) << std::hex << k.Source;
+  EXPECT_EQ(scPremultiply(0x80FF4020), 0x80802010u);
+  EXPECT_EQ(scPremultiply(0xFF123456), 0xFF123456u);
 }
 
 // A layer covering the whole frame: the blended picture kept between frames
@@ -236,6 +264,10 @@ TEST(SoftwareCanvas, KeptLayerPictureFollowsEveryChange) {
        0, 0xFFFFFFFF},
       {"other vertex colour", [] {}, 0, 0xC0FFFFFF},
       {"other clear colour", [] {}, 0x30405060, 0xC0FFFFFF},
+      {"premultiplied", [&] { tex.SetPremultiplied(true); }, 0x30405060, 0xC0FFFFFF},
+      {"premultiplied, unchanged", [] {}, 0x30405060, 0xC0FFFFFF},
+      {"premultiplied, over nothing", [] {}, 0, 0xFFFFFFFF},
+      {"straight again", [&] { tex.SetPremultiplied(false); }, 0, 0xFFFFFFFF},
   };
   for (const TStep& step : steps) {
     step.Change();
@@ -351,6 +383,8 @@ TEST(SoftwareCanvas, LayerFrameEqualsAFrameDrawnFromScratchWhateverHappenedBefor
       {"other vertex colour", [&] { f.Vertex = 0xC0FFE0D0; }},
       {"moved by a pixel", [&] { f.Left -= 1; }},
       {"other picture", [&] { f.Picture = 1; }},
+      {"premultiplied picture", [&] { pictures[1].SetPremultiplied(true); }},
+      {"premultiplied picture, rows marked", [&] { markRows(3, 2); }},
       {"first picture again, rows marked",
        [&] {
          f.Picture = 0;

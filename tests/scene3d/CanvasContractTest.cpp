@@ -37,16 +37,20 @@ TEST_P(CanvasContract, ClearedFrameIsReadBackIntoTheMemoryBitmapPixelForPixel) {
   EXPECT_EQ(ReadFrame(*c), std::vector<uint32_t>(c->MemoryBits(), c->MemoryBits() + 35));
 }
 
-TEST_P(CanvasContract, LayerQuadLandsTexelForTexelWithTheDocumentedBlend) {
-  // Texels with straight-looking words: the frame gets colour x alpha twice
-  // over, as the fixed-function alpha blend of premultiplied words does.
+TEST_P(CanvasContract, LayerQuadLandsTexelForTexelWithTheBlendOfItsKind) {
+  // Straight texels are weighted by their alpha; premultiplied ones, a GUI
+  // layer's buffer, land as they are. Opacity scales alpha, and the colour
+  // of premultiplied texels with it.
   TscBitmap tex(4, 3);
-  for (int i = 0; i < 12; ++i) tex.Bits()[i] = (uint32_t(40 + 18 * i) << 24) | uint32_t(i * 0x0A0B0C);
+  for (int i = 0; i < 12; ++i) tex.Bits()[i] = (uint32_t(40 + 18 * i) << 24) | uint32_t(i * 0x020304);
   tex.Bits()[5] = 0xFFFFFFFF;
+  tex.Bits()[6] = 0xEA2B2B2B;  // the HUD's back
   struct TCase {
+    bool Premultiplied;
     float Opacity;
-  } cases[] = {{1}, {0.5f}, {0.25f}};
+  } cases[] = {{false, 1}, {false, 0.5f}, {false, 0.25f}, {true, 1}, {true, 0.5f}, {true, 0.25f}};
   for (const TCase& k : cases) {
+    tex.SetPremultiplied(k.Premultiplied);
     auto c = Make(9, 8);
     ASSERT_TRUE(BeginFrame(*c));
     DrawLayer(*c, tex, 3, 2, k.Opacity);
@@ -63,8 +67,9 @@ TEST_P(CanvasContract, LayerQuadLandsTexelForTexelWithTheDocumentedBlend) {
         const uint32_t t = tex.Bits()[(y - 2) * 4 + (x - 3)];
         const uint32_t a = (t >> 24) * va / 255;
         uint32_t expected = a << 24;
-        for (int s = 0; s < 24; s += 8) expected |= (((t >> s) & 0xFF) * a / 255) << s;
-        ExpectNear(Pixel(frame, 9, x, y), expected);
+        for (int s = 0; s < 24; s += 8)
+          expected |= (((t >> s) & 0xFF) * (k.Premultiplied ? va : a) / 255) << s;
+        ExpectNear(Pixel(frame, 9, x, y), expected, k.Premultiplied && k.Opacity == 1 ? 0 : 2);
       }
   }
 }
@@ -262,6 +267,11 @@ TEST(CanvasCrossCheck, DevicesAgreeOnTheSameScenes) {
       [&](TscCanvas& C) { DrawLayer(C, tex, 5, 4, 1); },
       [&](TscCanvas& C) { DrawLayer(C, tex, 5, 4, 0.5f); },
       [&](TscCanvas& C) { DrawLayer(C, tex, 5, 4, 0.2f, 0xFF80C0FF); },
+      [&](TscCanvas& C) {
+        tex.SetPremultiplied(true);
+        DrawLayer(C, tex, 5, 4, 0.5f, 0xFF80C0FF);
+        tex.SetPremultiplied(false);
+      },
       [&](TscCanvas& C) { DrawText(C, "Ag 7", 3, 2); },
   };
   RegisterCairoCanvas();

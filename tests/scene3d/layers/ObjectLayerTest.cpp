@@ -299,10 +299,14 @@ TEST_F(ObjectLayerTest, TransparentFillClearsDirtyAreasWhereNothingDraws) {
   auto* root = new TuiLayout(nullptr);
   layer->AddObject(root);
   AddBox(root, 0, 0, 10, 10, 0xFF0000FF);
+  AddBox(root, 40, 30, 10, 10, 0x80000000);  // a shadow, say
   layer->Fill()->SetColorValue(0xFF123456);  // the style stays none
   W.Render();
-  EXPECT_EQ(layer->Buffer().BufferBits()[20 * 61 + 30] >> 24, 0u);
+  // Transparent is 0 in a premultiplied buffer: the fill's colour must not
+  // show through what is painted over it translucently.
+  EXPECT_EQ(layer->Buffer().BufferBits()[20 * 61 + 30], 0u);
   EXPECT_EQ(W.Pixel(30, 20), 0u);
+  EXPECT_EQ(W.Pixel(45, 35), 0x80000000u);
   layer->Fill()->SetStyle(uxBrushSolid);
   W.Render();
   EXPECT_EQ(W.Pixel(30, 20), 0xFF123456u);
