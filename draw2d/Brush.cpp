@@ -109,7 +109,7 @@ void TuiBrush::DefineProperties(TuiClassBuilder<TuiBrush>& C) {
     return brush(O).FStyle == uxBrushSolid && brush(O).FColor != brush(O).FDefaultColor;
   };
   // Animations write the colour many times a second; spare them the text.
-  C.ColorSetter("Color", &TuiBrush::SetColorValue);
+  C.ColorSetter("Color", &TuiBrush::SetColorAndFirstStop);
   auto styleIs = [brush](TuiBrushStyle Style) {
     return [brush, Style](const TuiPersistent& O) { return brush(O).FStyle == Style; };
   };
@@ -150,12 +150,14 @@ void TuiBrush::SetColorValue(TuiColor Value) {
   Changed();
 }
 
-void TuiBrush::SetColor(const std::string& Value) {
-  const TuiColor color = TextToColor(Value);
+void TuiBrush::SetColorAndFirstStop(TuiColor Value) {
+  if (FStyle != uxBrushGradient) {
+    SetColorValue(Value);
+    return;
+  }
   TuiChangeBatch batch(*this);
-  SetColorValue(color);
-  if (FStyle == uxBrushGradient && Gradient()->Points()->Count() > 0)
-    Gradient()->Points()->Points(0)->SetColorValue(color);
+  SetColorValue(Value);
+  if (Gradient()->Points()->Count() > 0) Gradient()->Points()->Points(0)->SetColorValue(Value);
   if (batch.Finish()) Changed();
 }
 

@@ -118,10 +118,12 @@ class TuiBrush : public TuiPersistent {
   TuiColor ColorValue() const;
   void SetColorValue(TuiColor Value);
   // The colour as text. Setting it on a gradient brush also recolours the first
-  // stop, which is how colour animations drive gradient fills; the two changes
-  // make one notification.
+  // stop; the two changes make one notification.
   std::string Color() const { return ColorToText(ColorValue()); }
-  void SetColor(const std::string& Value);
+  void SetColor(const std::string& Value) { SetColorAndFirstStop(TextToColor(Value)); }
+  // The same without the text: what colour animations write into "Fill.Color",
+  // and so how they drive gradient fills (a hovered button's background).
+  void SetColorAndFirstStop(TuiColor Value);
 
   // Owned sub-descriptions; only the one Style selects is in force. The
   // setters copy the given value in. Each is made when first asked for: most

@@ -3,8 +3,10 @@
 // frames as they paint.
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -25,9 +27,11 @@
 #include "draw2d/ShapeImage.h"
 #include "draw2d/ShapeText.h"
 #include "platform/VirtualClock.h"
+#include "scene2d/Animation.h"
 #include "scene2d/AnimationTimer.h"
 #include "scene2d/ObjectStreaming.h"
 #include "scene2d/ReadLosses.h"
+#include "scene2d/Triggers.h"
 
 using namespace control_fixtures;
 
@@ -341,6 +345,87 @@ TEST_F(DefaultSheetTest, FreshStyleShowsTheMarkAtOnceAndALaterChangeFades) {
     radio->Free();
   }
   TuiAnimationTimer::Instance().SetSource(nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// Every look the sheet gives to the pointer must show. The controls that
+// answer it are found in the styles themselves, nested ones included (a
+// window's close button, a track's thumb): each control that owns an
+// animation triggered by "IsMouseOver" is pointed at, and its pixels must
+// change once the animation's time has run and come back once the pointer has
+// left and the reverse animation has run.
+TEST_F(DefaultSheetTest, EveryHoverAnimationOfTheSheetShowsUnderThePointer) {
+  platform::TVirtualClock clock;
+  struct TSource {
+    explicit TSource(platform::TVirtualClock& C) { TuiAnimationTimer::Instance().SetSource(&C); }
+    ~TSource() { TuiAnimationTimer::Instance().SetSource(nullptr); }
+  } source(clock);
+
+  const auto pixels = [this](const TuiRect& R) {
+    const TuiCanvas& c = Host.Buffer();
+    std::vector<uint32_t> out;
+    for (int y = std::max(0, int(R.Top)); y < std::min(c.Height(), int(std::ceil(R.Bottom))); ++y)
+      for (int x = std::max(0, int(R.Left)); x < std::min(c.Width(), int(std::ceil(R.Right))); ++x)
+        out.push_back(Pixel(x, y));
+    return out;
+  };
+  // The controls whose own animations answer the pointer.
+  const auto hoverTargets = [](TuiControl* Top) {
+    std::vector<TuiControl*> found;
+    std::vector<TuiObject*> todo{Top};
+    while (!todo.empty()) {
+      TuiObject* o = todo.back();
+      todo.pop_back();
+      for (TuiObject* c : o->ChildList()) todo.push_back(c);
+      auto* a = dynamic_cast<TuiAnimation*>(o);
+      if (!a || !TriggerMentions(a->Trigger(), "IsMouseOver")) continue;
+      TuiObject* owner = a->Parent();
+      while (owner && !dynamic_cast<TuiControl*>(owner)) owner = owner->Parent();
+      if (owner && std::find(found.begin(), found.end(), owner) == found.end())
+        found.push_back(static_cast<TuiControl*>(owner));
+    }
+    return found;
+  };
+
+  std::set<std::string> reacting;
+  for (const std::string& category : TuiClassRegistry::Instance().Categories())
+    for (const TuiClassInfo* info : TuiClassRegistry::Instance().ClassesOf(category)) {
+      if (!info->InheritsFrom(TuiControl::StaticClass())) continue;
+      SCOPED_TRACE(info->Name());
+      auto* control = dynamic_cast<TuiControl*>(info->Create(nullptr));
+      ASSERT_TRUE(control);
+      Add(control);
+      control->SetBounds(10, 10, 170, 120);
+      Host.InvalidateAll();
+      Host.PaintTree();
+      for (TuiControl* target : hoverTargets(control)) {
+        SCOPED_TRACE(target->ClassName());
+        const TuiRect r = target->GetAbsoluteRect();
+        const TuiPoint centre{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+        // No part of any style may take the pointer from the control.
+        ASSERT_EQ(Host.ObjectAt(centre.X, centre.Y), target);
+        const std::vector<uint32_t> away = pixels(r);
+
+        Host.MouseMove(0, centre.X, centre.Y);
+        clock.Advance(300);
+        Host.PaintTree();
+        EXPECT_TRUE(pixels(r) != away) << "no change under the pointer";
+
+        Host.MouseMove(0, 199, 199);
+        clock.Advance(300);
+        Host.PaintTree();
+        EXPECT_TRUE(pixels(r) == away) << "the pointer has left";
+        reacting.insert(info->Name());
+      }
+      control->Free();
+    }
+  // The settings window's controls are among them.
+  for (const char* shown :
+       {"TuiHudButton", "TuiHudCheckBox", "TuiHudRadioButton", "TuiHudTrackBar", "TuiHudWindow"})
+    EXPECT_TRUE(reacting.count(shown)) << shown;
 }
 
 }  // namespace

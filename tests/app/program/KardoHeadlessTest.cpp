@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +26,8 @@
 #include "draw2d/Brush.h"
 #include "draw2d/Shape.h"
 #include "platform/headless/HeadlessWindowSystem.h"
+#include "scene2d/Animation.h"
+#include "scene2d/Triggers.h"
 #include "scene3d/Scene.h"
 #include "scene3d/software/SoftwareCanvas.h"
 
@@ -276,6 +279,56 @@ TEST_F(KardoHeadless, PressOnAnLedCircleDoesNothing) {
   RunTo(501);
   EXPECT_EQ(Digit("H"), kPatternA);
   EXPECT_EQ(Led("Circle_LY"), kYellow);
+}
+
+// The settings window as it stands: every control whose style answers the
+// pointer (check boxes, radio buttons, the button, the track bars' thumbs,
+// the close button) changes its pixels once the pointer has rested on it for
+// the style's time, and shows its first look again once the pointer has left.
+TEST_F(KardoHeadless, EverySettingsControlWithAHoverLookShowsItUnderThePointer) {
+  platform::THeadlessWindow& window = Native("settings");
+  auto* root = dynamic_cast<TuiVisualObject*>(Form("settings").FindComponent("HudWindow_3D_Set"));
+  ASSERT_NE(root, nullptr);
+  // The controls that own an animation raised by the pointer, nested ones too.
+  std::vector<TuiControl*> targets;
+  std::vector<TuiObject*> todo{root};
+  while (!todo.empty()) {
+    TuiObject* o = todo.back();
+    todo.pop_back();
+    if (TuiVisualObject* v = o->Visual(); v && !v->Visible()) continue;
+    for (TuiObject* c : o->ChildList()) todo.push_back(c);
+    auto* a = dynamic_cast<TuiAnimation*>(o);
+    if (!a || !TriggerMentions(a->Trigger(), "IsMouseOver")) continue;
+    TuiObject* owner = a->Parent();
+    while (owner && !dynamic_cast<TuiControl*>(owner)) owner = owner->Parent();
+    if (owner && std::find(targets.begin(), targets.end(), owner) == targets.end())
+      targets.push_back(static_cast<TuiControl*>(owner));
+  }
+  std::set<std::string> classes;
+  for (TuiControl* t : targets) classes.insert(t->ClassName());
+  EXPECT_EQ(classes, (std::set<std::string>{"TuiHudButton", "TuiHudCheckBox", "TuiCloseButton",
+                                            "TuiHudRadioButton", "TuiThumb"}));
+
+  const auto pixels = [&](const TuiRect& R) {
+    std::vector<uint32_t> out;
+    for (int y = int(R.Top); y < int(std::ceil(R.Bottom)); ++y)
+      for (int x = int(R.Left); x < int(std::ceil(R.Right)); ++x) out.push_back(window.Pixel(x, y));
+    return out;
+  };
+  for (TuiControl* target : targets) {
+    const std::string name = target->Name().empty() ? target->ClassName() : target->Name();
+    SCOPED_TRACE(name);
+    const TuiRect r = target->GetAbsoluteRect();
+    const std::vector<uint32_t> away = pixels(r);
+    System.MouseMove(&window, int(std::lround((r.Left + r.Right) / 2)),
+                     int(std::lround((r.Top + r.Bottom) / 2)));
+    RunFor(300);
+    ASSERT_TRUE(target->IsMouseOver());
+    EXPECT_TRUE(pixels(r) != away) << "no change under the pointer";
+    System.MouseMove(&window, 0, 0);
+    RunFor(300);
+    EXPECT_TRUE(pixels(r) == away) << "the pointer has left";
+  }
 }
 
 // The program itself: a scenario's timeline CSV records each press's

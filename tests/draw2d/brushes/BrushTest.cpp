@@ -9,6 +9,7 @@
 #include "draw2d/BrushObject.h"
 #include "draw2d/Font.h"
 #include "scene2d/Errors.h"
+#include "scene2d/PropertyHandle.h"
 
 namespace {
 
@@ -95,6 +96,17 @@ TEST(Brush, ColorOfAGradientBrushMovesTheFirstStop) {
   // Property names resolve in any case, as style animations write them.
   b.SetProperty("color", std::string("#FFFF0000"));
   EXPECT_EQ(changes, 1);
+  // Colour animations write the value without its text, through the
+  // property's colour setter; the stop must follow all the same.
+  TuiPropertyHandle animated(b, "Color");
+  ASSERT_TRUE(animated);
+  changes = 0;
+  animated.SetColor(0x80000000);
+  EXPECT_EQ(b.ColorValue(), 0x80000000u);
+  EXPECT_EQ(b.Gradient()->Points()->Points(0)->ColorValue(), 0x80000000u);
+  EXPECT_EQ(b.Gradient()->Points()->Points(1)->ColorValue(), White);
+  EXPECT_EQ(changes, 1);
+  animated.SetColor(Red);  // as before, for what follows
   // A stop that moved on its own is still brought back by the same colour.
   b.Gradient()->Points()->Points(0)->SetColorValue(0xFF000000);
   changes = 0;
