@@ -241,6 +241,20 @@ class KardoX11 : public ::testing::Test {
     return {int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF)};
   }
 
+  // The pixels of a 16 x 16 square around a point of a window, as the screen
+  // shows them.
+  std::vector<unsigned long> Patch(Window W, TPt P) {
+    const TPt o = Origin(W);
+    std::vector<unsigned long> out;
+    XImage* image = XGetImage(FDisplay, DefaultRootWindow(FDisplay), o.X + P.X - 8, o.Y + P.Y - 8, 16, 16,
+                              AllPlanes, ZPixmap);
+    if (!image) return out;
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) out.push_back(XGetPixel(image, x, y));
+    XDestroyImage(image);
+    return out;
+  }
+
   // The lit segments of a digit as a pattern (bit 0 segment A ... bit 7 point);
   // -1 when a segment is neither lit nor unlit (not drawn yet, or covered).
   int Digit(int PanelX) {
@@ -474,6 +488,29 @@ TEST_F(KardoX11, TheMarginsAreTheDesktopsAndPressesThereReachTheWindowBelow) {
       << "," << Origin(Console).Y;
   EXPECT_EQ(Origin(Settings).X, settings.X);
   EXPECT_EQ(Origin(Settings).Y, settings.Y);
+}
+
+// Each kind of control in the settings window shows the pointer over it, and
+// looks as before once it has gone.
+TEST_F(KardoX11, SettingsControlsChangeUnderThePointer) {
+  struct TControl {
+    const char* Name;
+    TPt At;
+  };
+  const TControl controls[] = {{"radio button Connect", {161, 45}},
+                               {"check box Led Yellow", {314, 49}},
+                               {"button Timers and Leds off", {86, 235}},
+                               {"close button", {kSettingsW - 22, 23}}};
+  const TPt away{kSettingsW / 2, kSettingsH - 30};
+  for (const TControl& c : controls) {
+    MoveTo(Settings, away);
+    std::this_thread::sleep_for(milliseconds(400));
+    const std::vector<unsigned long> before = Patch(Settings, c.At);
+    MoveTo(Settings, c.At);
+    EXPECT_TRUE(WaitFor([&] { return Patch(Settings, c.At) != before; }, milliseconds(2000))) << c.Name;
+    MoveTo(Settings, away);
+    EXPECT_TRUE(WaitFor([&] { return Patch(Settings, c.At) == before; }, milliseconds(2000))) << c.Name;
+  }
 }
 
 // The display comes up over the settings caption; its margin does not keep
