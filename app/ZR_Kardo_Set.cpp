@@ -130,11 +130,13 @@ void TForm_3D_Set::FormCreate() {
 
 void TForm_3D_Set::FormShow(IViewElement*) {
   ScaleReset();
-  // Below the console, overlapping its lowest 32 pixels; on every show, so a
-  // window moved away returns there.
+  // Right below the console; on every show, so a window moved away returns
+  // there. Not overlapping it: each window's faint shadow takes presses, and
+  // over the other's lowest or highest pixels it would catch those meant for
+  // the console's size grip or the settings caption and close button.
   IWindowView& console = FApp.Form_3D_Kardo->Window();
   Window().SetLeft(console.Left());
-  Window().SetTop(console.Top() + console.Height() - 32);
+  Window().SetTop(console.Top() + console.Height());
 }
 
 void TForm_3D_Set::FormClose(IViewElement*) {

@@ -11,7 +11,7 @@ TEST_F(KardoTest, StartUpShowsConsoleAndSettingsCentredOnTheWorkArea) {
   EXPECT_EQ(Console().FakeWindow().Left(), 489);
   EXPECT_EQ(Console().FakeWindow().Top(), 343);
   EXPECT_EQ(Settings().FakeWindow().Left(), 489);
-  EXPECT_EQ(Settings().FakeWindow().Top(), 608);
+  EXPECT_EQ(Settings().FakeWindow().Top(), 640);
   EXPECT_EQ(Leds(), "");
   EXPECT_EQ(Digit('H'), 0u);
   EXPECT_EQ(Digit('L'), 0u);
@@ -46,7 +46,7 @@ TEST(KardoPlacement, ANarrowWorkAreaGivesALeftTruncatedTowardZero) {
   app.Run();
   EXPECT_EQ(view.Form("TForm_3D_Kardo").FakeWindow().Left(), -50);  // (200 - 301) div 2
   EXPECT_EQ(view.Form("TForm_3D_Kardo").FakeWindow().Top(), -98);   // (100 - 297) div 2
-  EXPECT_EQ(view.Form("TForm_3D_Set").FakeWindow().Top(), -98 + 297 - 32);
+  EXPECT_EQ(view.Form("TForm_3D_Set").FakeWindow().Top(), -98 + 297);
 }
 
 TEST_F(KardoTest, DisplayAndSettingsFollowTheConsoleWhereverItWasMoved) {
@@ -65,7 +65,7 @@ TEST_F(KardoTest, DisplayAndSettingsFollowTheConsoleWhereverItWasMoved) {
   Console().FakePressable("Image_Kardo").DblClick();
   EXPECT_TRUE(settings.Visible());
   EXPECT_EQ(settings.Left(), 100);
-  EXPECT_EQ(settings.Top(), 50 + 297 - 32);
+  EXPECT_EQ(settings.Top(), 50 + 297);
 }
 
 TEST_F(KardoTest, ABurstOfResizesIsAnsweredByOneRescale) {

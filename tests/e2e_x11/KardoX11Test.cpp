@@ -337,11 +337,11 @@ TEST_F(KardoX11, TheThreeWindowsComeUpUndecoratedAboveAndInTheirPlaces) {
     XFree(name);
   }
   // The console is centred on the 1280 x 1024 screen by its outer size
-  // 301 x 297; the settings window overlaps its lowest 32 pixels.
+  // 301 x 297; the settings window lies right below it.
   EXPECT_EQ(Origin(Console).X, (1280 - 301) / 2);
   EXPECT_EQ(Origin(Console).Y, (1024 - 297) / 2);
   EXPECT_EQ(Origin(Settings).X, Origin(Console).X);
-  EXPECT_EQ(Origin(Settings).Y, Origin(Console).Y + 297 - 32);
+  EXPECT_EQ(Origin(Settings).Y, Origin(Console).Y + 297);
   // Nothing has been displayed yet.
   EXPECT_FALSE(Mapped(Shown));
 
@@ -478,8 +478,10 @@ TEST_F(KardoX11, TheMarginsAreTheDesktopsAndPressesThereReachTheWindowBelow) {
     const TRgb c = Pixel(w, {4, 150});
     EXPECT_TRUE(c.R == 0x30 && c.G == 0x60 && c.B == 0xC0) << Text(c);
   }
-  // The settings window lies in front of the console's lowest pixels; its
-  // top margin lets a drag through to the console's frame below.
+  // Moved up over the console's lowest pixels, the settings window's
+  // transparent top margin lets a drag through to the console's frame.
+  Drag(Settings, {13, 150}, {0, -30});
+  ASSERT_TRUE(WaitFor([&] { return Origin(Settings).Y == Origin(Console).Y + 297 - 30; }));
   const TPt console = Origin(Console), settings = Origin(Settings);
   Drag(Settings, {150, 2}, {30, 20});
   ASSERT_TRUE(WaitFor([&] {
