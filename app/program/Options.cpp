@@ -6,6 +6,8 @@ namespace kardo {
 
 const char* const KardoVersion = "kardo 0.1";
 
+const char* const KardoDevices = "3D devices: software, opengl (EGL and GL are loaded when it is chosen)";
+
 const char* const KardoHelp =
     "kardo - the gas/petrol switch console simulator\n"
     "\n"
@@ -26,10 +28,11 @@ const char* const KardoHelp =
     "  --scenario FILE           run the timed operator actions of FILE\n"
     "  --timeline OUT.csv        with --scenario: write every change of an LED's\n"
     "                            or a segment's fill colour to OUT.csv\n"
-    "  --verbose                 tell on standard error what the program finds\n"
-    "                            about the desktop (compositing or not)\n"
+    "  --verbose                 tell on standard error the 3D device taken and\n"
+    "                            why, and what the program finds about the\n"
+    "                            desktop (compositing or not)\n"
     "  --help                    show this help\n"
-    "  --version                 show the version\n"
+    "  --version                 show the version and the 3D devices built in\n"
     "\n"
     "A scenario has one action a line; # starts a comment. Times are seconds\n"
     "from the first frame, in order:\n"
@@ -41,8 +44,12 @@ const char* const KardoHelp =
     "  at 3.5 snapshot shots/\n"
     "  at 4 end\n"
     "\n"
-    "Exit status: 0 done; 1 a start-up or scenario failure; 2 wrong usage or no\n"
-    "display.\n";
+    "--headless alone has nothing to do: it needs --snapshot, --scenario or\n"
+    "--exit-after-first-frame.\n"
+    "\n"
+    "Exit status: 0 done; 1 a start-up or scenario failure, or the X server went\n"
+    "away; 2 wrong usage or no display; 128+N ended by signal N (SIGHUP 129,\n"
+    "SIGINT 130, SIGTERM 143), after writing out the timeline.\n";
 
 std::optional<TOptions> ParseOptions(const std::vector<std::string>& Args, std::string& Error) {
   TOptions o;
@@ -89,6 +96,13 @@ std::optional<TOptions> ParseOptions(const std::vector<std::string>& Args, std::
   }
   if (!o.TimelineFile.empty() && o.ScenarioFile.empty()) {
     Error = "--timeline needs --scenario";
+    return std::nullopt;
+  }
+  // Without a window to look at, a run that writes nothing would only end
+  // with status 0 and leave the caller believing something was checked.
+  if (o.Headless && !o.Help && !o.Version && o.SnapshotDir.empty() && o.ScenarioFile.empty() &&
+      !o.ExitAfterFirstFrame) {
+    Error = "--headless has nothing to do without --snapshot DIR or --scenario FILE";
     return std::nullopt;
   }
   return o;

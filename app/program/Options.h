@@ -26,5 +26,7 @@ std::optional<TOptions> ParseOptions(const std::vector<std::string>& Args, std::
 
 extern const char* const KardoHelp;
 extern const char* const KardoVersion;
+// The 3D devices this build can render with, one line for --version.
+extern const char* const KardoDevices;
 
 }  // namespace kardo

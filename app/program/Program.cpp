@@ -1,7 +1,11 @@
 #include "app/program/Program.h"
 
+#include <fcntl.h>
+#include <signal.h>
 #include <time.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -23,6 +27,62 @@ namespace {
 
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
+
+// SIGTERM, SIGINT and SIGHUP end the loop the normal way, so the session
+// closes the windows and the timeline as after Esc. The handler only notes
+// the signal and wakes the loop on X through a pipe; the headless loop, which
+// never sleeps, sees the note on its next round.
+volatile sig_atomic_t GSignal = 0;
+int GWakeWrite = -1;
+
+void NoteSignal(int Signal) {
+  GSignal = Signal;
+  const int saved = errno;
+  if (GWakeWrite >= 0 && write(GWakeWrite, "", 1) < 0) {
+    // A full pipe already wakes the loop.
+  }
+  errno = saved;
+}
+
+const char* SignalName(int Signal) {
+  return Signal == SIGTERM ? "SIGTERM" : Signal == SIGINT ? "SIGINT" : "SIGHUP";
+}
+
+class TSignalGuard {
+ public:
+  TSignalGuard() {
+    GSignal = 0;
+    if (pipe2(FPipe, O_CLOEXEC | O_NONBLOCK) == 0) GWakeWrite = FPipe[1];
+    struct sigaction a {};
+    a.sa_handler = NoteSignal;
+    sigemptyset(&a.sa_mask);
+    for (size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &a, &FOld[i]);
+  }
+  ~TSignalGuard() {
+    for (size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &FOld[i], nullptr);
+    GWakeWrite = -1;
+    for (int fd : FPipe)
+      if (fd >= 0) close(fd);
+  }
+  TSignalGuard(const TSignalGuard&) = delete;
+  TSignalGuard& operator=(const TSignalGuard&) = delete;
+
+  int WakeDescriptor() const { return FPipe[0]; }
+  static int Caught() { return GSignal; }
+  // Empties the pipe and asks the loop to end when a signal came.
+  void Check(platform::IWindowSystem& System) const {
+    char buffer[16];
+    if (FPipe[0] >= 0)
+      while (read(FPipe[0], buffer, sizeof buffer) > 0) {
+      }
+    if (GSignal && !System.Terminated()) System.PostQuit(128 + GSignal);
+  }
+
+ private:
+  static constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+  int FPipe[2] = {-1, -1};
+  struct sigaction FOld[std::size(kSignals)]{};
+};
 
 uint64_t MonotonicNs() {
   timespec t{};
@@ -69,8 +129,10 @@ int RunKardo(const std::vector<std::string>& Args) {
   }
   if (o.Version) {
     std::puts(KardoVersion);
+    std::puts(KardoDevices);
     return 0;
   }
+  const TSignalGuard signals;
   // A scenario that does not read stops the program before any window opens.
   std::unique_ptr<TScenario> scenario;
   if (!o.ScenarioFile.empty()) {
@@ -83,12 +145,22 @@ int RunKardo(const std::vector<std::string>& Args) {
 
   auto system = OpenWindowSystem(o);
   if (!system) return kUsage;
+  auto* x11 = dynamic_cast<platform::TX11WindowSystem*>(system.get());
+  if (x11) x11->WatchDescriptor(signals.WakeDescriptor(), [&] { signals.Check(*system); });
+  // Chained by the session's own idle handler.
+  system->OnIdle = [&] {
+    signals.Check(*system);
+    return false;
+  };
 
   TscSoftwareCanvas::Register();
   TscDeviceProbe probe;
   probe.Option = o.Device;
   const TscDeviceChoice device = scChooseDevice(probe);
   scInstallDevice(device);
+  if (o.Verbose)
+    std::fprintf(stderr, "kardo: 3D device %s: %s\n", device.Kind == scDeviceOpenGL ? "opengl" : "software",
+                 device.Reason.c_str());
 
   int status = 0;
   try {
@@ -115,6 +187,9 @@ int RunKardo(const std::vector<std::string>& Args) {
           system->PostQuit(kFailed);
           return;
         }
+        std::printf("kardo: wrote console.png, display.png and settings.png into %s\n",
+                    o.SnapshotDir.c_str());
+        std::fflush(stdout);
         if (!runner) {
           system->PostQuit(0);
           return;
@@ -132,6 +207,16 @@ int RunKardo(const std::vector<std::string>& Args) {
     return kFailed;
   } catch (const EuxError& e) {
     std::fprintf(stderr, "kardo: %s\n", e.what());
+    return kFailed;
+  }
+  // Said once the session has closed the windows and the timeline.
+  if (TSignalGuard::Caught()) {
+    std::fprintf(stderr, "kardo: ended by %s\n", SignalName(TSignalGuard::Caught()));
+    return 128 + TSignalGuard::Caught();
+  }
+  if (x11 && x11->ConnectionLost()) {
+    const char* name = o.Display.empty() ? std::getenv("DISPLAY") : o.Display.c_str();
+    std::fprintf(stderr, "kardo: lost the connection to the X server %s\n", name ? name : "");
     return kFailed;
   }
   return status;

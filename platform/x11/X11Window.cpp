@@ -121,6 +121,17 @@ void TX11Window::SetBounds(const TRect& Outer) {
 }
 
 void TX11Window::Configured(TPoint Pos, TSize Client) {
+  // Another client may resize the window to anything the protocol allows,
+  // 32767 pixels a side, and a frame that size would take gigabytes: the
+  // window is held to the screen's size and told so.
+  const TSize screen = FX.ScreenSize();
+  const TSize bounded{std::min(Client.Width, std::max(screen.Width, 1)),
+                      std::min(Client.Height, std::max(screen.Height, 1))};
+  if (bounded != Client) {
+    Client = bounded;
+    XResizeWindow(FDisplay, FWindow, unsigned(Client.Width), unsigned(Client.Height));
+    XFlush(FDisplay);
+  }
   const TRect got{Pos.X, Pos.Y, Client.Width, Client.Height};
   auto it = std::find(FRequested.begin(), FRequested.end(), got);
   if (it != FRequested.end()) {

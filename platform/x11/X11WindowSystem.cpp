@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
-#include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <utility>
@@ -29,11 +28,17 @@ int CountError(Display*, XErrorEvent*) {
   return 0;
 }
 
-// Xlib ends the process when the connection breaks unless told otherwise;
-// the loop notices the loss and quits instead.
+// Xlib ends the process when the connection breaks: its default I/O error
+// handler calls exit() itself, before the exit handler is even asked. Both are
+// replaced, so Xlib only marks the display dead (every later call on it does
+// nothing) and the loop notices the loss and quits, letting the program close
+// what it has open.
 std::vector<Display*> GLost;
-void ConnectionLost(Display* D, void*) {
-  GLost.push_back(D);
+int IgnoreIOError(Display*) {
+  return 0;
+}
+void NoteLoss(Display* D, void*) {
+  if (!std::count(GLost.begin(), GLost.end(), D)) GLost.push_back(D);
 }
 bool Lost(Display* D) {
   return std::find(GLost.begin(), GLost.end(), D) != GLost.end();
@@ -122,7 +127,8 @@ std::unique_ptr<TX11WindowSystem> TX11WindowSystem::Open(const char* DisplayName
     return nullptr;
   }
   XSetErrorHandler(CountError);
-  XSetIOErrorExitHandler(d, ConnectionLost, nullptr);
+  XSetIOErrorHandler(IgnoreIOError);
+  XSetIOErrorExitHandler(d, NoteLoss, nullptr);
   return std::unique_ptr<TX11WindowSystem>(new TX11WindowSystem(d));
 }
 
@@ -341,9 +347,13 @@ void TX11WindowSystem::Dispatch(XEvent& E) {
     case ConfigureNotify: {
       // A window manager's frame makes real reports relative to the frame; it
       // then also sends synthetic ones in root coordinates (ICCCM 4.1.5).
+      // Any client can send one, so a synthetic report moves the window but
+      // never sizes it: the server's own report of a real resize does that.
       TPoint pos{E.xconfigure.x, E.xconfigure.y};
       if (!E.xconfigure.send_event && w->Reparented()) pos = w->ClientToScreen({0, 0});
-      w->Configured(pos, {E.xconfigure.width, E.xconfigure.height});
+      const TSize size =
+          E.xconfigure.send_event ? w->ClientSize() : TSize{E.xconfigure.width, E.xconfigure.height};
+      w->Configured(pos, size);
       break;
     }
     case ButtonPress:
@@ -474,10 +484,7 @@ void TX11WindowSystem::NativeReleaseCapture() {
 
 void TX11WindowSystem::Step(bool Wait) {
   if (Lost(FDisplay)) {
-    if (!FTerminated) {
-      std::fprintf(stderr, "lost the connection to the display\n");
-      PostQuit(1);
-    }
+    if (!FTerminated) PostQuit(1);
     return;
   }
   for (int n = XPending(FDisplay); n > 0 && !FTerminated; --n) {
@@ -501,9 +508,20 @@ void TX11WindowSystem::Step(bool Wait) {
     timeout = int(std::min<uint64_t>(*due - now, INT_MAX));
   }
   XFlush(FDisplay);
-  pollfd p{ConnectionNumber(FDisplay), POLLIN, 0};
+  pollfd p[2] = {{ConnectionNumber(FDisplay), POLLIN, 0}, {FWatched, POLLIN, 0}};
   ++FSleeps;
-  poll(&p, 1, timeout);
+  if (poll(p, FWatched >= 0 ? 2 : 1, timeout) > 0 && FWatched >= 0 && (p[1].revents & POLLIN) &&
+      FWatchedReadable)
+    FWatchedReadable();
+}
+
+bool TX11WindowSystem::ConnectionLost() const {
+  return Lost(FDisplay);
+}
+
+void TX11WindowSystem::WatchDescriptor(int Fd, std::function<void()> Readable) {
+  FWatched = Fd;
+  FWatchedReadable = Fd >= 0 ? std::move(Readable) : nullptr;
 }
 
 int TX11WindowSystem::Run() {

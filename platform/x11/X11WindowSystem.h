@@ -57,6 +57,13 @@ class TX11WindowSystem : public TWindowSystemBase {
   // Whether windows take presses only where their frame is not fully
   // transparent (the server has input shapes).
   bool InputShapes() const { return FShapeInput; }
+  // Whether the connection to the server broke. The loop then ends with code
+  // 1 and says nothing itself: what the loss means is the program's to tell.
+  bool ConnectionLost() const;
+  // Fd wakes the sleeping loop when it becomes readable, and Readable is
+  // called from the loop (it must drain Fd); -1 stops watching. For what
+  // arrives outside Xlib, such as signals through a self-pipe.
+  void WatchDescriptor(int Fd, std::function<void()> Readable);
 
  private:
   friend class TX11Window;
@@ -101,6 +108,8 @@ class TX11WindowSystem : public TWindowSystemBase {
   std::vector<std::pair<int32_t, unsigned long>> FCursors;
   std::string FClipboard;
   bool FOwnsClipboard = false;
+  int FWatched = -1;
+  std::function<void()> FWatchedReadable;
 };
 
 }  // namespace platform

@@ -11,10 +11,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -86,13 +91,20 @@ std::string Text(TRgb C) {
 // kardo as a child process, ended by its process id.
 class TKardo {
  public:
-  explicit TKardo(const std::string& DisplayName) {
+  // Extra: more options; ErrFile, when given, takes its standard error.
+  explicit TKardo(const std::string& DisplayName, std::vector<std::string> Extra = {},
+                  const std::string& ErrFile = "") {
+    // The software device: what a machine without a GPU gets anyway, and the
+    // same pixels everywhere.
+    std::string device = "--device=software";
+    std::vector<char*> argv{const_cast<char*>(KARDO_BINARY), device.data()};
+    for (auto& e : Extra) argv.push_back(e.data());
+    argv.push_back(nullptr);
     FPid = fork();
     if (FPid == 0) {
       setenv("DISPLAY", DisplayName.c_str(), 1);
-      // The software device: what a machine without a GPU gets anyway, and
-      // the same pixels everywhere.
-      execl(KARDO_BINARY, KARDO_BINARY, "--device=software", static_cast<char*>(nullptr));
+      if (!ErrFile.empty() && !std::freopen(ErrFile.c_str(), "w", stderr)) _exit(126);
+      execv(KARDO_BINARY, argv.data());
       _exit(127);
     }
   }
@@ -522,6 +534,76 @@ TEST_F(KardoX11, TheSettingsCloseButtonWorksWithTheDisplayUp) {
   ASSERT_TRUE(WaitFor([&] { return Mapped(Shown) && Digit(kDigitH) == 0x77; }));
   Click(Settings, {kSettingsW - 22, 23});
   EXPECT_TRUE(WaitFor([&] { return !Mapped(Settings); }));
+}
+
+TEST_F(KardoX11, SigtermEndsTheProgramCleanly) {
+  FEndsKardo = true;
+  kill(Kardo->Pid(), SIGTERM);
+  EXPECT_EQ(Kardo->WaitExit(milliseconds(10000)), 128 + SIGTERM);
+  EXPECT_TRUE(KardoWindows().empty());
+}
+
+// The X server dies under a running scenario: kardo still closes its
+// timeline and says what happened, instead of Xlib ending the process.
+TEST(KardoX11ServerLoss, TheTimelineIsWrittenAndKardoSaysWhy) {
+  std::string why;
+  auto server = platform::TXvfbServer::Start(why);
+  if (!server) GTEST_SKIP() << why;
+  const auto dir = std::filesystem::temp_directory_path() / ("kardo_x11_loss_" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  const auto scenario = dir / "blink.txt", csv = dir / "timeline.csv", err = dir / "stderr.txt";
+  std::ofstream(scenario) << "at 0.1 click console Image_Kardo\nat 60 end\n";
+  TKardo kardo(server->DisplayName(), {"--scenario", scenario.string(), "--timeline", csv.string()},
+               err.string());
+  // Its windows are up, and the first press has lit the LEDs.
+  Display* d = XOpenDisplay(server->DisplayName().c_str());
+  ASSERT_NE(d, nullptr);
+  const Atom pidAtom = XInternAtom(d, "_NET_WM_PID", False);
+  auto mapped = [&] {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0, found = 0;
+    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return false;
+    for (unsigned i = 0; i < count; ++i) {
+      Atom type = 0;
+      int format = 0;
+      unsigned long n = 0, after = 0;
+      unsigned char* data = nullptr;
+      XWindowAttributes a{};
+      if (XGetWindowProperty(d, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &n, &after,
+                             &data) == Success &&
+          data) {
+        if (n == 1 && *reinterpret_cast<long*>(data) == kardo.Pid() &&
+            XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
+          ++found;
+        XFree(data);
+      }
+    }
+    if (children) XFree(children);
+    return found >= 3;
+  };
+  const auto end = Clock::now() + milliseconds(10000);
+  while (!mapped() && Clock::now() < end && kardo.Running()) std::this_thread::sleep_for(milliseconds(10));
+  ASSERT_TRUE(mapped());
+  XCloseDisplay(d);
+  std::this_thread::sleep_for(milliseconds(400));
+
+  kill(server->Pid(), SIGKILL);
+  EXPECT_EQ(kardo.WaitExit(milliseconds(10000)), 1);
+  std::ifstream in(err);
+  const std::string said{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  // Its first line: a sanitizer's report may follow.
+  EXPECT_EQ(said.substr(0, said.find('\n')),
+            "kardo: lost the connection to the X server " + server->DisplayName());
+  std::ifstream rows(csv);
+  std::string line, last;
+  int count = 0;
+  while (std::getline(rows, line)) {
+    last = line;
+    ++count;
+  }
+  EXPECT_GT(count, 1) << "the rows of the first press are written";
+  EXPECT_EQ(std::count(last.begin(), last.end(), ','), 3) << last;
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // by the scenario runner's input injection on the virtual clock.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,11 +13,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/forms/Timer.h"
@@ -367,6 +371,138 @@ TEST(KardoProgram, TimelineRecordsTheFirstPressAndTheBlinks) {
   EXPECT_EQ((at[{1100, "console/Circle_LG1"}]), kGreen);
   EXPECT_FALSE(at.count({1100, "console/Circle_LY"})) << "the yellow LED does not blink";
   std::filesystem::remove_all(dir);
+}
+
+// The program as a child: its exit status (minus the signal when one ended
+// it) and what it wrote. WhileRunning gets its process id while it runs.
+struct TProgramRun {
+  int Status = 0;
+  std::string Out, Err;
+};
+
+std::string ReadFile(const std::filesystem::path& File) {
+  std::ifstream in(File, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TProgramRun RunProgram(const std::filesystem::path& Dir, std::vector<std::string> Args,
+                       const std::function<void(pid_t)>& WhileRunning = {}) {
+  const auto out = Dir / "stdout.txt", err = Dir / "stderr.txt";
+  std::vector<char*> argv{const_cast<char*>(KARDO_BINARY)};
+  for (auto& a : Args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (!std::freopen(out.c_str(), "w", stdout) || !std::freopen(err.c_str(), "w", stderr)) _exit(126);
+    execv(KARDO_BINARY, argv.data());
+    _exit(127);
+  }
+  if (WhileRunning) WhileRunning(pid);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status), ReadFile(out), ReadFile(err)};
+}
+
+class KardoCommandLine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Dir = std::filesystem::temp_directory_path() / ("kardo_cli_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(Dir);
+  }
+  void TearDown() override { std::filesystem::remove_all(Dir); }
+  std::filesystem::path Dir;
+};
+
+// Every run says what it did, or why it did nothing.
+TEST_F(KardoCommandLine, SaysWhatItDidOrWhyItDidNothing) {
+  const std::string shots = (Dir / "shots").string();
+  struct TCase {
+    std::vector<std::string> Args;
+    int Status;
+    std::string Out, Err;  // parts of what it must write
+  };
+  const TCase cases[] = {
+      {{"--headless"}, 2, "", "--headless has nothing to do without --snapshot DIR or --scenario FILE"},
+      {{"--headless", "--verbose"}, 2, "", "Try 'kardo --help'"},
+      {{"--version"}, 0, "3D devices: software, opengl", ""},
+      {{"--headless", "--verbose", "--device=software", "--snapshot", shots},
+       0,
+       "wrote console.png, display.png and settings.png into " + shots,
+       "kardo: 3D device software: software device forced by option"},
+  };
+  for (const TCase& c : cases) {
+    std::string line;
+    for (const auto& a : c.Args) line += a + " ";
+    SCOPED_TRACE(line);
+    const TProgramRun run = RunProgram(Dir, c.Args);
+    EXPECT_EQ(run.Status, c.Status) << run.Err;
+    EXPECT_NE(run.Out.find(c.Out), std::string::npos) << run.Out;
+    EXPECT_NE(run.Err.find(c.Err), std::string::npos) << run.Err;
+  }
+}
+
+// A signal ends the run through the normal path: the timeline is written to
+// its last complete row, and the status and a line say which signal it was.
+TEST_F(KardoCommandLine, ASignalEndsTheRunWithTheTimelineWritten) {
+  const auto scenario = Dir / "long.txt", csv = Dir / "timeline.csv";
+  // Blinks for ten hours of the program's clock: far more than a second of
+  // the machine's, so the signal always comes while it runs.
+  std::ofstream(scenario) << "at 0.1 click console Image_Kardo\nat 36000 end\n";
+  const std::pair<int, const char*> signals[] = {
+      {SIGTERM, "SIGTERM"}, {SIGINT, "SIGINT"}, {SIGHUP, "SIGHUP"}};
+  for (const auto& [signal, name] : signals) {
+    SCOPED_TRACE(name);
+    std::filesystem::remove(csv);
+    const TProgramRun run = RunProgram(
+        Dir, {"--headless", "--scenario", scenario.string(), "--timeline", csv.string()}, [&](pid_t Pid) {
+          // Rows reach the file once its buffer has filled: the loop is running.
+          for (int i = 0; i < 1000; ++i) {
+            std::error_code ec;
+            if (std::filesystem::file_size(csv, ec) > 0 && !ec) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+          }
+          kill(Pid, signal);
+        });
+    EXPECT_EQ(run.Status, 128 + signal) << run.Err;
+    EXPECT_NE(run.Err.find(std::string("kardo: ended by ") + name), std::string::npos) << run.Err;
+    const std::string timeline = ReadFile(csv);
+    ASSERT_FALSE(timeline.empty());
+    EXPECT_EQ(timeline.back(), '\n') << "the last row is cut";
+    const size_t last = timeline.rfind('\n', timeline.size() - 2);
+    EXPECT_EQ(std::count(timeline.begin() + long(last) + 1, timeline.end(), ','), 3);
+  }
+}
+
+// Memory a process holds, from /proc/self/status: "VmHWM" (the peak since
+// start or the last reset) or "VmRSS", in KiB.
+long StatusKiB(const std::string& Field) {
+  std::ifstream in("/proc/self/status");
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind(Field + ":", 0) == 0) return std::stol(line.substr(Field.size() + 1));
+  return -1;
+}
+
+// An hour of every LED effect, blink and level change in turn keeps memory
+// flat; this plays ten minutes of it, bench_kardo the hour.
+TEST_F(KardoHeadless, EveryEffectInTurnKeepsMemoryFlat) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer keeps freed memory in quarantine";
+#endif
+  const std::string cycle =
+      ReadFile(std::filesystem::path(UX_SOURCE_ROOT) / "bench/scenarios/every-effect.txt");
+  ASSERT_FALSE(cycle.empty());
+  // The peak so far is the earlier tests'; writing 5 starts it afresh.
+  std::ofstream("/proc/self/clear_refs") << "5";
+  auto minute = [&] {
+    Play(cycle);
+    RunTo(60000);
+  };
+  minute();
+  const long first = StatusKiB("VmHWM");
+  ASSERT_GT(first, 0);
+  for (int i = 1; i < 10; ++i) minute();
+  EXPECT_LE(StatusKiB("VmHWM") - first, 1024) << "KiB more than after the first minute";
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -498,4 +499,83 @@ TEST_F(X11Test, TheMinimumSizeHoldsAndIsToldToTheWindowManager) {
   EXPECT_TRUE(hints.flags & PMinSize);
   EXPECT_EQ(hints.min_width, 94);  // the client size: the outer one less the border
   EXPECT_EQ(hints.min_height, 106);
+}
+
+// Any client can send a window a ConfigureNotify or resize it; the program
+// makes a frame of the size it is told, so a size past the screen is never
+// passed on.
+TEST_F(X11Test, ASizeFromAnotherClientStaysWithinTheScreen) {
+  auto w = System->CreateWindow(Events, {.Bounds = {40, 50, 301, 297}});
+  w->Show();
+  Settle();
+  Display* other = XOpenDisplay(Server->DisplayName().c_str());
+  ASSERT_NE(other, nullptr);
+  XEvent e{};
+  e.xconfigure.type = ConfigureNotify;
+  e.xconfigure.event = e.xconfigure.window = XW(*w);
+  e.xconfigure.x = 100;
+  e.xconfigure.y = 120;
+  e.xconfigure.width = e.xconfigure.height = 30000;
+  XSendEvent(other, XW(*w), False, StructureNotifyMask, &e);
+  XSync(other, False);
+  Settle();
+  EXPECT_EQ(w->Bounds(), (TRect{100, 120, 301, 297})) << "a synthetic report moves, never sizes";
+
+  XResizeWindow(other, XW(*w), 5000, 4000);
+  XSync(other, False);
+  Settle();
+  EXPECT_EQ(w->ClientSize(), (TSize{1280, 1024}));
+  Settle();
+  XWindowAttributes attrs{};
+  XGetWindowAttributes(D(), XW(*w), &attrs);
+  EXPECT_EQ(attrs.width, 1280) << "the window is put back within the screen";
+  EXPECT_EQ(attrs.height, 1024);
+  XCloseDisplay(other);
+}
+
+// A descriptor handed to the loop wakes it from its sleep: the way a signal
+// reaches a loop with no timer running.
+TEST_F(X11Test, AWatchedDescriptorWakesTheSleepingLoop) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  System->WatchDescriptor(fds[0], [&] {
+    char c;
+    EXPECT_EQ(read(fds[0], &c, 1), 1);
+    System->PostQuit(5);
+  });
+  std::thread writer([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(write(fds[1], "x", 1), 1);
+  });
+  EXPECT_EQ(System->Run(), 5);
+  writer.join();
+  System->WatchDescriptor(-1, nullptr);
+  close(fds[0]);
+  close(fds[1]);
+}
+
+// Xlib's own handler ends the process when the server goes away; the layer
+// must instead end the loop and let the program close what it has open.
+TEST(X11ServerLoss, TheLoopEndsWithCode1AndTheProcessLivesOn) {
+  std::string why;
+  auto server = TXvfbServer::Start(why);
+  if (!server) GTEST_SKIP() << why;
+  auto system = TX11WindowSystem::Open(server->DisplayName().c_str(), why);
+  ASSERT_TRUE(system) << why;
+  TEventRecorder events;
+  auto w = system->CreateWindow(events, {.Bounds = {0, 0, 64, 64}});
+  w->Show();
+  std::vector<uint32_t> frame(62 * 62, 0xFF204060);
+  w->UpdateLayered({frame.data(), 62, 62}, {0, 0});
+  int ticks = 0;
+  auto timer = system->CreateTimer(10, [&] {
+    if (++ticks == 3) kill(server->Pid(), SIGKILL);
+    w->UpdateLayered({frame.data(), 62, 62}, {0, 0});
+  });
+  timer->SetEnabled(true);
+  EXPECT_EQ(system->Run(), 1);
+  EXPECT_TRUE(system->ConnectionLost());
+  timer.reset();
+  w.reset();
+  system.reset();
 }
