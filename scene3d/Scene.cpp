@@ -724,9 +724,13 @@ void TscScene::KeyChar(char32_t Char, platform::TShiftState Shift) {
   }
   // The key-down already carried Enter.
   if (!FFocused || Char == 13) return;
-  // Ctrl+C, V, X and Z reach the objects as their letters, Ctrl still held,
-  // so that clipboard shortcuts compare against letters.
+  // Ctrl+A, C, V, X and Z reach the objects as their letters, Ctrl still
+  // held, so that select-all and the clipboard shortcuts compare against
+  // letters.
   switch (Char) {
+    case 1:
+      Char = 'a';
+      break;
     case 3:
       Char = 'c';
       break;

@@ -1,5 +1,7 @@
 #include "app/program/Options.h"
 
+#include <charconv>
+#include <cmath>
 #include <string_view>
 
 namespace kardo {
@@ -28,6 +30,9 @@ const char* const KardoHelp =
     "  --scenario FILE           run the timed operator actions of FILE\n"
     "  --timeline OUT.csv        with --scenario: write every change of an LED's\n"
     "                            or a segment's fill colour to OUT.csv\n"
+    "  --until SECONDS           stop that long after the first frame (a headless\n"
+    "                            scenario without end stops 2 s after its last\n"
+    "                            action)\n"
     "  --verbose                 tell on standard error the 3D device taken and\n"
     "                            why, and what the program finds about the\n"
     "                            desktop (compositing or not)\n"
@@ -40,6 +45,10 @@ const char* const KardoHelp =
     "  at 0.9 dblclick console Image_Kardo\n"
     "  at 1.2 drag settings HudTrackBar_Sefa1_Level_Sensor to 40\n"
     "  at 2 type settings HudTextBox_Sefa1_H \"1.2.\"\n"
+    "  at 2.5 key settings Ctrl+A\n"
+    "  at 2.6 move settings 100 50\n"
+    "  at 2.7 resize settings 500 400\n"
+    "  at 2.8 click settings close\n"
     "  at 3 key console Esc\n"
     "  at 3.5 snapshot shots/\n"
     "  at 4 end\n"
@@ -86,6 +95,16 @@ std::optional<TOptions> ParseOptions(const std::vector<std::string>& Args, std::
         Error = "--device takes software or opengl, not '" + o.Device + "'";
         return std::nullopt;
       }
+    } else if (std::string until; value("--until", until)) {
+      // Seconds as the clock holds them: whole milliseconds in 32 bits.
+      double seconds = -1;
+      const auto r = std::from_chars(until.data(), until.data() + until.size(), seconds);
+      if (r.ec != std::errc{} || r.ptr != until.data() + until.size() || !(seconds >= 0) ||
+          std::round(seconds * 1000) > 4294967295.0) {
+        Error = "--until takes seconds from 0 to 4294967.295, not '" + until + "'";
+        return std::nullopt;
+      }
+      o.UntilMs = uint32_t(std::round(seconds * 1000));
     } else if (value("--display", o.Display) || value("--snapshot", o.SnapshotDir) ||
                value("--scenario", o.ScenarioFile) || value("--timeline", o.TimelineFile)) {
     } else {

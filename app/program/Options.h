@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,8 @@ struct TOptions {
   std::string SnapshotDir;
   std::string ScenarioFile;
   std::string TimelineFile;
+  // --until: the run stops this long after the first frame.
+  std::optional<uint32_t> UntilMs;
   bool ExitAfterFirstFrame = false;
   bool Verbose = false;
 };

@@ -5,10 +5,12 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "app/program/Options.h"
 #include "app/program/Scenario.h"
@@ -166,6 +168,7 @@ int RunKardo(const std::vector<std::string>& Args) {
   try {
     TKardoSession session(*system);
     std::unique_ptr<TScenarioRunner> runner;
+    std::unique_ptr<platform::ITimer> stop;
     if (scenario) {
       runner = std::make_unique<TScenarioRunner>(session, *scenario);
       if (!o.TimelineFile.empty() && !runner->OpenTimeline(o.TimelineFile, error)) {
@@ -196,10 +199,28 @@ int RunKardo(const std::vector<std::string>& Args) {
         }
       }
       if (runner) runner->Start();
+      // The run's own end: --until, or for a headless scenario a little after
+      // its last action, since nobody is there to close the console.
+      const std::optional<uint32_t> stopMs =
+          o.UntilMs
+              ? o.UntilMs
+              : (scenario && o.Headless ? std::optional<uint32_t>(scenario->SettledMs()) : std::nullopt);
+      if (stopMs) {
+        stop = system->CreateTimer(std::max<uint32_t>(*stopMs, 1), [&] {
+          stop->SetEnabled(false);
+          if (!system->Terminated()) system->PostQuit(0);
+        });
+        stop->SetEnabled(true);
+      }
     };
     status = session.Run();
+    stop.reset();
     if (runner && !runner->Error().empty()) {
       std::fprintf(stderr, "kardo: %s\n", runner->Error().c_str());
+      status = kFailed;
+    }
+    if (runner && !runner->CloseTimeline(error)) {
+      std::fprintf(stderr, "kardo: %s\n", error.c_str());
       status = kFailed;
     }
   } catch (const EuxReadError& e) {

@@ -1,204 +1,163 @@
 #include "app/program/Scenario.h"
 
+#include <cerrno>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
-#include <sstream>
+#include <cstring>
+#include <set>
 
 #include "app/forms/KardoForm.h"
 #include "app/program/Session.h"
 #include "controls/TextBox.h"
 #include "controls/Track.h"
+#include "platform/WindowSystemBase.h"
 #include "scene2d/VisualObject.h"
 #include "scene3d/Scene.h"
 
 namespace kardo {
 
+// A window's events as the runner sees them, with the handlers they had
+// before, which still run first.
+struct TScenarioRunner::TWindowWatch {
+  TKardoForm* Form = nullptr;
+  TKardoForm::TFormEvent PreviousShow, PreviousClose;
+  std::function<void(TscScene*)> PreviousBounds;
+  platform::TRect Bounds;
+};
+
 namespace {
 
-struct TKeyName {
-  const char* Name;
-  uint16_t Key;
-  char32_t Char;
-};
-
-constexpr TKeyName kKeys[] = {
-    {"Esc", platform::plKeyEscape, 27},    {"Enter", platform::plKeyReturn, 13},
-    {"Tab", platform::plKeyTab, 9},        {"Space", platform::plKeySpace, ' '},
-    {"Backspace", platform::plKeyBack, 8}, {"Delete", platform::plKeyDelete, 0},
-    {"Left", platform::plKeyLeft, 0},      {"Right", platform::plKeyRight, 0},
-    {"Up", platform::plKeyUp, 0},          {"Down", platform::plKeyDown, 0},
-    {"Home", platform::plKeyHome, 0},      {"End", platform::plKeyEnd, 0},
-};
-
-// Splits a line into words; a word in double quotes keeps its spaces, and
-// "#" outside quotes ends the line.
-bool Words(std::string_view Line, std::vector<std::string>& Out, std::vector<bool>& Quoted) {
-  size_t i = 0;
-  while (i < Line.size()) {
-    if (Line[i] == ' ' || Line[i] == '\t' || Line[i] == '\r') {
-      ++i;
-    } else if (Line[i] == '#') {
-      break;
-    } else if (Line[i] == '"') {
-      const size_t end = Line.find('"', i + 1);
-      if (end == std::string_view::npos) return false;
-      Out.emplace_back(Line.substr(i + 1, end - i - 1));
-      Quoted.push_back(true);
-      i = end + 1;
-    } else {
-      size_t end = i;
-      while (end < Line.size() && Line[end] != ' ' && Line[end] != '\t' && Line[end] != '\r' &&
-             Line[end] != '#')
-        ++end;
-      Out.emplace_back(Line.substr(i, end - i));
-      Quoted.push_back(false);
-      i = end;
-    }
-  }
-  return true;
-}
-
-bool Number(const std::string& Text, double& Value) {
-  if (Text.empty()) return false;
-  char* end = nullptr;
-  Value = std::strtod(Text.c_str(), &end);
-  return *end == 0 && std::isfinite(Value);
-}
-
-bool KnownWindow(const std::string& W) {
-  return W == "console" || W == "display" || W == "settings";
+std::string ValueText(float Value) {
+  char text[32];
+  const auto r = std::to_chars(text, text + sizeof text, Value);
+  return std::string(text, r.ptr);
 }
 
 }  // namespace
 
-bool TScenario::Load(const std::string& FileName, std::string& Error) {
-  std::ifstream in(FileName, std::ios::binary);
-  if (!in) {
-    Error = "cannot read scenario " + FileName;
-    return false;
+TScenarioRunner::TScenarioRunner(TKardoSession& Session, const TScenario& Scenario)
+    : FSession(Session), FScenario(Scenario) {
+  for (const auto& form : FSession.Windows().Forms()) {
+    form->OnFillChanged = [this](TKardoForm& F, const std::string& Object, const std::string& Fill) {
+      Row(TKardoSession::WindowName(F), Object, Fill);
+    };
+    auto watch = std::make_unique<TWindowWatch>();
+    TWindowWatch* w = watch.get();
+    w->Form = form.get();
+    w->Bounds = form->NativeWindow()->Bounds();
+    w->PreviousShow = std::move(form->OnShow);
+    form->OnShow = [this, w](TuiComponent* Sender) {
+      Row(TKardoSession::WindowName(*w->Form), "window", "shown");
+      if (w->PreviousShow) w->PreviousShow(Sender);
+    };
+    w->PreviousClose = std::move(form->OnClose);
+    form->OnClose = [this, w](TuiComponent* Sender) {
+      if (w->PreviousClose) w->PreviousClose(Sender);
+      Row(TKardoSession::WindowName(*w->Form), "window", "hidden");
+    };
+    w->PreviousBounds = std::move(form->Scene()->OnWindowBoundsChanged);
+    form->Scene()->OnWindowBoundsChanged = [this, w](TscScene* Sender) {
+      if (w->PreviousBounds) w->PreviousBounds(Sender);
+      WindowChanged(*w);
+    };
+    FWatches.push_back(std::move(watch));
   }
-  std::stringstream text;
-  text << in.rdbuf();
-  return Parse(text.str(), FileName, Error);
 }
 
-bool TScenario::Parse(std::string_view Text, const std::string& FileName, std::string& Error) {
-  FActions.clear();
-  int line = 0;
-  uint32_t last = 0;
-  while (!Text.empty()) {
-    const size_t nl = Text.find('\n');
-    const std::string_view raw = Text.substr(0, nl);
-    Text = nl == std::string_view::npos ? std::string_view{} : Text.substr(nl + 1);
-    ++line;
-    auto bad = [&](const std::string& Expected) {
-      Error = FileName + ":" + std::to_string(line) + ": " + Expected;
-      FActions.clear();
-      return false;
-    };
-    std::vector<std::string> w;
-    std::vector<bool> quoted;
-    if (!Words(raw, w, quoted)) return bad("a closing \" expected");
-    if (w.empty()) continue;
-    double seconds = 0;
-    if (w[0] != "at" || w.size() < 3 || !Number(w[1], seconds) || seconds < 0)
-      return bad("expected 'at SECONDS ACTION ...'");
-    TScenarioAction a;
-    a.Line = line;
-    a.TimeMs = uint32_t(std::llround(seconds * 1000));
-    if (a.TimeMs < last)
-      return bad("times must not go back (the line before is at " + std::to_string(last) + " ms)");
-    last = a.TimeMs;
-    const std::string& verb = w[2];
-    const size_t n = w.size();
-    auto windowAndObject = [&](size_t Count) {
-      if (n != Count) return false;
-      a.Window = w[3];
-      a.Object = w[4];
-      return KnownWindow(a.Window);
-    };
-    if (verb == "click" || verb == "dblclick") {
-      a.Verb = verb == "click" ? TScenarioAction::vClick : TScenarioAction::vDblClick;
-      if (!windowAndObject(5)) return bad("expected '" + verb + " console|display|settings OBJECT'");
-    } else if (verb == "drag") {
-      double v = 0;
-      a.Verb = TScenarioAction::vDrag;
-      if (!windowAndObject(7) || w[5] != "to" || !Number(w[6], v))
-        return bad("expected 'drag WINDOW TRACKBAR to VALUE'");
-      a.Value = float(v);
-    } else if (verb == "type") {
-      a.Verb = TScenarioAction::vType;
-      if (!windowAndObject(6) || !quoted[5]) return bad("expected 'type WINDOW TEXTBOX \"TEXT\"'");
-      a.Text = w[5];
-    } else if (verb == "key") {
-      a.Verb = TScenarioAction::vKey;
-      if (n != 5 || !KnownWindow(w[3])) return bad("expected 'key WINDOW KEY'");
-      a.Window = w[3];
-      bool found = false;
-      for (const TKeyName& k : kKeys)
-        if (w[4] == k.Name) {
-          a.Key = k.Key;
-          a.Char = k.Char;
-          found = true;
-        }
-      if (!found)
-        return bad("unknown key '" + w[4] +
-                   "' (Esc, Enter, Tab, Space, Backspace, Delete, arrows, Home, End)");
-    } else if (verb == "snapshot") {
-      a.Verb = TScenarioAction::vSnapshot;
-      if (n != 4) return bad("expected 'snapshot DIR'");
-      a.Text = w[3];
-    } else if (verb == "end") {
-      a.Verb = TScenarioAction::vEnd;
-      if (n != 3) return bad("expected nothing after 'end'");
-    } else {
-      return bad("unknown action '" + verb + "' (click, dblclick, drag, type, key, snapshot, end)");
-    }
-    FActions.push_back(std::move(a));
+TScenarioRunner::~TScenarioRunner() {
+  FTimer.reset();
+  FSpentTimer.reset();
+  for (const auto& w : FWatches) {
+    w->Form->OnFillChanged = nullptr;
+    w->Form->OnShow = std::move(w->PreviousShow);
+    w->Form->OnClose = std::move(w->PreviousClose);
+    w->Form->Scene()->OnWindowBoundsChanged = std::move(w->PreviousBounds);
+  }
+}
+
+bool TScenarioRunner::OpenTimeline(const std::string& FileName, std::string& Error) {
+  FTimelineName = FileName;
+  FTimeline.reset(std::fopen(FileName.c_str(), "wb"));
+  if (!FTimeline || std::fputs("time_ms,window,object,fill\n", FTimeline.get()) < 0) {
+    Error = "cannot write timeline " + FileName + ": " + std::strerror(errno);
+    FTimeline.reset();
+    return false;
   }
   return true;
 }
 
-TScenarioRunner::TScenarioRunner(TKardoSession& Session, const TScenario& Scenario)
-    : FSession(Session), FScenario(Scenario) {
-  for (const auto& form : FSession.Windows().Forms())
-    form->OnFillChanged = [this](TKardoForm& F, const std::string& Object, const std::string& Fill) {
-      FillChanged(F, Object, Fill);
-    };
-}
-
-TScenarioRunner::~TScenarioRunner() {
-  FTimers.clear();
-  for (const auto& form : FSession.Windows().Forms()) form->OnFillChanged = nullptr;
-}
-
-bool TScenarioRunner::OpenTimeline(const std::string& FileName, std::string& Error) {
-  FTimeline.open(FileName, std::ios::binary | std::ios::trunc);
-  if (!FTimeline) {
-    Error = "cannot write timeline " + FileName;
+bool TScenarioRunner::CloseTimeline(std::string& Error) {
+  if (!FTimeline) return true;
+  std::FILE* file = FTimeline.release();
+  const bool failed = std::ferror(file) != 0;
+  const int error = errno;
+  // fclose writes out the buffer and reports what that met.
+  if (std::fclose(file) != 0 || failed) {
+    Error = "cannot write timeline " + FTimelineName + ": " + std::strerror(failed ? error : errno);
     return false;
   }
-  FTimeline << "time_ms,window,object,fill\n";
   return true;
 }
 
 // Changes before the first frame (the windows' creation) count as time 0.
-void TScenarioRunner::FillChanged(TKardoForm& Form, const std::string& Object, const std::string& Fill) {
-  if (!FTimeline.is_open()) return;
+// Nothing is written once the loop has been told to stop, so the timeline
+// ends where the run was meant to.
+void TScenarioRunner::Row(std::string_view Window, std::string_view Object, std::string_view Value) {
+  if (!FTimeline || FSession.System().Terminated()) return;
   const uint64_t now = FSession.System().TickCount();
   const uint64_t ms = FStarted && now > FStart ? now - FStart : 0;
-  FTimeline << ms << ',' << TKardoSession::WindowName(Form) << ',' << Object << ',' << Fill << '\n';
+  if (std::fprintf(FTimeline.get(), "%llu,%.*s,%.*s,%.*s\n", static_cast<unsigned long long>(ms),
+                   int(Window.size()), Window.data(), int(Object.size()), Object.data(), int(Value.size()),
+                   Value.data()) < 0) {
+    const int error = errno;
+    FTimeline.reset();
+    if (FError.empty()) FError = "cannot write timeline " + FTimelineName + ": " + std::strerror(error);
+    FSession.System().PostQuit(1);
+  }
+}
+
+void TScenarioRunner::WindowChanged(TWindowWatch& W) {
+  const platform::TRect now = W.Form->NativeWindow()->Bounds();
+  const std::string_view window = TKardoSession::WindowName(*W.Form);
+  if (now.Left != W.Bounds.Left || now.Top != W.Bounds.Top)
+    Row(window, "window", "moved " + std::to_string(now.Left) + " " + std::to_string(now.Top));
+  if (now.Width != W.Bounds.Width || now.Height != W.Bounds.Height)
+    Row(window, "window", "sized " + std::to_string(now.Width) + " " + std::to_string(now.Height));
+  W.Bounds = now;
 }
 
 void TScenarioRunner::Start() {
   FStart = FSession.System().TickCount();
   FStarted = true;
-  for (const TScenarioAction& a : FScenario.Actions()) {
-    // A window timer of interval 0 never ticks; an action at 0 runs 1 ms in.
-    auto timer = FSession.System().CreateTimer(a.TimeMs ? a.TimeMs : 1, [this, &a] { Perform(a); });
-    FTimers.push_back(std::move(timer));
+  FNext = 0;
+  ScheduleNext();
+}
+
+// One timer at a time, for the next action: a long scenario costs the clock
+// no more than a short one.
+void TScenarioRunner::ScheduleNext() {
+  const auto& actions = FScenario.Actions();
+  if (FNext >= actions.size()) return;
+  const uint64_t elapsed = FSession.System().TickCount() - FStart;
+  const uint64_t due = actions[FNext].TimeMs;
+  // A window timer of interval 0 never ticks; an action at 0 runs 1 ms in.
+  const uint32_t wait = due > elapsed ? uint32_t(due - elapsed) : 1;
+  FTimer = FSession.System().CreateTimer(wait, [this] { Tick(); });
+  FTimer->SetEnabled(true);
+}
+
+void TScenarioRunner::Tick() {
+  // The timer running this call is freed at the next tick, not under its
+  // own call.
+  FSpentTimer = std::move(FTimer);
+  FSpentTimer->SetEnabled(false);
+  const auto& actions = FScenario.Actions();
+  const uint64_t elapsed = FSession.System().TickCount() - FStart;
+  while (FNext < actions.size() && actions[FNext].TimeMs <= elapsed) {
+    if (!FError.empty() || FSession.System().Terminated()) return;
+    Perform(actions[FNext++]);
   }
-  for (auto& t : FTimers) t->SetEnabled(true);
+  if (FError.empty() && !FSession.System().Terminated()) ScheduleNext();
 }
 
 void TScenarioRunner::Fail(const TScenarioAction& A, const std::string& What) {
@@ -207,9 +166,6 @@ void TScenarioRunner::Fail(const TScenarioAction& A, const std::string& What) {
 }
 
 void TScenarioRunner::Perform(const TScenarioAction& A) {
-  const size_t index = size_t(&A - FScenario.Actions().data());
-  FTimers[index]->SetEnabled(false);
-  if (!FError.empty() || FSession.System().Terminated()) return;
   TKardoForm* form = nullptr;
   switch (A.Verb) {
     case TScenarioAction::vClick:
@@ -223,6 +179,8 @@ void TScenarioRunner::Perform(const TScenarioAction& A) {
       if (TuiVisualObject* o = Target(A, form)) {
         if (!dynamic_cast<TuiCustomTextBox*>(o)) return Fail(A, A.Object + " is no text box");
         Click(*form, *o, false);
+        // As a person does: select what is there and type over it.
+        Key(*form, 'A', U'a', platform::plCtrl);
         for (char c : A.Text) Key(*form, uint16_t(c >= 'a' && c <= 'z' ? c - 32 : c), char32_t(uint8_t(c)));
         Key(*form, platform::plKeyReturn, 13);
       }
@@ -230,7 +188,11 @@ void TScenarioRunner::Perform(const TScenarioAction& A) {
     case TScenarioAction::vKey:
       form = FSession.Form(A.Window);
       if (!form->NativeWindow()->Visible()) return Fail(A, "the " + A.Window + " window is hidden");
-      Key(*form, A.Key, A.Char);
+      Key(*form, A.Key, A.Char, A.Shift);
+      break;
+    case TScenarioAction::vMove:
+    case TScenarioAction::vResize:
+      Place(A);
       break;
     case TScenarioAction::vSnapshot: {
       std::string why;
@@ -243,9 +205,44 @@ void TScenarioRunner::Perform(const TScenarioAction& A) {
   }
 }
 
+namespace {
+
+// The one visible-or-not object under Root whose style name is Name; Count
+// tells how many there were.
+TuiVisualObject* ByStyleName(TKardoForm& Form, const std::string& Name, int& Count) {
+  TuiVisualObject* found = nullptr;
+  std::set<TuiObject*> seen;
+  std::vector<TuiObject*> todo;
+  for (int i = 0; i < Form.ComponentCount(); ++i)
+    if (auto* o = dynamic_cast<TuiObject*>(Form.Components(i))) todo.push_back(o);
+  while (!todo.empty()) {
+    TuiObject* o = todo.back();
+    todo.pop_back();
+    if (!seen.insert(o).second) continue;
+    if (auto* v = dynamic_cast<TuiVisualObject*>(o); v && o->ResourceName() == Name) {
+      found = v;
+      ++Count;
+    }
+    for (TuiObject* c : o->ChildList()) todo.push_back(c);
+  }
+  return found;
+}
+
+}  // namespace
+
 TuiVisualObject* TScenarioRunner::Target(const TScenarioAction& A, TKardoForm*& Form) {
   Form = FSession.Form(A.Window);
   auto* object = dynamic_cast<TuiVisualObject*>(Form->FindComponent(A.Object));
+  if (!object) {
+    // Parts of a style have no component name, only their style name: the
+    // caption's close button is "close".
+    int count = 0;
+    object = ByStyleName(*Form, A.Object, count);
+    if (count > 1) {
+      Fail(A, std::to_string(count) + " parts of the " + A.Window + " window are named " + A.Object);
+      return nullptr;
+    }
+  }
   if (!object) {
     Fail(A, "there is no object " + A.Object + " in the " + A.Window + " window");
     return nullptr;
@@ -296,8 +293,10 @@ void TScenarioRunner::Click(TKardoForm& Form, TuiVisualObject& Object, bool Doub
   }
 }
 
-// Holds the thumb and moves the pointer along the bar until the value is
-// there: first by the bar's scale, then a pixel at a time.
+// Holds the thumb and moves the pointer along the bar toward the value: first
+// by the bar's scale, then a pixel at a time. A value that lies between two
+// pixels is then reached as a person would, with the arrow keys on the bar
+// the press focused.
 void TScenarioRunner::Drag(TKardoForm& Form, TuiVisualObject& Object, float Value, const TScenarioAction& A) {
   auto* track = dynamic_cast<TuiCustomTrack*>(&Object);
   if (!track) return Fail(A, A.Object + " is no track bar");
@@ -305,6 +304,13 @@ void TScenarioRunner::Drag(TKardoForm& Form, TuiVisualObject& Object, float Valu
   if (!thumb) return Fail(A, A.Object + " has no thumb to drag");
   if (Value < track->Min() || Value > track->Max())
     return Fail(A, "the value is outside " + A.Object + "'s range");
+  // The logic reads a bar's value truncated, so any value that truncates to
+  // the target is the target; a bar that snaps must land on it exactly.
+  const float step = track->Frequency() != 0 ? std::fabs(track->Frequency()) : 1.0f;
+  auto reached = [&] {
+    return track->Frequency() != 0 ? track->Value() == Value
+                                   : std::trunc(track->Value()) == std::trunc(Value);
+  };
   platform::IWindowEvents& events = Form.Scene()->WindowEvents();
   Form.NativeWindow()->Activate();
   TuiPoint p = CentreOf(*thumb);
@@ -314,23 +320,65 @@ void TScenarioRunner::Drag(TKardoForm& Form, TuiVisualObject& Object, float Valu
   const float travel = std::max(1.0f, track->Width() - thumb->Width());
   p.X += (Value - track->Value()) / range * travel;
   events.MouseMove(MouseAt(Form, p, platform::plLeftButton));
-  // The value follows the pointer continuously; the logic reads it truncated,
-  // so the thumb stops on the first pixel whose value truncates to the target.
-  auto reached = [&] { return std::trunc(track->Value()) == std::trunc(Value); };
-  for (int step = 0; step < 400 && !reached(); ++step) {
-    p.X += track->Value() < Value ? 1.0f : -1.0f;
+  // Pixel by pixel until the value is reached or passed.
+  const bool below = track->Value() < Value;
+  for (int pixel = 0; pixel < 400 && !reached() && (track->Value() < Value) == below; ++pixel) {
+    p.X += below ? 1.0f : -1.0f;
     events.MouseMove(MouseAt(Form, p, platform::plLeftButton));
   }
   events.MouseUp(MouseAt(Form, p, 0));
-  if (!reached()) Fail(A, A.Object + " did not reach " + std::to_string(Value));
+  const float dragged = track->Value();
+  int presses = 0;
+  uint16_t key = 0;
+  // A pixel spans (range / travel) of value: the keys needed stay below that
+  // in steps, and a key that moves nothing (the bar at its end) or turns
+  // round (a value between two steps) ends it.
+  const int most = int(std::min(10000.0f, std::ceil(range / travel / step) + 2));
+  while (!reached() && presses < most) {
+    const uint16_t toward = track->Value() < Value ? platform::plKeyRight : platform::plKeyLeft;
+    if (key && toward != key) break;
+    key = toward;
+    const float before = track->Value();
+    Key(Form, key, 0);
+    ++presses;
+    if (track->Value() == before) break;
+  }
+  if (presses)
+    Row(A.Window, A.Object,
+        "dragged to " + ValueText(dragged) + " then " + (key == platform::plKeyRight ? "Right" : "Left") +
+            " x" + std::to_string(presses) + " to " + ValueText(track->Value()));
+  if (!reached())
+    Fail(A, A.Object + " did not reach " + ValueText(Value) +
+                (track->Frequency() != 0 ? " (it moves in steps of " + ValueText(step) + ")" : ""));
 }
 
-void TScenarioRunner::Key(TKardoForm& Form, uint16_t Key, char32_t Char) {
+void TScenarioRunner::Key(TKardoForm& Form, uint16_t Key, char32_t Char, platform::TShiftState Shift) {
   platform::IWindowEvents& events = Form.Scene()->WindowEvents();
   Form.NativeWindow()->Activate();
-  events.KeyDown(Key, 0);
-  if (Char) events.KeyChar(Char, 0);
-  events.KeyUp(Key, 0);
+  events.KeyDown(Key, Shift);
+  // What the keyboard types: Ctrl turns a letter into its control character.
+  if (Char && !(Shift & platform::plAlt)) events.KeyChar(platform::TypedChar(Char, Shift), Shift);
+  events.KeyUp(Key, Shift);
+}
+
+void TScenarioRunner::Place(const TScenarioAction& A) {
+  platform::IWindow* w = FSession.Form(A.Window)->NativeWindow();
+  if (!w->Visible()) return Fail(A, "the " + A.Window + " window is hidden");
+  platform::TRect r = w->Bounds();
+  if (A.Verb == TScenarioAction::vMove) {
+    r.Left = A.X;
+    r.Top = A.Y;
+  } else {
+    const platform::TSize screen = FSession.System().ScreenSize();
+    if (A.X > screen.Width || A.Y > screen.Height)
+      return Fail(A, std::to_string(A.X) + " x " + std::to_string(A.Y) + " is larger than the screen (" +
+                         std::to_string(screen.Width) + " x " + std::to_string(screen.Height) + ")");
+    r.Width = A.X;
+    r.Height = A.Y;
+  }
+  // A person takes hold of a window to move or size it, which activates it.
+  w->Activate();
+  w->SetBounds(r);
 }
 
 }  // namespace kardo

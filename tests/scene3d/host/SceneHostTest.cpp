@@ -171,6 +171,7 @@ TEST_F(SceneHostTest, KeysReachTheFocusedObjectWithTheControlCharacterRule) {
     std::vector<K> Want;
   } cases[] = {
       {'A', 0, 'a', {{'A', 0, 0}, {0, 'a', 0}}},
+      {'A', plCtrl, 'a', {{'A', 0, plCtrl}, {0, 'a', plCtrl}}},
       {'C', plCtrl, 'c', {{'C', 0, plCtrl}, {0, 'c', plCtrl}}},
       {'V', plCtrl, 'v', {{'V', 0, plCtrl}, {0, 'v', plCtrl}}},
       {'X', plCtrl, 'x', {{'X', 0, plCtrl}, {0, 'x', plCtrl}}},
