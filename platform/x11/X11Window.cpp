@@ -112,6 +112,7 @@ void TX11Window::Place(TPoint Pos, TSize Client) {
   FPos = Pos;
   FClient = Client;
   FRequested.push_back({Pos.X, Pos.Y, Client.Width, Client.Height});
+  FRequestSerial = NextRequest(FDisplay);
   XMoveResizeWindow(FDisplay, FWindow, Pos.X, Pos.Y, unsigned(Client.Width), unsigned(Client.Height));
   FEvents.BoundsChanged(Bounds());
 }
@@ -120,7 +121,11 @@ void TX11Window::SetBounds(const TRect& Outer) {
   Place({Outer.Left, Outer.Top}, ClientFor(Outer));
 }
 
-void TX11Window::Configured(TPoint Pos, TSize Client) {
+void TX11Window::Configured(TPoint Pos, TSize Client, unsigned long Serial) {
+  // Made before the server saw our latest request (a restack reports the
+  // geometry of the moment): out of date, and taking it would move the window
+  // back and forth in the program's eyes.
+  if (Serial < FRequestSerial) return;
   // Another client may resize the window to anything the protocol allows,
   // 32767 pixels a side, and a frame that size would take gigabytes: the
   // window is held to the screen's size and told so.

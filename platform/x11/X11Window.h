@@ -35,7 +35,9 @@ class TX11Window : public TWindowBase {
 
   ::Window XWindow() const { return FWindow; }
   // The server reports a geometry (root coordinates of the client area).
-  void Configured(TPoint Pos, TSize Client);
+  // Serial: the last request of ours the server had processed when it made
+  // the report.
+  void Configured(TPoint Pos, TSize Client, unsigned long Serial);
   void Exposed(const TRect& Area);
   bool UsesSharedMemory() const { return FShmImage; }
   // The server finished the shared-memory puts up to request Serial.
@@ -74,6 +76,7 @@ class TX11Window : public TWindowBase {
   // Geometries asked of the server and not yet reported back: a report of an
   // older one is stale and ignored.
   std::deque<TRect> FRequested;
+  unsigned long FRequestSerial = 0;  // of the latest geometry request
   TAlphaOutline FOutline;
 };
 

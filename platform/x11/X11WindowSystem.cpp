@@ -353,7 +353,7 @@ void TX11WindowSystem::Dispatch(XEvent& E) {
       if (!E.xconfigure.send_event && w->Reparented()) pos = w->ClientToScreen({0, 0});
       const TSize size =
           E.xconfigure.send_event ? w->ClientSize() : TSize{E.xconfigure.width, E.xconfigure.height};
-      w->Configured(pos, size);
+      w->Configured(pos, size, E.xconfigure.serial);
       break;
     }
     case ButtonPress:

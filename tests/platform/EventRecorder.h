@@ -36,6 +36,10 @@ class TEventRecorder : public platform::IWindowEvents {
   }
   void Activated(bool Active) override { Log.push_back(Active ? "activated" : "deactivated"); }
   void CloseRequest() override { Log.push_back("close"); }
+  void BoundsChanged(const platform::TRect& O) override {
+    Log.push_back("bounds " + std::to_string(O.Left) + "," + std::to_string(O.Top) + " " +
+                  std::to_string(O.Width) + "x" + std::to_string(O.Height));
+  }
   void Message(uint32_t Msg, uint64_t WParam, int64_t LParam) override {
     Log.push_back("message " + std::to_string(Msg) + " " + std::to_string(WParam) + " " +
                   std::to_string(LParam));

@@ -579,3 +579,20 @@ TEST(X11ServerLoss, TheLoopEndsWithCode1AndTheProcessLivesOn) {
   w.reset();
   system.reset();
 }
+
+// A raise makes the server report the geometry of the moment; read after a
+// move was asked for, that report would put the window back for a while.
+TEST_F(X11Test, AReportOlderThanAMoveDoesNotMoveTheWindowBack) {
+  auto w = System->CreateWindow(Events, {.Bounds = {100, 100, 52, 42}});
+  TEventRecorder otherEvents;
+  auto other = System->CreateWindow(otherEvents, {.Bounds = {300, 100, 52, 42}});
+  w->Show();
+  other->Show();
+  Settle();
+  Events.Log.clear();
+  w->BringToFront();
+  w->SetBounds({10, 20, 52, 42});
+  Settle();
+  EXPECT_EQ(Events.Only("bounds"), TLog{"bounds 10,20 52x42"});
+  EXPECT_EQ(w->Bounds(), (TRect{10, 20, 52, 42}));
+}
