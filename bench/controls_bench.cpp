@@ -17,6 +17,7 @@
 #include "draw2d/ShapeRectangles.h"
 #include "draw2d/ShapeText.h"
 #include "scene2d/Layouts.h"
+#include "scene2d/ObjectStreaming.h"
 #include "scene2d/stream/StreamConvert.h"
 
 namespace {
@@ -176,5 +177,46 @@ void BM_CloneBuiltInStyles60Times(benchmark::State& State) {
   }
 }
 BENCHMARK(BM_CloneBuiltInStyles60Times)->Unit(benchmark::kMicrosecond);
+
+// Data binding as a layout asks for it: track bars that all follow one source
+// (the bound list must stay linear as it grows), and a chain of track bars
+// each bound to the next, as deep as bindings may go, its source last in the
+// stream, so that every source that completes loading pushes down the chain
+// already loaded. The root holds no tree, so what is measured is reading, binding and
+// pushing, not the parent's child lists.
+std::string BindingLayout(int Count, bool Chain) {
+  std::string s = "object Window: TuiComponent\n";
+  if (!Chain) s += "  object Src: TuiTrackBar\n    Max = 100000\n    Value = 7\n  end\n";
+  for (int i = 0; i < Count; ++i) {
+    s += "  object T" + std::to_string(i) +
+         ": TuiTrackBar\n    Max = 100000\n    Value = " + std::to_string(i) + "\n";
+    if (!Chain)
+      s += "    BindingSource = Src\n";
+    else if (i + 1 < Count)
+      s += "    BindingSource = T" + std::to_string(i + 1) + "\n";
+    s += "  end\n";
+  }
+  return s + "end\n";
+}
+
+void LoadBindings(benchmark::State& State, bool Chain) {
+  Sheet();
+  const std::string data = uxObjectTextToBinary(BindingLayout(int(State.range(0)), Chain));
+  for (auto _ : State) {
+    TuiComponent window(nullptr);
+    ReadObjectData(data, window, &window);
+    benchmark::DoNotOptimize(window.ComponentCount());
+  }
+}
+
+void BM_LoadBoundToOneSource(benchmark::State& State) {
+  LoadBindings(State, false);
+}
+BENCHMARK(BM_LoadBoundToOneSource)->Arg(2000)->Arg(4000)->Arg(8000)->Unit(benchmark::kMillisecond);
+
+void BM_LoadBindingChain(benchmark::State& State) {
+  LoadBindings(State, true);
+}
+BENCHMARK(BM_LoadBindingChain)->Arg(1001)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "controls/Resources.h"
 #include "draw2d/Canvas.h"
 #include "scene2d/AnimationTimer.h"
+#include "scene2d/Errors.h"
 
 UX_IMPLEMENT_CLASS(TuiControl)
 UX_IMPLEMENT_CLASS(TuiBackground)
@@ -46,6 +47,26 @@ class THostRepaintGuard {
   bool FOld = false;
 };
 
+// One source's push under way: the bound controls from Next up to End (those
+// bound later had their own push). Source is cleared when the source dies.
+struct TPushFrame {
+  TuiControl* Source;
+  size_t Next;
+  size_t End;
+};
+
+// The pushes under way, innermost last. Made once and never freed, like the
+// other process-wide tables, so controls freed at exit still find it.
+struct TPushQueue {
+  std::vector<TPushFrame> Frames;
+  bool Running = false;
+};
+
+TPushQueue& PushQueue() {
+  static auto* queue = new TPushQueue;
+  return *queue;
+}
+
 }  // namespace
 
 void TuiControl::DefineProperties(TuiClassBuilder<TuiControl>& C) {
@@ -64,9 +85,18 @@ TuiControl::~TuiControl() {
 
 void TuiControl::BeforeDestruction() {
   BeginDestroy();
-  // A dying source leaves its bound controls unbound; a dying bound control
-  // leaves its source.
-  for (TuiControl* bound : std::vector(FBoundControls)) bound->SetBindingSource(nullptr);
+  // A dying source leaves its bound controls unbound and ends its pushes; a
+  // dying bound control leaves its source. Both sides are controls and come
+  // through here, so the binding needs no free notifications.
+  for (TuiControl* bound : FBoundControls)
+    if (bound) bound->FBindingSource = nullptr;
+  FBoundControls.clear();
+  FBoundHoles = 0;
+  if (FPushesUnderWay > 0) {
+    for (TPushFrame& frame : PushQueue().Frames)
+      if (frame.Source == this) frame.Source = nullptr;
+    FPushesUnderWay = 0;
+  }
   SetBindingSource(nullptr);
   delete FActionLink;
   FActionLink = nullptr;
@@ -213,6 +243,7 @@ void TuiControl::EnterFocus() {
 
 void TuiControl::Loaded() {
   Inherited::Loaded();
+  if (FPushPending) PushData();
   if (Scene() && Scene()->GetActiveControl() == this) SetFocus();
 }
 
@@ -220,8 +251,6 @@ void TuiControl::Notification(TuiComponent* Component, TuiOperation Operation) {
   Inherited::Notification(Component, Operation);
   if (Operation != opRemove) return;
   if (Component == FStyleObject) FStyleObject = nullptr;
-  if (Component == FBindingSource) FBindingSource = nullptr;
-  std::erase(FBoundControls, Component);
   if (FActionLink && Component == FActionLink->Action()) SetAction(nullptr);
 }
 
@@ -242,33 +271,121 @@ void TuiControl::SetTabOrder(int16_t Value) {
 
 // ---- data binding ----
 
+TuiControl* TuiControl::BoundControls(int Index) const {
+  if (FBoundHoles == 0) return FBoundControls[size_t(Index)];
+  for (TuiControl* bound : FBoundControls)
+    if (bound && Index-- == 0) return bound;
+  return nullptr;
+}
+
+int TuiControl::BoundHeight(int Limit) const {
+  if (BoundCount() == 0) return 0;
+  std::vector<const TuiControl*> level{this}, next;
+  for (int height = 0;; ++height) {
+    next.clear();
+    for (const TuiControl* c : level)
+      for (const TuiControl* bound : c->FBoundControls)
+        if (bound) next.push_back(bound);
+    if (next.empty() || height > Limit) return height;
+    level.swap(next);
+  }
+}
+
 void TuiControl::SetBindingSource(TuiControl* Value) {
   if (Value == FBindingSource) return;
-  // Binding a control to itself or in a ring would push forever.
-  for (TuiControl* s = Value; s; s = s->FBindingSource)
-    if (s == this) return;
+  if (Value) {
+    // Every chain is within the limit, so this walk is short.
+    int above = 0;
+    for (TuiControl* s = Value; s; s = s->FBindingSource) {
+      if (s == this) return;  // binding in a ring would push forever
+      if (s->FBindingSource) ++above;
+    }
+    if (above + 1 + BoundHeight(uxMaxBindingDepth) > uxMaxBindingDepth)
+      throw EuxError(std::string(uxMsgBindingTooDeep));
+  }
   if (FBindingSource) FBindingSource->Unbind(this);
   FBindingSource = Value;
   if (FBindingSource) FBindingSource->BindTo(this);
 }
 
 void TuiControl::BindTo(TuiControl* Bound) {
+  Bound->FBindingSlot = FBoundControls.size();
   FBoundControls.push_back(Bound);
-  FreeNotification(Bound);
   PushData();
 }
 
 void TuiControl::Unbind(TuiControl* Bound) {
-  std::erase(FBoundControls, Bound);
-  RemoveFreeNotification(Bound);
+  const size_t slot = Bound->FBindingSlot;
+  if (slot >= FBoundControls.size() || FBoundControls[slot] != Bound) return;
+  if (slot + 1 == FBoundControls.size() && FPushesUnderWay == 0) {
+    FBoundControls.pop_back();
+    return;
+  }
+  FBoundControls[slot] = nullptr;
+  ++FBoundHoles;
+  SweepBound();
+}
+
+void TuiControl::SweepBound() {
+  // A push walks the list by index: holes stay until it is done.
+  if (FPushesUnderWay > 0 || FBoundHoles * 2 <= FBoundControls.size()) return;
+  std::erase(FBoundControls, nullptr);
+  FBoundHoles = 0;
+  for (size_t i = 0; i < FBoundControls.size(); ++i) FBoundControls[i]->FBindingSlot = i;
 }
 
 void TuiControl::PushData() {
-  for (TuiControl* bound : std::vector(FBoundControls)) {
-    // A handler may have unbound it meanwhile.
-    if (std::find(FBoundControls.begin(), FBoundControls.end(), bound) == FBoundControls.end()) continue;
-    bound->SetData(GetData());
+  if (BoundCount() == 0) return;
+  // While loading, setters only store: the bindings of a whole layout then
+  // cost one push per source, not one per bound control.
+  if (IsLoading()) {
+    FPushPending = true;
+    return;
   }
+  FPushPending = false;
+  TPushQueue& queue = PushQueue();
+  queue.Frames.push_back({this, 0, FBoundControls.size()});
+  ++FPushesUnderWay;
+  // Asked from a SetData of the running push: runs when that returns.
+  if (!queue.Running) RunPushes();
+}
+
+void TuiControl::EndPush() {
+  TPushQueue& queue = PushQueue();
+  TuiControl* source = queue.Frames.back().Source;
+  queue.Frames.pop_back();
+  if (source && --source->FPushesUnderWay == 0) source->SweepBound();
+}
+
+void TuiControl::RunPushes() {
+  TPushQueue& queue = PushQueue();
+  queue.Running = true;
+  try {
+    while (!queue.Frames.empty()) {
+      TPushFrame& frame = queue.Frames.back();
+      TuiControl* source = frame.Source;
+      TuiControl* bound = nullptr;
+      while (source && !bound && frame.Next < frame.End) bound = source->FBoundControls[frame.Next++];
+      while (source && frame.Next < frame.End && !source->FBoundControls[frame.Next]) ++frame.Next;
+      if (!bound) {
+        EndPush();
+        continue;
+      }
+      const TuiData data = source->GetData();
+      // A frame with nothing left goes before the call, so that a chain
+      // keeps the queue short.
+      if (frame.Next >= frame.End) EndPush();
+      const size_t first = queue.Frames.size();
+      bound->SetData(data);
+      // The pushes this SetData asked for run first, in the order asked.
+      std::reverse(queue.Frames.begin() + std::ptrdiff_t(first), queue.Frames.end());
+    }
+  } catch (...) {
+    while (!queue.Frames.empty()) EndPush();
+    queue.Running = false;
+    throw;
+  }
+  queue.Running = false;
 }
 
 std::string TuiControl::Translate(const std::string& Text) {

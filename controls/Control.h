@@ -12,6 +12,11 @@
 class TuiAction;
 class TuiControlActionLink;
 
+// How many bindings a value may pass through from its first source: deeper
+// chains are refused, so that what a layout asks for stays bounded.
+inline constexpr int uxMaxBindingDepth = 1000;
+inline constexpr std::string_view uxMsgBindingTooDeep = "Binding chain exceeds the limit of 1000 links";
+
 // The base of every styled control. A control paints nothing of its own: its
 // look is a style, a tree found by name in a style sheet and cloned into the
 // control as its first child, whose named parts the control then drives.
@@ -59,12 +64,19 @@ class TuiControl : public TuiVisualObject {
 
   // ---- data binding ----
   // The control whose data this one mirrors; published by the classes that
-  // bind. Binding makes the source push its data at once.
+  // bind. Binding makes the source push its data at once. A binding that
+  // would close a ring is ignored; one that would make a value pass through
+  // more than uxMaxBindingDepth bindings is refused with uxMsgBindingTooDeep
+  // before anything changes.
   TuiControl* BindingSource() const { return FBindingSource; }
   void SetBindingSource(TuiControl* Value);
-  int BoundCount() const { return int(FBoundControls.size()); }
-  TuiControl* BoundControls(int Index) const { return FBoundControls[size_t(Index)]; }
-  // Hands GetData to every bound control's SetData, in binding order.
+  int BoundCount() const { return int(FBoundControls.size() - FBoundHoles); }
+  TuiControl* BoundControls(int Index) const;
+  // Hands GetData to every bound control's SetData, in binding order, each
+  // bound control's own push following before the next one gets the data.
+  // A push started inside another one's SetData is queued and run when that
+  // SetData returns, so a chain of any length never nests calls. A control
+  // that is loading pushes once, when it has loaded.
   void PushData();
 
   // ---- texts ----
@@ -118,10 +130,21 @@ class TuiControl : public TuiVisualObject {
   TuiVisualObject* CloneStyle(TuiObject* Found, bool KeepName);
   void BindTo(TuiControl* Bound);
   void Unbind(TuiControl* Bound);
+  void SweepBound();
+  // The levels of bound controls below this one, counted up to Limit + 1.
+  int BoundHeight(int Limit) const;
+  static void RunPushes();
+  static void EndPush();
 
   TuiVisualObject* FStyleObject = nullptr;
   bool FStylePending = true;
+  // Each bound control knows its slot here; leaving leaves a hole, swept
+  // out when holes make up half the list and no push is walking it.
   std::vector<TuiControl*> FBoundControls;
+  size_t FBoundHoles = 0;
+  size_t FBindingSlot = 0;
+  int FPushesUnderWay = 0;
+  bool FPushPending = false;
   TuiControl* FBindingSource = nullptr;
   bool FAutoTranslate = false;
   TuiControlActionLink* FActionLink = nullptr;

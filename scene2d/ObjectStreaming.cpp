@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <memory>
+#include <stdexcept>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "scene2d/Collection.h"
@@ -126,17 +129,27 @@ class TObjectTarget;
 // objects read, the component references to resolve once everything is in.
 class TReadContext {
  public:
-  TReadContext(TuiComponent& Root, TuiComponent* Owner, bool KeepUnboundHandlers)
-      : FRoot(Root), FOwner(Owner), FKeepUnboundHandlers(KeepUnboundHandlers) {}
-  bool KeepUnboundHandlers() const { return FKeepUnboundHandlers || FRoot.IsDesigning(); }
+  TReadContext(TuiComponent& Root, TuiComponent* Owner, const TuiReadHooks& Hooks)
+      : FRoot(Root), FOwner(Owner), FHooks(Hooks) {}
+  bool KeepUnboundHandlers() const { return FHooks.KeepUnboundHandlers || FRoot.IsDesigning(); }
   TObjectTarget& Target(TuiComponent& Object);
   TuiComponent& Root() const { return FRoot; }
   TuiComponent* Owner() const { return FOwner; }
 
-  void AddFixup(TuiPersistent& Object, const TuiPropertyInfo& Property, std::string Name) {
-    FFixups.push_back({&Object, &Property, std::move(Name)});
+  // The object and property being read, named in the error of a reference
+  // that cannot be set.
+  void SetReading(const TuiComponent& Object, std::string_view Path) {
+    FReadingObject = &Object;
+    FReadingPath = Path;
   }
-  // Sets every reference whose name is found; the others stay none.
+  void AddFixup(TuiPersistent& Object, const TuiPropertyInfo& Property, std::string Name) {
+    std::string where = FReadingObject ? FReadingObject->Name() : std::string();
+    if (where.empty() && FReadingObject) where = FReadingObject->ClassName();
+    FFixups.push_back({&Object, &Property, std::move(Name), std::move(where), FReadingPath});
+  }
+  // Sets every reference whose name is found; the others stay none. A
+  // reference its setter refuses is an error of the property read, handled
+  // by the OnError hook as the others are.
   void ResolveFixups();
   // After a failed read nothing may stay in the loading state.
   void EndLoadingAll();
@@ -146,14 +159,23 @@ class TReadContext {
     TuiPersistent* Object;
     const TuiPropertyInfo* Property;
     std::string Name;
+    std::string Where;
+    std::string Path;
   };
-  TuiComponent* FindByName(std::string_view Name) const;
+  TuiComponent* FindByName(const std::string& Name);
+  void FixupFailed(const TFixup& Fixup, const std::string& Message) const;
 
   TuiComponent& FRoot;
   TuiComponent* FOwner;
-  bool FKeepUnboundHandlers;
+  const TuiReadHooks& FHooks;
   std::vector<std::unique_ptr<TObjectTarget>> FTargets;
   std::vector<TFixup> FFixups;
+  const TuiComponent* FReadingObject = nullptr;
+  std::string FReadingPath;
+  // The objects read by lower-cased name, the first of each name, and the
+  // names found nowhere: a stream of many references costs one look-up each.
+  std::unordered_map<std::string, TuiComponent*> FReadByName;
+  std::unordered_set<std::string> FNowhere;
 };
 
 // Binds an event to the root's method of that name. A designer (and a tool
@@ -223,6 +245,7 @@ class TObjectTarget final : public IuxStreamReadTarget {
   void StreamSetHeader(const TuiObjectHeader& Header) override { FObject.SetName(Header.Name); }
   void StreamReadProperty(std::string_view Path, TuiStreamReader& Reader) override {
     const TuiLossContext lossContext(FObject, Path);
+    FContext.SetReading(FObject, Path);
     ReadInto(FObject, Path, Reader, FContext);
   }
   IuxStreamReadTarget& StreamCreateChild(const TuiObjectHeader& Header) override;
@@ -249,13 +272,31 @@ void TReadContext::EndLoadingAll() {
   for (auto& t : FTargets) t->Object().SetLoading(false);
 }
 
-TuiComponent* TReadContext::FindByName(std::string_view Name) const {
-  for (const auto& t : FTargets)
-    if (SameText(t->Object().Name(), Name)) return &t->Object();
+std::string LowerCase(std::string_view Text) {
+  std::string lower(Text);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = char(c + 32);
+  return lower;
+}
+
+TuiComponent* TReadContext::FindByName(const std::string& Name) {
+  const std::string key = LowerCase(Name);
+  if (FReadByName.empty())
+    for (const auto& t : FTargets) FReadByName.try_emplace(LowerCase(t->Object().Name()), &t->Object());
+  if (auto it = FReadByName.find(key); it != FReadByName.end()) return it->second;
+  if (FNowhere.contains(key)) return nullptr;
   if (TuiComponent* c = FRoot.FindComponent(Name)) return c;
   if (FOwner)
     if (TuiComponent* c = FOwner->FindComponent(Name)) return c;
+  FNowhere.insert(key);
   return nullptr;
+}
+
+void TReadContext::FixupFailed(const TFixup& Fixup, const std::string& Message) const {
+  bool handled = false;
+  if (FHooks.OnError) FHooks.OnError(Message, handled);
+  if (!handled)
+    throw EuxReadError(uxFormatMessage(uxMsgErrorReading, {Fixup.Where, ".", Fixup.Path, Message}));
 }
 
 void TReadContext::ResolveFixups() {
@@ -266,8 +307,10 @@ void TReadContext::ResolveFixups() {
     if (!found) continue;
     try {
       f.Property->Set(*f.Object, TuiPropValue(static_cast<TuiPersistent*>(found)));
-    } catch (const std::exception&) {
+    } catch (const std::invalid_argument&) {
       // A component of the wrong class is as good as a name that is not there.
+    } catch (const EuxError& e) {
+      FixupFailed(f, e.what());
     }
   }
 }
@@ -408,7 +451,7 @@ void ReadObjectData(std::string_view Data, TuiComponent& Root, TuiComponent* Own
   TuiReadBudget budget(TuiReadBudget::StreamPixels);  // the pictures of one load
   TuiStreamReader reader(Data);
   TuiObjectReader objects(reader);
-  TReadContext context(Root, Owner, Hooks.KeepUnboundHandlers);
+  TReadContext context(Root, Owner, Hooks);
   if (Hooks.OnSetName)
     objects.OnSetName = [&](TuiObjectReader*, IuxStreamReadTarget& Target, std::string& Name) {
       Hooks.OnSetName(&static_cast<TObjectTarget&>(Target).Object(), Name);
