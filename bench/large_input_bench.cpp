@@ -63,10 +63,13 @@ void BM_TextBoxPaste(benchmark::State& State) {
   auto* box = new TuiHudTextBox(&root);
   box->SetBounds(10, 10, 36, 22);
   box->SetParent(&root);
-  std::u16string text;
-  for (int64_t i = 0; i < State.range(0); ++i) text += char16_t(u'0' + i % 10);
+  std::u16string text(size_t(State.range(0)), u' ');
   host.SetFocused(box);
+  int round = 0;
   for (auto _ : State) {
+    // A text none of whose parts was laid out lately, as a paste's.
+    round = (round + 1) % 26;
+    for (size_t i = 0; i < text.size(); ++i) text[i] = char16_t(u'a' + (i * 7 + size_t(round)) % 26);
     box->SetText(u"");
     box->InsertText(text);
     host.InvalidateAll();
