@@ -67,6 +67,7 @@ void TuiCustomTextBox::DefineProperties(TuiClassBuilder<TuiCustomTextBox>& C) {
   C.Reference<TuiControl>("BindingSource", &TuiCustomTextBox::BindingSource,
                           &TuiCustomTextBox::SetBindingSource);
   C.Property("ReadOnly", &TuiCustomTextBox::ReadOnly, &TuiCustomTextBox::SetReadOnly);
+  C.Property("MaxLength", &TuiCustomTextBox::MaxLength, &TuiCustomTextBox::SetMaxLength, 0);
   C.Event("OnChange", &TuiCustomTextBox::OnChange);
   C.Event("OnChangeTracking", &TuiCustomTextBox::OnChangeTracking);
   C.Event("OnTyping", &TuiCustomTextBox::OnTyping);
@@ -99,6 +100,7 @@ TuiCustomTextBox::~TuiCustomTextBox() = default;
 void TuiCustomTextBox::SetText(const std::u16string& Value) {
   if (Value == FText) return;
   FText = Value;
+  TextLookChanged();
   if (FCaretPosition > int(FText.size())) PlaceCaret(int(FText.size()));
   if (!IsLoading() && OnChangeTracking) OnChangeTracking(this);
   FChanged = true;
@@ -126,10 +128,12 @@ void TuiCustomTextBox::SetTextAlign(TuiTextAlign Value) {
 void TuiCustomTextBox::SetPassword(bool Value) {
   if (Value == FPassword) return;
   FPassword = Value;
+  TextLookChanged();
   Repaint();
 }
 
 void TuiCustomTextBox::FontChanged() {
+  TextLookChanged();
   Invalidate();
 }
 
@@ -203,12 +207,9 @@ void TuiCustomTextBox::ScrollToCaret() {
     return;
   }
   // Whether the units from one-based From up to the caret overflow the room.
-  auto overflows = [&](int From) {
-    return From <= caret &&
-           TextWidth(std::u16string_view(FText).substr(size_t(From - 1), size_t(caret - From + 1))) > room;
-  };
+  auto overflows = [&](int From) { return From <= caret && SpanWidth(From - 1, caret) > room; };
   // Long texts scroll in big steps first, so that a jump to the end of a
-  // long line measures a few dozen prefixes rather than every one.
+  // long line takes a few dozen steps rather than one per unit.
   while (FFirstVisible < len && overflows(FFirstVisible)) {
     int step = 1;
     for (int big : {500, 100, 50, 10})
@@ -237,6 +238,50 @@ TuiRect TuiCustomTextBox::ContentRect() {
   return {p.X, p.Y, p.X + content->Width(), p.Y + content->Height()};
 }
 
+const std::vector<float>& TuiCustomTextBox::Offsets() {
+  TuiCanvas* canvas = FPassword ? nullptr : MeasureCanvas();
+  if (!FOffsets.empty() && canvas == FOffsetsCanvas) return FOffsets;
+  FOffsetsCanvas = canvas;
+  const size_t len = FText.size();
+  FOffsets.assign(len + 1, 0);
+  if (FPassword) {
+    for (size_t i = 0; i <= len; ++i) FOffsets[i] = FFont->Size() / 2 * float(i);
+    return FOffsets;
+  }
+  if (!canvas || len == 0) return FOffsets;
+  // The code page has one byte for each unit but a surrogate pair's two.
+  std::string bytes;
+  bytes.reserve(len);
+  std::vector<uint32_t> byteOf(len + 1);
+  for (size_t i = 0; i < len; ++i) {
+    byteOf[i] = uint32_t(bytes.size());
+    const bool pair = i + 1 < len && FText[i] >= 0xD800 && FText[i] < 0xDC00 && FText[i + 1] >= 0xDC00 &&
+                      FText[i + 1] < 0xE000;
+    bytes += uxUtf16ToCodePage(std::u16string_view(FText).substr(i, pair ? 2 : 1));
+    if (pair) {
+      byteOf[i + 1] = byteOf[i];
+      ++i;
+    }
+  }
+  byteOf[len] = uint32_t(bytes.size());
+  TuiFont saved;
+  saved.Assign(*canvas->Font());
+  canvas->Font()->Assign(*FFont);
+  std::vector<float> byteOffsets;
+  canvas->TextOffsets(bytes, byteOffsets);
+  canvas->Font()->Assign(saved);
+  for (size_t i = 0; i <= len; ++i) FOffsets[i] = byteOffsets[byteOf[i]];
+  return FOffsets;
+}
+
+float TuiCustomTextBox::SpanWidth(int From, int To) {
+  const std::vector<float>& x = Offsets();
+  const int len = int(FText.size());
+  From = std::clamp(From, 0, len);
+  To = std::clamp(To, 0, len);
+  return To > From ? x[size_t(To)] - x[size_t(From)] : 0;
+}
+
 float TuiCustomTextBox::TextWidth(std::u16string_view Value) {
   if (FPassword) return FFont->Size() / 2 * float(Value.size());
   if (Value.empty()) return 0;
@@ -253,7 +298,7 @@ float TuiCustomTextBox::TextWidth(std::u16string_view Value) {
 float TuiCustomTextBox::AlignOffset() {
   if (FTextAlign == uxTextAlignNear) return 0;
   // An empty text is placed as a one-letter one would be.
-  const float whole = TextWidth(FText.empty() ? std::u16string_view(u"a") : std::u16string_view(FText));
+  const float whole = FText.empty() ? TextWidth(u"a") : SpanWidth(0, int(FText.size()));
   const float room = ContentRect().Width();
   if (whole >= room) return 0;
   return FTextAlign == uxTextAlignCenter ? (room - whole) / 2 : room - whole;
@@ -266,8 +311,7 @@ float TuiCustomTextBox::CaretX(int Position) {
     if (FPassword) {
       x += FFont->Size() / 2 * float(std::min(Position, len) - FFirstVisible + 1);
     } else if (Position >= FFirstVisible) {
-      x += TextWidth(std::u16string_view(FText).substr(size_t(FFirstVisible - 1),
-                                                       size_t(std::min(Position, len) - FFirstVisible + 1)));
+      x += SpanWidth(FFirstVisible - 1, std::min(Position, len));
     }
   }
   return x + AlignOffset();
@@ -279,8 +323,7 @@ int TuiCustomTextBox::PositionAtX(float X) {
   const int first = FFirstVisible - 1;
   if (FPassword) return std::clamp(first + int(std::trunc(x / (FFont->Size() / 2))), 0, len);
   if (FText.empty()) return first;
-  const std::u16string_view text(FText);
-  auto widthUpTo = [&](int P) { return TextWidth(text.substr(size_t(first), size_t(P - first))); };
+  auto widthUpTo = [&](int P) { return SpanWidth(first, P); };
   int p = first;
   float left = widthUpTo(p);
   while (p < len && left < x) {
@@ -557,8 +600,27 @@ void TuiCustomTextBox::PaintText(TuiCanvas& Canvas, const TuiRect& Rect) {
     TuiRect r = Rect;
     // A near-aligned line may run on past the edge; the clip cuts it.
     if (FTextAlign == uxTextAlignNear) r.Right += FFont->Size() / 2;
-    Canvas.FillText(r, uxUtf16ToCodePage(std::u16string_view(FText).substr(first)), false, opacity,
-                    FTextAlign, uxTextAlignCenter);
+    size_t from = first, to = FText.size();
+    TuiTextAlign align = FTextAlign;
+    const float whole = SpanWidth(int(first), int(to));
+    if (whole > r.Width()) {
+      // A line wider than the box is drawn as the units that reach into it,
+      // where the whole line would put them, so that a long text costs what
+      // the box shows.
+      const std::vector<float>& x = Offsets();
+      float start = r.Left - x[first];
+      if (FTextAlign == uxTextAlignCenter) start += (r.Width() - whole) / 2;
+      if (FTextAlign == uxTextAlignFar) start += r.Width() - whole;
+      const auto begin = x.begin() + std::ptrdiff_t(first), end = x.end() - 1;
+      from = size_t(
+          std::max(std::upper_bound(begin, end, Rect.Left - start) - x.begin() - 1, std::ptrdiff_t(first)));
+      to = std::min(size_t(std::lower_bound(begin, end, Rect.Right - start) - x.begin()) + 1, FText.size());
+      r.Left = start + x[from];
+      r.Right = std::max(r.Right, r.Left + (x[to] - x[from]));
+      align = uxTextAlignNear;
+    }
+    Canvas.FillText(r, uxUtf16ToCodePage(std::u16string_view(FText).substr(from, to - from)), false, opacity,
+                    align, uxTextAlignCenter);
   }
   int lo, hi;
   SelectionRange(lo, hi);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "controls/Control.h"
 #include "draw2d/Brush.h"
@@ -44,7 +45,8 @@ class TuiCustomTextBox : public TuiControl {
   void SetPassword(bool Value);
   bool ReadOnly() const { return FReadOnly; }
   void SetReadOnly(bool Value) { FReadOnly = Value; }
-  // 0: no limit. An edit that would make the text longer is dropped whole.
+  // 0: no limit. An edit that would make the text longer is dropped whole; a
+  // text set from code or a stream is kept as it is.
   int MaxLength() const { return FMaxLength; }
   void SetMaxLength(int Value) { FMaxLength = Value < 0 ? 0 : Value; }
   // When not empty, typed characters outside it are dropped.
@@ -135,6 +137,14 @@ class TuiCustomTextBox : public TuiControl {
   // The characters' horizontal offset for TextAlign.
   float AlignOffset();
   TuiCanvas* MeasureCanvas();
+  // Where the caret before each unit stands on the unscrolled line, from 0 to
+  // the text's width: measured once per change of the text, font, password
+  // mode or measuring canvas, so that scrolling, the caret and hit testing
+  // never lay the text out again.
+  const std::vector<float>& Offsets();
+  // The width of the units [From, To), zero-based.
+  float SpanWidth(int From, int To);
+  void TextLookChanged() { FOffsets.clear(); }
 
   std::u16string FText;
   std::unique_ptr<TuiBrush> FForeground;
@@ -154,6 +164,8 @@ class TuiCustomTextBox : public TuiControl {
   bool FShowCaret = true;
   uint16_t FLastKey = 0;
   char32_t FLastChar = 0;
+  std::vector<float> FOffsets;  // empty: to be measured
+  TuiCanvas* FOffsetsCanvas = nullptr;
 };
 
 // The published text box.

@@ -312,6 +312,11 @@ float TuiCanvas::TextWidth(std::string_view Text) {
   return r.Width();
 }
 
+void TuiCanvas::TextOffsets(std::string_view Text, std::vector<float>& Offsets) {
+  Offsets.assign(Text.size() + 1, 0);
+  for (size_t i = 0; i < Text.size(); ++i) Offsets[i + 1] = Offsets[i] + TextWidth(Text.substr(i, 1));
+}
+
 bool TuiCanvas::IsPlainRect(bool ForFill, float XRadius, float YRadius, TuiCorners Corners) {
   if (ForFill) return (XRadius == 0 && YRadius == 0) || (Corners & AllCorners) == 0;
   return XRadius < 1e-40f && YRadius < 1e-40f;

@@ -221,6 +221,12 @@ class TuiCanvas : public TuiPersistent {
   virtual void DrawPolygon(const TuiPolygon& Polygon, float Opacity);
 
   // ---- text: the library's 8-bit texts, laid out in Rect, never clipped ----
+  // Laying a text out costs about a hundred bytes per byte of it, and
+  // wrapping a long word takes time that grows with the square of its length,
+  // so a backend lays out, draws, measures and outlines at most the first
+  // MaxLaidOutText bytes of a text; the rest is left out. No window shows
+  // that much of one text.
+  static constexpr size_t MaxLaidOutText = 4096;
   // Adds a font file to this canvas's private fonts, which family lookups try
   // before the installed ones; false when the data is no font.
   virtual bool LoadFontFromStream(std::istream& Stream) = 0;
@@ -237,6 +243,11 @@ class TuiCanvas : public TuiPersistent {
                           TuiTextAlign HAlign, TuiTextAlign VAlign = uxTextAlignCenter) = 0;
   // Measured in (0, 0, 10000, 20) on one line, near, centred.
   float TextWidth(std::string_view Text);
+  // Offsets gets Text.size() + 1 entries: where on one line the caret before
+  // each byte stands, from 0 at the start to the line's width at the end. The
+  // whole text counts, in pieces of MaxLaidOutText, each laid out once. This
+  // base adds up the widths of single bytes, kerning left out.
+  virtual void TextOffsets(std::string_view Text, std::vector<float>& Offsets);
 
   // ---- composed operations ----
   // One elliptic arc (angles in degrees), painted in its own bounds.

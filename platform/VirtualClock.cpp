@@ -1,19 +1,42 @@
 #include "platform/VirtualClock.h"
 
-#include <algorithm>
+#include <vector>
 
 namespace platform {
 
-TVirtualTimer::TVirtualTimer(TVirtualClock& Clock) : FClock(Clock), FSerial(++Clock.FSerials) {
-  FClock.FTimers.push_back(this);
-}
+TVirtualTimer::TVirtualTimer(TVirtualClock& Clock) : FClock(Clock), FSerial(++Clock.FSerials) {}
 
 TVirtualTimer::~TVirtualTimer() {
-  std::erase(FClock.FTimers, this);
+  Unschedule();
+}
+
+void TVirtualTimer::Schedule() {
+  if (FScheduled || !Running()) return;
+  FClock.FSchedule.emplace(std::make_pair(FDue, FSerial), this);
+  FScheduled = true;
+}
+
+void TVirtualTimer::Unschedule() {
+  if (!FScheduled) return;
+  FClock.FSchedule.erase({FDue, FSerial});
+  FScheduled = false;
+}
+
+void TVirtualTimer::MoveDue(uint64_t Due) {
+  if (FScheduled && Running()) {
+    auto node = FClock.FSchedule.extract({FDue, FSerial});
+    FDue = Due;
+    node.key() = {FDue, FSerial};
+    FClock.FSchedule.insert(std::move(node));
+    return;
+  }
+  Unschedule();
+  FDue = Due;
+  Schedule();
 }
 
 void TVirtualTimer::Restart() {
-  FDue = FClock.Now() + FInterval;
+  MoveDue(FClock.Now() + FInterval);
 }
 
 void TVirtualTimer::SetInterval(uint32_t Value) {
@@ -37,48 +60,38 @@ std::unique_ptr<ITimer> TVirtualClock::CreateTimer(uint32_t Interval, std::funct
 
 void TVirtualClock::Advance(uint64_t Milliseconds) {
   const uint64_t target = FNow + Milliseconds;
-  for (;;) {
-    TVirtualTimer* next = nullptr;
-    for (TVirtualTimer* t : FTimers)
-      if (t->Running() && t->FDue <= target && (!next || t->FDue < next->FDue)) next = t;
-    if (!next) break;
+  while (!FSchedule.empty() && FSchedule.begin()->first.first <= target) {
+    TVirtualTimer* next = FSchedule.begin()->second;
     FNow = next->FDue;
     // The next period is booked before the handler runs, so that a handler that
     // rewrites the interval or stops the timer has the last word.
-    next->FDue = FNow + next->FInterval;
+    next->MoveDue(FNow + next->FInterval);
     if (next->OnTimer) next->OnTimer(next);
   }
   FNow = target;
 }
 
 std::optional<uint64_t> TVirtualClock::NextDue() const {
-  std::optional<uint64_t> due;
-  for (const TVirtualTimer* t : FTimers)
-    if (t->Running() && (!due || t->FDue < *due)) due = t->FDue;
-  return due;
+  if (FSchedule.empty()) return std::nullopt;
+  return FSchedule.begin()->first.first;
 }
 
 int TVirtualClock::FireDue() {
   const uint64_t now = Now();
   // Collected first: a handler may create, free or restart timers, and a timer
-  // restarted by a handler is not due again in this round. A timer is looked up
-  // by its serial before it fires, so one freed meanwhile (even by a nested
-  // loop) is skipped and a new one at the same address is not mistaken for it.
-  struct TDue {
-    TVirtualTimer* Timer;
-    uint64_t Serial, Due;
-  };
-  std::vector<TDue> due;
-  for (TVirtualTimer* t : FTimers)
-    if (t->Running() && t->FDue <= now) due.push_back({t, t->FSerial, t->FDue});
-  std::stable_sort(due.begin(), due.end(), [](const TDue& A, const TDue& B) { return A.Due < B.Due; });
+  // restarted by a handler is not due again in this round. Each is looked up
+  // again by its due time and serial before it fires, so one freed or
+  // restarted meanwhile (even by a nested loop) is skipped, and a new one at
+  // the same address is not mistaken for it.
+  std::vector<std::pair<uint64_t, uint64_t>> due;
+  for (auto it = FSchedule.begin(); it != FSchedule.end() && it->first.first <= now; ++it)
+    due.push_back(it->first);
   int ticks = 0;
-  for (const TDue& d : due) {
-    auto it = std::find(FTimers.begin(), FTimers.end(), d.Timer);
-    if (it == FTimers.end() || d.Timer->FSerial != d.Serial) continue;
-    TVirtualTimer* t = d.Timer;
-    if (!t->Running() || t->FDue > now) continue;
-    t->FDue += ((now - t->FDue) / t->FInterval + 1) * t->FInterval;
+  for (const auto& key : due) {
+    auto it = FSchedule.find(key);
+    if (it == FSchedule.end()) continue;
+    TVirtualTimer* t = it->second;
+    t->MoveDue(t->FDue + ((now - t->FDue) / t->FInterval + 1) * t->FInterval);
     if (t->OnTimer) t->OnTimer(t);
     ++ticks;
   }

@@ -2,9 +2,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
-#include <vector>
+#include <utility>
 
 #include "platform/TimerSource.h"
 
@@ -43,12 +44,18 @@ class TVirtualTimer : public ITimer {
   friend class TVirtualClock;
   bool Running() const { return FEnabled && FInterval != 0; }
   void Restart();
+  // Into or out of the clock's schedule; FDue changes only through MoveDue.
+  void Schedule();
+  void Unschedule();
+  // Sets FDue and keeps the schedule in step, reusing the timer's entry.
+  void MoveDue(uint64_t Due);
 
   TVirtualClock& FClock;
   uint32_t FInterval = 1000;
   bool FEnabled = false;
   uint64_t FDue = 0;  // meaningful only while Running()
   const uint64_t FSerial;
+  bool FScheduled = false;
 };
 
 class TVirtualClock : public ITimerSource {
@@ -78,11 +85,17 @@ class TVirtualClock : public ITimerSource {
   // it missed, and keeps its phase. Returns the number of ticks.
   int FireDue();
 
+  // How many timers run, which is all the clock looks at: a stopped timer
+  // costs nothing however many there are.
+  size_t RunningTimers() const { return FSchedule.size(); }
+
  private:
   friend class TVirtualTimer;
   std::function<uint64_t()> FTimeSource;
   uint64_t FNow = 0;
-  std::vector<TVirtualTimer*> FTimers;  // creation order
+  // The running timers by due time, then by serial (creation order), so that
+  // the next tick is always the first entry.
+  std::map<std::pair<uint64_t, uint64_t>, TVirtualTimer*> FSchedule;
   uint64_t FSerials = 0;
 };
 

@@ -682,6 +682,11 @@ void TuiCanvasCairo::MeasureText(TuiRect& Rect, std::string_view Text, bool Word
     Rect = result;
 }
 
+void TuiCanvasCairo::TextOffsets(std::string_view Text, std::vector<float>& Offsets) {
+  CheckContext();
+  FFonts->Offsets(FContext && FMatrixValid ? FContext : nullptr, Text, Offsets);
+}
+
 bool TuiCanvasCairo::TextToPath(TuiPathData& Path, const TuiRect& Rect, std::string_view Text, bool WordWrap,
                                 TuiTextAlign HAlign, TuiTextAlign VAlign) {
   return FFonts->ToPath(Path, Rect, Text, WordWrap, HAlign, VAlign);

@@ -65,6 +65,9 @@ class TuiCanvasCairo : public TuiCanvas {
                    TuiTextAlign VAlign = uxTextAlignCenter) override;
   bool TextToPath(TuiPathData& Path, const TuiRect& Rect, std::string_view Text, bool WordWrap,
                   TuiTextAlign HAlign, TuiTextAlign VAlign = uxTextAlignCenter) override;
+  void TextOffsets(std::string_view Text, std::vector<float>& Offsets) override;
+  // The fonts and laid-out texts of this canvas.
+  TuiCairoFonts& Fonts() const { return *FFonts; }
   void FontChanged() override;
 
   // A cairo surface over Bitmap's pixels, kept in the bitmap as this canvas

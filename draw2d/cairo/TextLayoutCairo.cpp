@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <istream>
@@ -259,6 +260,7 @@ void TuiCairoFonts::DropLayouts() {
   FLayouts.clear();
   for (TEntry& e : FOrder) g_object_unref(e.Layout);
   FOrder.clear();
+  FCachedBytes = 0;
 }
 
 bool TuiCairoFonts::LoadFont(std::istream& Stream) {
@@ -314,36 +316,53 @@ bool TuiCairoFonts::TKeyEqual::operator()(const TLayoutKey& A, const TLayoutKey&
          std::equal(std::begin(A.Scale), std::end(A.Scale), std::begin(B.Scale));
 }
 
-const TuiCairoFonts::TEntry* TuiCairoFonts::Layout(cairo_t* Context, const TuiRect& Rect,
-                                                   std::string_view Text, bool WordWrap, TuiTextAlign HAlign,
-                                                   TuiTextAlign VAlign, bool GridFit) {
-  if (Text.empty() || !FValid) return nullptr;
-  TLayoutKey key{Text, -1, HAlign, VAlign, GridFit, Context != nullptr, {1, 0, 0, 1}};
+TuiCairoFonts::TContext& TuiCairoFonts::PreparedContext(cairo_t* Context, bool GridFit, double (&Scale)[4]) {
+  const double identity[4] = {1, 0, 0, 1};
+  std::copy(std::begin(identity), std::end(identity), std::begin(Scale));
   if (Context) {
     cairo_matrix_t m;
     cairo_get_matrix(Context, &m);
-    key.Scale[0] = m.xx;
-    key.Scale[1] = m.yx;
-    key.Scale[2] = m.xy;
-    key.Scale[3] = m.yy;
+    Scale[0] = m.xx;
+    Scale[1] = m.yx;
+    Scale[2] = m.xy;
+    Scale[3] = m.yy;
   }
-  const double width = double(Rect.Right) - Rect.Left;
-  // A rectangle without width leaves the lines unbounded, wrapping or not.
-  if (WordWrap && width > 0 && width < 1e6) key.WrapWidth = int(width * PANGO_SCALE);
-
   // The context's matrix shapes the glyphs; setting it, even to the same
   // value, marks every layout made on it for shaping again.
   TContext& active = ActiveContext(GridFit);
-  if (!active.HasScale || active.Device != key.Device ||
-      !std::equal(std::begin(key.Scale), std::end(key.Scale), std::begin(active.Scale))) {
+  const bool device = Context != nullptr;
+  if (!active.HasScale || active.Device != device ||
+      !std::equal(std::begin(Scale), std::end(Scale), std::begin(active.Scale))) {
     if (Context)
       pango_cairo_update_context(Context, active.Context);
     else
       pango_context_set_matrix(active.Context, nullptr);
     active.HasScale = true;
-    active.Device = key.Device;
-    std::copy(std::begin(key.Scale), std::end(key.Scale), std::begin(active.Scale));
+    active.Device = device;
+    std::copy(std::begin(Scale), std::end(Scale), std::begin(active.Scale));
   }
+  return active;
+}
+
+PangoLayout* TuiCairoFonts::NewLayout(TContext& Active, std::string_view Text) {
+  PangoLayout* layout = pango_layout_new(Active.Context);
+  ++FLayoutsMade;
+  if (FAttributes) pango_layout_set_attributes(layout, FAttributes);
+  const std::string utf8 = uxIsAscii(Text) ? std::string(Text) : uxCodePageToUtf8(Text);
+  pango_layout_set_text(layout, utf8.data(), int(utf8.size()));
+  return layout;
+}
+
+const TuiCairoFonts::TEntry* TuiCairoFonts::Layout(cairo_t* Context, const TuiRect& Rect,
+                                                   std::string_view Text, bool WordWrap, TuiTextAlign HAlign,
+                                                   TuiTextAlign VAlign, bool GridFit) {
+  if (Text.empty() || !FValid) return nullptr;
+  Text = Text.substr(0, TuiCanvas::MaxLaidOutText);
+  TLayoutKey key{Text, -1, HAlign, VAlign, GridFit, Context != nullptr, {1, 0, 0, 1}};
+  TContext& active = PreparedContext(Context, GridFit, key.Scale);
+  const double width = double(Rect.Right) - Rect.Left;
+  // A rectangle without width leaves the lines unbounded, wrapping or not.
+  if (WordWrap && width > 0 && width < 1e6) key.WrapWidth = int(width * PANGO_SCALE);
 
   auto found = FLayouts.find(key);
   if (found != FLayouts.end()) {
@@ -355,9 +374,11 @@ const TuiCairoFonts::TEntry* TuiCairoFonts::Layout(cairo_t* Context, const TuiRe
     return &entry;
   }
 
-  if (FLayouts.size() >= LayoutCacheLimit) {
+  const size_t cost = LayoutCost(Text.size());
+  while (!FOrder.empty() && (FLayouts.size() >= LayoutCacheLimit || FCachedBytes + cost > LayoutCacheBytes)) {
     FLayouts.erase(FOrder.back().Key);
     g_object_unref(FOrder.back().Layout);
+    FCachedBytes -= LayoutCost(FOrder.back().Text.size());
     FOrder.pop_back();
   }
   FOrder.emplace_front();
@@ -365,11 +386,8 @@ const TuiCairoFonts::TEntry* TuiCairoFonts::Layout(cairo_t* Context, const TuiRe
   entry.Text = std::string(Text);
   entry.Key = key;
   entry.Key.Text = entry.Text;
-  entry.Layout = pango_layout_new(active.Context);
-  ++FLayoutsMade;
-  if (FAttributes) pango_layout_set_attributes(entry.Layout, FAttributes);
-  const std::string utf8 = uxIsAscii(Text) ? std::string(Text) : uxCodePageToUtf8(Text);
-  pango_layout_set_text(entry.Layout, utf8.data(), int(utf8.size()));
+  entry.Layout = NewLayout(active, Text);
+  FCachedBytes += cost;
   if (key.WrapWidth >= 0) {
     pango_layout_set_width(entry.Layout, key.WrapWidth);
     pango_layout_set_wrap(entry.Layout, PANGO_WRAP_WORD_CHAR);
@@ -451,6 +469,40 @@ bool TuiCairoFonts::Measure(cairo_t* Context, const TuiRect& Rect, std::string_v
     first = false;
   }
   return !first;
+}
+
+void TuiCairoFonts::Offsets(cairo_t* Context, std::string_view Text, std::vector<float>& Result) {
+  Result.assign(Text.size() + 1, 0);
+  if (Text.empty() || !FValid) return;
+  double scale[4];
+  TContext& active = PreparedContext(Context, FGridFit, scale);
+  double start = 0;
+  for (size_t from = 0; from < Text.size(); from += TuiCanvas::MaxLaidOutText) {
+    const std::string_view piece = Text.substr(from, TuiCanvas::MaxLaidOutText);
+    PangoLayout* layout = NewLayout(active, piece);
+    // Every byte of the code page is one character: the iterator's byte
+    // indices in the UTF-8 text map back to the bytes of Piece.
+    const char* text = pango_layout_get_text(layout);
+    const size_t size = std::strlen(text);
+    std::vector<uint32_t> charAt(size + 1, uint32_t(piece.size()));
+    uint32_t chars = 0;
+    for (const char* p = text; p < text + size; p = g_utf8_next_char(p)) charAt[size_t(p - text)] = chars++;
+    PangoLayoutIter* iter = pango_layout_get_iter(layout);
+    do {
+      const auto index = size_t(pango_layout_iter_get_index(iter));
+      if (index >= size) continue;
+      PangoRectangle r;
+      pango_layout_iter_get_char_extents(iter, &r);
+      if (charAt[index] < piece.size())
+        Result[from + charAt[index]] = float(start + double(r.x) / PANGO_SCALE);
+    } while (pango_layout_iter_next_char(iter));
+    pango_layout_iter_free(iter);
+    PangoRectangle line;
+    pango_layout_get_extents(layout, nullptr, &line);
+    start += double(line.width) / PANGO_SCALE;
+    Result[from + piece.size()] = float(start);
+    g_object_unref(layout);
+  }
 }
 
 bool TuiCairoFonts::ToPath(TuiPathData& Path, const TuiRect& Rect, std::string_view Text, bool WordWrap,

@@ -36,10 +36,16 @@ typedef struct _PangoLayoutLine PangoLayoutLine;
 // so laid-out texts are kept, the most recently used first, keyed by
 // everything that shapes them: the text, the wrap width, the alignments, the
 // device scale and whether glyphs are fitted to the grid. The font is the
-// same for all of them: a font change drops them all.
+// same for all of them: a font change drops them all. What they are kept
+// with is bounded twice: by count, and by an estimate of their bytes, so that
+// a few long texts cannot hold hundreds of megabytes.
 class TuiCairoFonts {
  public:
   static constexpr size_t LayoutCacheLimit = 256;
+  static constexpr size_t LayoutCacheBytes = size_t(32) << 20;
+  // What a kept layout is reckoned to cost: Pango's glyphs, attributes and
+  // lines take some hundred bytes per byte of text, on top of a fixed part.
+  static constexpr size_t LayoutCost(size_t TextBytes) { return 1024 + 128 * TextBytes; }
 
   TuiCairoFonts();
   ~TuiCairoFonts();
@@ -60,12 +66,17 @@ class TuiCairoFonts {
   // text or no usable font. Context may be none (no surface yet).
   bool Measure(cairo_t* Context, const TuiRect& Rect, std::string_view Text, bool WordWrap,
                TuiTextAlign HAlign, TuiTextAlign VAlign, TuiRect& Result);
+  // Where the caret before each byte of Text stands on one line (see
+  // TuiCanvas::TextOffsets); laid out piece by piece and kept by nobody.
+  void Offsets(cairo_t* Context, std::string_view Text, std::vector<float>& Result);
   // False when the family lacks the requested style or nothing was converted.
   bool ToPath(TuiPathData& Path, const TuiRect& Rect, std::string_view Text, bool WordWrap,
               TuiTextAlign HAlign, TuiTextAlign VAlign);
 
-  // How many texts are kept laid out, and how many were ever laid out.
+  // How many texts are kept laid out, what they are reckoned to cost, and how
+  // many texts were ever laid out (pieces laid out for Offsets included).
   size_t CachedLayouts() const { return FLayouts.size(); }
+  size_t CachedBytes() const { return FCachedBytes; }
   uint64_t LayoutsMade() const { return FLayoutsMade; }
 
  private:
@@ -115,6 +126,12 @@ class TuiCairoFonts {
   static double BlockTop(const TuiRect& Rect, TuiTextAlign VAlign, double BlockHeight);
   void DropLayouts();
   TContext& ActiveContext(bool GridFit);
+  // The active context for GridFit, its matrix set to Context's (none: the
+  // abstract one); Scale gets that matrix without its translation.
+  TContext& PreparedContext(cairo_t* Context, bool GridFit, double (&Scale)[4]);
+  // A new layout of Text (in the code page) on Active with the font's
+  // decoration.
+  PangoLayout* NewLayout(TContext& Active, std::string_view Text);
   void ApplyDescription();
 
   TContext FShared[2];  // [GridFit]
@@ -135,5 +152,6 @@ class TuiCairoFonts {
 
   std::list<TEntry> FOrder;  // most recently used first
   std::unordered_map<TLayoutKey, std::list<TEntry>::iterator, TKeyHash, TKeyEqual> FLayouts;
+  size_t FCachedBytes = 0;
   uint64_t FLayoutsMade = 0;
 };

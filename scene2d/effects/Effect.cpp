@@ -29,3 +29,7 @@ void TuiEffect::ApplyTrigger(TuiObject* Instance, std::string_view TriggerName) 
     if (std::optional<bool> holds = TriggerConditionHolds(*Instance, c)) result = *holds;
   SetEnabled(result);
 }
+
+TuiEffect::TReach TuiEffect::Reach(float) const {
+  return {};
+}

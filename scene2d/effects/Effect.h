@@ -37,6 +37,13 @@ class TuiEffect : public TuiObject, public IuxTriggerEffect {
   // Changes the picture's pixels; Scale is the object's absolute X scale, the
   // ratio of picture pixels to local units.
   virtual void ProcessEffect(TuiCanvas& Canvas, TuiBitmap& Bitmap, float Scale);
+  // How many picture pixels away, across and down, ProcessEffect reads to
+  // make one pixel; negative: the whole row or column. A picture made only of
+  // the part that shows, widened by this, is the same there as a whole one.
+  struct TReach {
+    int32_t X = 0, Y = 0;
+  };
+  virtual TReach Reach(float Scale) const;
 
   // The last recognised condition of Trigger decides whether the effect is
   // enabled; with none recognised it is disabled.
@@ -47,8 +54,15 @@ class TuiEffect : public TuiObject, public IuxTriggerEffect {
   bool ReplacesPainting() const override { return FReplacesPainting; }
   bool PaintsAfter() const override { return FPaintsAfter; }
   TuiRect EffectRect(const TuiRect& R) const override { return GetRect(R); }
-  // The processed picture, kept until the parent's cache goes stale.
+  // The processed picture, kept until the parent's cache goes stale. It holds
+  // PictureArea() of a whole picture of PictureSize() pixels.
   TuiBitmap& Picture() { return FPicture; }
+  const TuiPixelRect& PictureArea() const { return FPictureArea; }
+  const TuiPixelRect& PictureSize() const { return FPictureSize; }
+  void SetPictureArea(const TuiPixelRect& Area, const TuiPixelRect& Size) {
+    FPictureArea = Area;
+    FPictureSize = Size;
+  }
 
   static void DefineProperties(TuiClassBuilder<TuiEffect>& C) {
     C.Property("Enabled", &TuiEffect::Enabled, &TuiEffect::SetEnabled, true);
@@ -67,4 +81,5 @@ class TuiEffect : public TuiObject, public IuxTriggerEffect {
   bool FEnabled = true;
   std::string FTrigger;
   TuiBitmap FPicture;
+  TuiPixelRect FPictureArea, FPictureSize;
 };

@@ -88,6 +88,20 @@ TuiPoint TuiShadowEffect::GetOffset() const {
   return {float(Room()), float(Room())};
 }
 
+TuiEffect::TReach TuiShadowEffect::Reach(float Scale) const {
+  // The blur, and the silhouette the shadow is cut away under, moved by the
+  // distance.
+  const float angle = DegToRad(FDirection);
+  const double dx = std::fabs(double(Scale) * FDistance * std::cos(angle));
+  const double dy = std::fabs(double(Scale) * FDistance * std::sin(angle));
+  const auto reach = [this](double D) {
+    // Farther than any picture is wide: the whole picture, whatever shows.
+    if (!(D < 1e8)) return -1;
+    return HaloRadius(FSoftness) + int32_t(std::ceil(D)) + 1;
+  };
+  return {reach(dx), reach(dy)};
+}
+
 void TuiShadowEffect::ProcessEffect(TuiCanvas&, TuiBitmap& Bitmap, float Scale) {
   const std::vector<uint8_t> mask = Bitmap.CreateMask();
   // The shadow is drawn moved by the distance; where it then lies under the
@@ -128,6 +142,10 @@ TuiPoint TuiGlowEffect::GetOffset() const {
   return {float(Room()), float(Room())};
 }
 
+TuiEffect::TReach TuiGlowEffect::Reach(float) const {
+  return {HaloRadius(FSoftness), HaloRadius(FSoftness)};
+}
+
 void TuiGlowEffect::ProcessEffect(TuiCanvas&, TuiBitmap& Bitmap, float) {
   MakeHalo(Bitmap, Bitmap.CreateMask(), FGlowColor, FOpacity, FSoftness, 0, 0);
 }
@@ -140,6 +158,10 @@ TuiInnerGlowEffect::TuiInnerGlowEffect(TuiComponent* Owner) : TuiGlowEffect(Owne
 
 int32_t TuiInnerGlowEffect::Room() const {
   return Trunc(FSoftness * 20.0f);
+}
+
+TuiEffect::TReach TuiInnerGlowEffect::Reach(float Scale) const {
+  return TuiGlowEffect::Reach(Scale);
 }
 
 void TuiInnerGlowEffect::ProcessEffect(TuiCanvas&, TuiBitmap& Bitmap, float) {
@@ -172,6 +194,11 @@ TuiPoint TuiBlurEffect::GetOffset() const {
   return {float(Room()), float(Room())};
 }
 
+TuiEffect::TReach TuiBlurEffect::Reach(float) const {
+  const int32_t r = FSoftness > 0 ? Trunc(FSoftness * 15.0f) : 0;
+  return {r, r};
+}
+
 void TuiBlurEffect::ProcessEffect(TuiCanvas&, TuiBitmap& Bitmap, float) {
   if (FSoftness > 0) StackBlur(Bitmap, Trunc(FSoftness * 15.0f));
 }
@@ -194,6 +221,12 @@ TuiRect TuiBevelEffect::GetRect(const TuiRect& R) const {
   TuiRect r = R;
   InflateRect(r, Room, Room);
   return r;
+}
+
+TuiEffect::TReach TuiBevelEffect::Reach(float) const {
+  // The blurred height field, and its slope towards the next pixel.
+  const int32_t r = std::clamp(FSize, 0, 1 << 24) + 1;
+  return {r, r};
 }
 
 void TuiBevelEffect::ProcessEffect(TuiCanvas&, TuiBitmap& Bitmap, float) {
@@ -243,6 +276,11 @@ TuiRect TuiReflectionEffect::GetRect(const TuiRect& R) const {
   InflateRect(r, Room, Room);
   OffsetRect(r, 0, R.Height() + float(FOffset));
   return r;
+}
+
+TuiEffect::TReach TuiReflectionEffect::Reach(float) const {
+  // Columns stay apart; every row depends on the whole height.
+  return {0, -1};
 }
 
 void TuiReflectionEffect::ProcessEffect(TuiCanvas&, TuiBitmap& Bitmap, float) {

@@ -37,6 +37,7 @@ class TuiShadowEffect : public TuiEffect {
   TuiRect GetRect(const TuiRect& R) const override;
   TuiPoint GetOffset() const override;
   void ProcessEffect(TuiCanvas& Canvas, TuiBitmap& Bitmap, float Scale) override;
+  TReach Reach(float Scale) const override;
 
   static void DefineProperties(TuiClassBuilder<TuiShadowEffect>& C) {
     using S = TuiShadowEffect;
@@ -79,6 +80,7 @@ class TuiGlowEffect : public TuiEffect {
   TuiRect GetRect(const TuiRect& R) const override;
   TuiPoint GetOffset() const override;
   void ProcessEffect(TuiCanvas& Canvas, TuiBitmap& Bitmap, float Scale) override;
+  TReach Reach(float Scale) const override;
 
   static void DefineProperties(TuiClassBuilder<TuiGlowEffect>& C) {
     using G = TuiGlowEffect;
@@ -105,6 +107,7 @@ class TuiInnerGlowEffect : public TuiGlowEffect {
   explicit TuiInnerGlowEffect(TuiComponent* Owner);
 
   void ProcessEffect(TuiCanvas& Canvas, TuiBitmap& Bitmap, float Scale) override;
+  TReach Reach(float Scale) const override;
 
  protected:
   int32_t Room() const override;
@@ -123,6 +126,7 @@ class TuiBlurEffect : public TuiEffect {
   TuiRect GetRect(const TuiRect& R) const override;
   TuiPoint GetOffset() const override;
   void ProcessEffect(TuiCanvas& Canvas, TuiBitmap& Bitmap, float Scale) override;
+  TReach Reach(float Scale) const override;
 
   static void DefineProperties(TuiClassBuilder<TuiBlurEffect>& C) {
     C.Property("Softness", &TuiBlurEffect::Softness, &TuiBlurEffect::SetSoftness, 0.3f);
@@ -148,6 +152,7 @@ class TuiBevelEffect : public TuiEffect {
   TuiRect GetRect(const TuiRect& R) const override;
   TuiPoint GetOffset() const override { return {Room, Room}; }
   void ProcessEffect(TuiCanvas& Canvas, TuiBitmap& Bitmap, float Scale) override;
+  TReach Reach(float Scale) const override;
 
   static void DefineProperties(TuiClassBuilder<TuiBevelEffect>& C) {
     C.Property("Direction", &TuiBevelEffect::Direction, &TuiBevelEffect::SetDirection, 45.0f);
@@ -178,6 +183,7 @@ class TuiReflectionEffect : public TuiEffect {
   TuiRect GetRect(const TuiRect& R) const override;
   TuiPoint GetOffset() const override { return {Room, Room}; }
   void ProcessEffect(TuiCanvas& Canvas, TuiBitmap& Bitmap, float Scale) override;
+  TReach Reach(float Scale) const override;
 
   static void DefineProperties(TuiClassBuilder<TuiReflectionEffect>& C) {
     using R = TuiReflectionEffect;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -104,6 +105,45 @@ TEST(VirtualClock, AHandlerMayStopOrRetimeItsOwnTimer) {
   clock.Advance(1000);
   EXPECT_EQ(ticks, 2);
   EXPECT_EQ(clock.Now(), 1000u);
+}
+
+// A scenario runs as many one-shot timers, each stopping itself on its tick.
+// Stopped timers must leave the clock's schedule, or every later tick would
+// look at all of them; the due ones still fire by time, then creation order.
+TEST(VirtualClock, StoppedTimersLeaveTheSchedule) {
+  TVirtualClock clock;
+  constexpr int Count = 300;
+  std::vector<std::unique_ptr<TVirtualTimer>> timers;
+  std::vector<int> fired;
+  for (int i = 0; i < Count; ++i) {
+    auto t = std::make_unique<TVirtualTimer>(clock);
+    // Created latest first; each two share their moment.
+    t->SetInterval(uint32_t(10 * ((Count - i + 1) / 2)));
+    t->OnTimer = [&fired, i](TVirtualTimer* Sender) {
+      fired.push_back(i);
+      Sender->SetEnabled(false);
+    };
+    timers.push_back(std::move(t));
+  }
+  for (auto& t : timers) t->SetEnabled(true);
+  EXPECT_EQ(clock.RunningTimers(), size_t(Count));
+  clock.Advance(10 * (Count / 4));
+  EXPECT_EQ(clock.RunningTimers(), size_t(Count) - fired.size());
+  clock.Advance(10 * Count);
+  EXPECT_EQ(clock.RunningTimers(), 0u);
+  EXPECT_FALSE(clock.NextDue());
+  ASSERT_EQ(fired.size(), size_t(Count));
+  for (size_t k = 1; k < fired.size(); ++k) {
+    const int a = fired[k - 1], b = fired[k];
+    const uint32_t dueA = timers[size_t(a)]->Interval(), dueB = timers[size_t(b)]->Interval();
+    EXPECT_TRUE(dueA < dueB || (dueA == dueB && a < b)) << a << " before " << b;
+  }
+  // Freed while running, a timer leaves no trace either.
+  timers[0]->SetEnabled(true);
+  EXPECT_EQ(clock.RunningTimers(), 1u);
+  timers[0].reset();
+  EXPECT_EQ(clock.RunningTimers(), 0u);
+  EXPECT_FALSE(clock.NextDue());
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include "controls/Content.h"
 #include "controls/TextBox.h"
 #include "controls/TextControls.h"
+#include "draw2d/cairo/CanvasCairo.h"
+#include "draw2d/cairo/TextLayoutCairo.h"
 #include "platform/Clipboard.h"
 
 using namespace input_fixtures;
@@ -230,6 +232,40 @@ TEST_F(TextBoxTest, CaretPositionsAndPointsAreInverseAndTheCaretStaysInView) {
   EXPECT_EQ(box->SelText(), u"23");
 }
 
+// A long paste scrolls to its end with the text measured once, not once per
+// scroll step, and keeps no long text laid out; painting lays out only what
+// the box shows.
+TEST_F(TextBoxTest, ALongPasteIsMeasuredOnceAndPaintedByWhatShows) {
+  TuiHudTextBox* box = NewBox(u"", 36);
+  auto* canvas = dynamic_cast<TuiCanvasCairo*>(&Host.Buffer());
+  ASSERT_NE(canvas, nullptr);
+  TuiCairoFonts& fonts = canvas->Fonts();
+  std::string digits;
+  for (int i = 0; i < 20000; ++i) digits += char('0' + i % 10);
+  platform::Clipboard().SetText(digits);
+  Host.SetFocused(box);
+  const uint64_t made = fonts.LayoutsMade();
+  Press(0, U'v', uxCtrl);
+  const std::u16string& text = box->Text();
+  ASSERT_EQ(text.size(), digits.size());
+  // One layout for each piece the canvas lays out at a time.
+  EXPECT_LE(fonts.LayoutsMade() - made, digits.size() / TuiCanvas::MaxLaidOutText + 2);
+  EXPECT_LT(fonts.CachedBytes(), TuiCairoFonts::LayoutCost(1000));
+
+  // Scrolled as far as it must and no further, by the canvas's own measure.
+  const int first = box->FirstVisibleChar();
+  const float room = box->ContentRect().Width();
+  EXPECT_LE(box->TextWidth(std::u16string_view(text).substr(size_t(first - 1))), room);
+  EXPECT_GT(box->TextWidth(std::u16string_view(text).substr(size_t(first - 2))), room);
+
+  Press(VkHome);
+  EXPECT_EQ(box->FirstVisibleChar(), 1);
+  Host.InvalidateAll();
+  Host.PaintTree();
+  EXPECT_LT(fonts.CachedBytes(), TuiCairoFonts::LayoutCost(1000));
+  EXPECT_EQ(box->PositionAtX(box->CaretX(7)), 7);
+}
+
 TEST_F(TextBoxTest, PasswordShowsOneDotPerCharacter) {
   TuiHudTextBox* box = NewBox(u"abc", 100);
   box->SetPassword(true);
@@ -277,6 +313,18 @@ TEST_F(TextBoxTest, StreamsWriteTheFlagsAlwaysAndTheTextInTheCodePage) {
   EXPECT_EQ(box->Text(), u"café");
   EXPECT_EQ(box->TextUtf8(), "caf\xC3\xA9");
   EXPECT_EQ(box->TextAlign(), uxTextAlignFar);
+
+  // A stored maximum length holds typing to it.
+  auto limited = std::unique_ptr<TuiObject>(
+      TuiObject::CreateObjectFromText(nullptr, "object T: TuiTextBox\n  MaxLength = 4\nend\n"));
+  auto* four = dynamic_cast<TuiTextBox*>(limited.get());
+  ASSERT_NE(four, nullptr);
+  EXPECT_EQ(four->MaxLength(), 4);
+  four->InsertText(u"1.2.3");
+  EXPECT_EQ(four->Text(), u"");
+  four->InsertText(u"1.2.");
+  EXPECT_EQ(four->Text(), u"1.2.");
+  EXPECT_NE(four->ObjectToText().find("\n  MaxLength = 4\n"), std::string::npos);
 }
 
 }  // namespace

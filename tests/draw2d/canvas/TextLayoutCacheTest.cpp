@@ -248,3 +248,66 @@ TEST_F(CanvasTest, LoadingAFontDropsTheLayoutsOfTheFontItReplaces) {
   ASSERT_NE(expected.Right, fallback.Right) << "the two fonts must measure apart for this test";
   ExpectSameRect(measure(*c), expected, "after loading");
 }
+
+TEST_F(CanvasTest, TheLayoutCacheIsBoundedByBytesToo) {
+  TuiCairoFonts fonts;
+  fonts.SetFont(TuiFont());
+  TScratch s;
+  constexpr size_t Long = TuiCanvas::MaxLaidOutText;
+  const size_t fit = TuiCairoFonts::LayoutCacheBytes / TuiCairoFonts::LayoutCost(Long);
+  ASSERT_LT(fit + 10, TuiCairoFonts::LayoutCacheLimit);
+  TCall c;
+  c.Wrap = false;
+  for (size_t i = 0; i < fit + 10; ++i) {
+    c.Text = std::to_string(i) + std::string(Long, 'a');
+    Measure(fonts, s.Context, c);
+    EXPECT_LE(fonts.CachedBytes(), TuiCairoFonts::LayoutCacheBytes) << i;
+  }
+  EXPECT_EQ(fonts.CachedLayouts(), fit);
+  // The last one stays and short texts still have their room.
+  const uint64_t made = fonts.LayoutsMade();
+  Measure(fonts, s.Context, c);
+  EXPECT_EQ(fonts.LayoutsMade(), made);
+  Measure(fonts, s.Context, TCall());
+  EXPECT_EQ(fonts.CachedLayouts(), fit + 1);
+  EXPECT_LE(fonts.CachedBytes(), TuiCairoFonts::LayoutCacheBytes);
+}
+
+TEST_F(CanvasTest, TextPastTheBoundIsNotLaidOut) {
+  auto c = NewCanvas(64, 16);
+  const size_t bound = TuiCanvas::MaxLaidOutText;
+  std::string text(bound, 'm');
+  const float kept = c->TextWidth(text);
+  text += std::string(bound, 'm');
+  EXPECT_EQ(c->TextWidth(text), kept);
+  EXPECT_LE(c->Fonts().CachedBytes(), TuiCairoFonts::LayoutCost(bound) + TuiCairoFonts::LayoutCost(0));
+  // Drawing lays out no more either.
+  c->FillText({0, 0, 64, 16}, text, true, 1, uxTextAlignNear);
+  EXPECT_LE(c->Fonts().CachedBytes(), 2 * TuiCairoFonts::LayoutCost(bound));
+}
+
+// Offsets come from one layout per piece and agree with measuring each
+// prefix; a text past the layout bound is measured whole, piece by piece.
+TEST_F(CanvasTest, TextOffsetsAgreeWithThePrefixesWidths) {
+  auto c = NewCanvas(64, 16);
+  for (const std::string text : {"Wait etalon mode", "caf\xE9 1.2.", "  two  "}) {
+    std::vector<float> x;
+    c->TextOffsets(text, x);
+    ASSERT_EQ(x.size(), text.size() + 1) << text;
+    EXPECT_EQ(x[0], 0) << text;
+    for (size_t i = 1; i <= text.size(); ++i)
+      EXPECT_NEAR(x[i], c->TextWidth(text.substr(0, i)), 0.5f) << text << i;
+  }
+  const size_t bound = TuiCanvas::MaxLaidOutText;
+  const std::string digits(bound + bound / 2, '0');
+  std::vector<float> x;
+  const uint64_t made = c->Fonts().LayoutsMade();
+  const size_t kept = c->Fonts().CachedLayouts();
+  c->TextOffsets(digits, x);
+  EXPECT_EQ(c->Fonts().LayoutsMade(), made + 2);
+  EXPECT_EQ(c->Fonts().CachedLayouts(), kept) << "offsets keep nothing laid out";
+  ASSERT_EQ(x.size(), digits.size() + 1);
+  const float digit = c->TextWidth("0");
+  EXPECT_NEAR(x[bound + 10] - x[bound], 10 * digit, 0.01f);
+  EXPECT_NEAR(x.back(), float(digits.size()) * digit, 1.0f);
+}

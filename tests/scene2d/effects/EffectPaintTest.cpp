@@ -5,10 +5,14 @@
 
 #include <cmath>
 #include <functional>
+#include <iterator>
+#include <utility>
+#include <vector>
 
 #include "draw2d/ShapeRectangles.h"
 #include "scene2d/effects/EffectKinds.h"
 #include "scene2d/effects/EffectPainter.h"
+#include "scene2d/stream/ReadBudget.h"
 #include "tests/scene2d/paint/PaintFixtures.h"
 
 using namespace paint_fixtures;
@@ -214,6 +218,90 @@ TEST_F(Effects, TheRoomOfEachKindWidensTheUpdateRectangle) {
     EXPECT_TRUE(b->HasEffects()) << c.Kind;
     EXPECT_EQ(b->UpdateRect(), c.Expected) << c.Kind;
     b->Free();
+  }
+}
+
+// An object far larger than the target: each effect makes only the part of
+// its picture that can show, and that part paints exactly as the whole
+// picture does, edges of the target included.
+TEST_F(Effects, APictureIsMadeOnlyWhereItShowsAndShowsTheSame) {
+  struct TCase {
+    const char* Kind;
+    std::function<TuiEffect*(TuiObject* Owner)> Make;
+  } cases[] = {
+      {"glow", [](TuiObject* O) { return new TuiGlowEffect(O); }},
+      {"shadow",
+       [](TuiObject* O) {
+         auto* e = new TuiShadowEffect(O);
+         e->SetDistance(25);
+         e->SetDirection(20);
+         return e;
+       }},
+      {"inner glow", [](TuiObject* O) { return new TuiInnerGlowEffect(O); }},
+      {"blur", [](TuiObject* O) { return new TuiBlurEffect(O); }},
+      {"bevel", [](TuiObject* O) { return new TuiBevelEffect(O); }},
+      {"reflection", [](TuiObject* O) { return new TuiReflectionEffect(O); }},
+  };
+  // Within a target of Size, a 400 x 400 object at (40, 30), clear but for
+  // boxes on and near the edges of the 100 x 100 target's.
+  auto paint = [](int32_t Size, const TCase& C, TuiEffect*& Effect) {
+    TuiBufferedScene host(Size, Size);
+    TBox root(nullptr, "root", nullptr);
+    root.Color = 0;
+    root.SetBounds(0, 0, float(Size), float(Size));
+    host.AddObject(&root);
+    auto* big = new TBox(&root, "big", nullptr);
+    big->Color = 0;
+    big->SetBounds(40, 30, 400, 400);
+    big->SetParent(&root);
+    const float spots[][4] = {{-2, 10, 12, 6}, {50, 55, 20, 30}, {64, 20, 3, 40}, {10, 66, 30, 8},
+                              {80, 80, 9, 9},  {10, 40, 40, 15}, {50, 45, 8, 15}};
+    const TuiColor colors[] = {0xFFFF0000, 0xFF00FF00, 0x80FFFFFF, 0xFF0000FF,
+                               0xFFFFFF00, 0xFF00FFFF, 0xC0FF00FF};
+    for (size_t i = 0; i < std::size(spots); ++i) {
+      auto* spot = new TBox(&root, "spot", nullptr);
+      spot->Color = colors[i];
+      spot->SetBounds(spots[i][0], spots[i][1], spots[i][2], spots[i][3]);
+      spot->SetParent(big);
+    }
+    Effect = C.Make(&root);
+    Effect->SetParent(big);
+    host.InvalidateAll();
+    host.PaintTree();
+    std::vector<uint32_t> shown;
+    for (int32_t y = 0; y < 100; ++y)
+      for (int32_t x = 0; x < 100; ++x)
+        shown.push_back(host.Buffer().BufferBits()[size_t(y) * size_t(Size) + size_t(x)]);
+    const TuiBitmap& picture = Effect->Picture();
+    return std::make_pair(shown, int64_t(picture.Width()) * picture.Height());
+  };
+  for (const TCase& c : cases) {
+    TuiEffect* whole = nullptr;
+    TuiEffect* part = nullptr;
+    const auto [expected, wholePixels] = paint(600, c, whole);
+    const auto [shown, partPixels] = paint(100, c, part);
+    EXPECT_EQ(shown, expected) << c.Kind;
+    EXPECT_GT(wholePixels, 400 * 400) << c.Kind;
+    EXPECT_LT(partPixels, wholePixels / 4) << c.Kind;
+  }
+}
+
+// Pictures of effects count against the budget of decoded pictures that a
+// read or a tool run holds, as decoded pictures do.
+TEST_F(Effects, PicturesAreChargedToTheOpenPixelBudget) {
+  AddEffect<TuiShadowEffect>(Box);
+  {
+    TuiReadBudget enough(20000);
+    PaintAll();
+    EXPECT_LT(enough.PixelsLeft(), 20000 - 20 * 20);
+  }
+  Box->SetWidth(30);  // made again
+  TuiReadBudget small(100);
+  try {
+    PaintAll();
+    ADD_FAILURE() << "painted beyond the budget";
+  } catch (const EuxReadError& e) {
+    EXPECT_STREQ(e.what(), "Decoded pictures exceed the limit of 100 pixels");
   }
 }
 
