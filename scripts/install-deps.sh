@@ -14,6 +14,10 @@ packages=(
   desktop-file-utils dpkg-dev file
   libegl1 libegl-mesa0 libgl1-mesa-dri libgles2 libegl-dev libgl-dev libgles-dev
 )
+# Only the comparison with Qt's raster painter (cmake -DUX_BENCH_QT=ON) needs Qt.
+if [[ "${UX_BENCH_QT:-0}" == 1 ]]; then
+  packages+=(qt6-base-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "draw2d/cairo/BrushCairo.h"
+#include "draw2d/cairo/ShapeCacheCairo.h"
 #include "draw2d/cairo/TextLayoutCairo.h"
 #include "scene2d/Errors.h"
 
@@ -57,6 +58,117 @@ void EllipsePath(cairo_t* Cr, const TuiRect& R) {
   cairo_curve_to(Cr, cx - rx, cy - ky, cx - kx, cy - ry, cx, cy - ry);
   cairo_curve_to(Cr, cx + kx, cy - ry, cx + rx, cy - ky, cx + rx, cy);
   cairo_close_path(Cr);
+}
+
+// The outline of a rectangle with the given corners as the current path.
+void RectPath(cairo_t* Cr, bool ForFill, const TuiRect& R, float XRadius, float YRadius, TuiCorners Corners,
+              TuiCornerType CornerType) {
+  cairo_new_path(Cr);
+  if (TuiCanvas::IsPlainRect(ForFill, XRadius, YRadius, Corners)) {
+    cairo_rectangle(Cr, R.Left, R.Top, R.Width(), R.Height());
+    return;
+  }
+  // The path data's rounded outline, written straight into the context: the
+  // paint pass draws many of them every frame.
+  struct TCairoSink {
+    cairo_t* Cr;
+    void MoveTo(const TuiPoint& P) { cairo_move_to(Cr, P.X, P.Y); }
+    void LineTo(const TuiPoint& P) { cairo_line_to(Cr, P.X, P.Y); }
+    void CurveTo(const TuiPoint& C1, const TuiPoint& C2, const TuiPoint& P) {
+      cairo_curve_to(Cr, C1.X, C1.Y, C2.X, C2.Y, P.X, P.Y);
+    }
+    void ClosePath() { cairo_close_path(Cr); }
+  } sink{Cr};
+  uxRectangleOutline(sink, R, Corners, CornerType, XRadius, YRadius);
+}
+
+using TShapeKey = TuiCairoShapeCache::TKey;
+
+void ShapePath(cairo_t* Cr, const TShapeKey& K) {
+  const TuiRect r{K.Rect[0], K.Rect[1], K.Rect[2], K.Rect[3]};
+  switch (K.Shape) {
+    case TuiCairoShapeCache::csFillRect:
+    case TuiCairoShapeCache::csDrawRect:
+      RectPath(Cr, K.Shape == TuiCairoShapeCache::csFillRect, r, K.Radius[0], K.Radius[1], K.Corners,
+               K.CornerType);
+      break;
+    default:
+      EllipsePath(Cr, r);
+      break;
+  }
+}
+
+bool IsStroke(const TShapeKey& K) {
+  return K.Shape == TuiCairoShapeCache::csDrawRect || K.Shape == TuiCairoShapeCache::csDrawEllipse;
+}
+
+void SetPenGeometry(cairo_t* Cr, const TShapeKey& K) {
+  cairo_set_line_width(Cr, K.LineWidth);
+  cairo_set_line_cap(Cr, cairo_line_cap_t(K.Cap));
+  cairo_set_line_join(Cr, cairo_line_join_t(K.Join));
+  cairo_set_miter_limit(Cr, 10);
+}
+
+// The picture of the shape K describes, its top left corner (Left, Top) from
+// the matrix's whole-pixel translation. Cr holds the canvas's matrix and
+// measures the shape. None for a shape that covers nothing or is too large.
+TuiCairoShapeCache::TEntry MakeKept(cairo_t* Cr, const cairo_matrix_t& M, const TShapeKey& K,
+                                    const TuiPaint& Paint) {
+  const bool stroke = IsStroke(K);
+  ShapePath(Cr, K);
+  double x1, y1, x2, y2;
+  if (stroke) {
+    SetPenGeometry(Cr, K);
+    cairo_set_dash(Cr, nullptr, 0, 0);
+    cairo_stroke_extents(Cr, &x1, &y1, &x2, &y2);
+  } else {
+    cairo_fill_extents(Cr, &x1, &y1, &x2, &y2);
+  }
+  cairo_new_path(Cr);
+  if (!(x2 > x1) || !(y2 > y1)) return {};
+  // One pixel more on each side than the extents say, for anti-aliasing.
+  const double ix = std::floor(M.x0), iy = std::floor(M.y0);
+  const double ax = M.xx * x1 + M.x0, bx = M.xx * x2 + M.x0;
+  const double ay = M.yy * y1 + M.y0, by = M.yy * y2 + M.y0;
+  const double left = std::floor(std::min(ax, bx)) - 1 - ix, right = std::ceil(std::max(ax, bx)) + 1 - ix;
+  const double top = std::floor(std::min(ay, by)) - 1 - iy, bottom = std::ceil(std::max(ay, by)) + 1 - iy;
+  // The outline of a large shape covers little of its box: stroking it costs
+  // less than compositing the box.
+  const double maxPixels = stroke ? TuiCairoShapeCache::MaxOutlinePixels : TuiCairoShapeCache::MaxPixels;
+  if (!((right - left) * (bottom - top) <= maxPixels)) return {};
+  TuiCairoShapeCache::TEntry e{nullptr, int32_t(left), int32_t(top), int32_t(right - left),
+                               int32_t(bottom - top)};
+
+  const bool solid = Paint.Kind == uxPaintSolid;
+  const TuiCairoPaint source = solid ? TuiCairoPaint() : MakeCairoPaint(Paint);
+  if (!solid && !source.Pattern) return {};
+  cairo_surface_t* surface =
+      cairo_image_surface_create(solid ? CAIRO_FORMAT_A8 : CAIRO_FORMAT_ARGB32, e.Width, e.Height);
+  cairo_t* cr = cairo_create(surface);
+  cairo_set_tolerance(cr, Tolerance);
+  cairo_matrix_t m;
+  cairo_matrix_init(&m, M.xx, 0, 0, M.yy, K.Phase[0] - e.Left, K.Phase[1] - e.Top);
+  cairo_set_matrix(cr, &m);
+  ShapePath(cr, K);
+  // Solid shapes keep their coverage; the colour comes when they are drawn.
+  if (solid)
+    cairo_set_source_rgba(cr, 0, 0, 0, 1);
+  else
+    cairo_set_source(cr, source.Pattern);
+  if (stroke) {
+    SetPenGeometry(cr, K);
+    cairo_stroke(cr);
+  } else {
+    cairo_fill(cr);
+  }
+  const bool ok = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
+  cairo_destroy(cr);
+  if (ok) {
+    cairo_surface_flush(surface);
+    e.Pattern = cairo_pattern_create_for_surface(surface);
+  }
+  cairo_surface_destroy(surface);
+  return e;
 }
 
 // Path tests need no surface; one tiny context serves every canvas.
@@ -351,7 +463,10 @@ void TuiCanvasCairo::ResetClipRect() {
 // ---- painting the current path ----
 
 void TuiCanvasCairo::FillCurrentPath(const TuiBrushBox& Box, float Opacity) {
-  const TuiPaint description = FillPaint(Box, Opacity);
+  FillCurrentPath(FillPaint(Box, Opacity));
+}
+
+void TuiCanvasCairo::FillCurrentPath(const TuiPaint& description) {
   if (description.Kind == uxPaintVisual) {
     PaintVisual(description, [this] {
       cairo_set_fill_rule(FContext, CAIRO_FILL_RULE_EVEN_ODD);
@@ -376,14 +491,17 @@ void TuiCanvasCairo::FillCurrentPath(const TuiBrushBox& Box, float Opacity) {
   PixelsDrawn();
 }
 
+double TuiCanvasCairo::PenWidth() const {
+  const double width = StrokeThickness();
+  if (width > 0 && std::isfinite(width)) return width;
+  // A pen without width draws one device pixel wide, whatever the scale.
+  const double det = std::abs(FCairoMatrix->xx * FCairoMatrix->yy - FCairoMatrix->xy * FCairoMatrix->yx);
+  return 1 / std::sqrt(det);
+}
+
 void TuiCanvasCairo::SetPen(const TuiCairoPaint& Paint) {
   cairo_set_source(FContext, Paint.Pattern);
-  double width = StrokeThickness();
-  if (!(width > 0) || !std::isfinite(width)) {
-    // A pen without width draws one device pixel wide, whatever the scale.
-    const double det = std::abs(FCairoMatrix->xx * FCairoMatrix->yy - FCairoMatrix->xy * FCairoMatrix->yx);
-    width = 1 / std::sqrt(det);
-  }
+  const double width = PenWidth();
   cairo_set_line_width(FContext, width);
   const cairo_line_cap_t cap = StrokeCap() == uxCapRound ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT;
   cairo_set_line_cap(FContext, cap);
@@ -409,7 +527,11 @@ void TuiCanvasCairo::SetPen(const TuiCairoPaint& Paint) {
 }
 
 void TuiCanvasCairo::StrokeCurrentPath(const TuiRect& PenRect, float Opacity) {
-  TuiCairoPaint paint = MakeCairoPaint(StrokePaint(PenRect, Opacity));
+  StrokeCurrentPath(StrokePaint(PenRect, Opacity));
+}
+
+void TuiCanvasCairo::StrokeCurrentPath(const TuiPaint& Description) {
+  TuiCairoPaint paint = MakeCairoPaint(Description);
   if (!paint.Pattern) {
     cairo_new_path(FContext);
     return;
@@ -454,49 +576,125 @@ void TuiCanvasCairo::DrawLine(const TuiPoint& P1, const TuiPoint& P2, float Opac
 
 void TuiCanvasCairo::AddRectPath(bool ForFill, const TuiRect& R, float XRadius, float YRadius,
                                  TuiCorners Corners, TuiCornerType CornerType) {
-  cairo_new_path(FContext);
-  if (IsPlainRect(ForFill, XRadius, YRadius, Corners)) {
-    cairo_rectangle(FContext, R.Left, R.Top, R.Width(), R.Height());
-    return;
-  }
-  // The path data's rounded outline, written straight into the context: the
-  // paint pass draws many of them every frame.
-  struct TCairoSink {
-    cairo_t* Cr;
-    void MoveTo(const TuiPoint& P) { cairo_move_to(Cr, P.X, P.Y); }
-    void LineTo(const TuiPoint& P) { cairo_line_to(Cr, P.X, P.Y); }
-    void CurveTo(const TuiPoint& C1, const TuiPoint& C2, const TuiPoint& P) {
-      cairo_curve_to(Cr, C1.X, C1.Y, C2.X, C2.Y, P.X, P.Y);
-    }
-    void ClosePath() { cairo_close_path(Cr); }
-  } sink{FContext};
-  uxRectangleOutline(sink, R, Corners, CornerType, XRadius, YRadius);
+  RectPath(FContext, ForFill, R, XRadius, YRadius, Corners, CornerType);
 }
 
 void TuiCanvasCairo::FillRect(const TuiRect& R, float XRadius, float YRadius, TuiCorners Corners,
                               float Opacity, TuiCornerType CornerType) {
   if (Fill()->Style() == uxBrushNone || !Visible(Opacity) || !CanDraw()) return;
+  const TuiPaint paint = FillPaint(TuiBrushBox::Shape(R), Opacity);
+  if (DrawKept(TuiCairoShapeCache::csFillRect, R, XRadius, YRadius, Corners, CornerType, paint)) return;
   AddRectPath(true, R, XRadius, YRadius, Corners, CornerType);
-  FillCurrentPath(TuiBrushBox::Shape(R), Opacity);
+  FillCurrentPath(paint);
 }
 
 void TuiCanvasCairo::DrawRect(const TuiRect& R, float XRadius, float YRadius, TuiCorners Corners,
                               float Opacity, TuiCornerType CornerType) {
   if (Stroke()->Style() == uxBrushNone || !Visible(Opacity) || !CanDraw()) return;
+  const TuiPaint paint = StrokePaint(R, Opacity);
+  if (DrawKept(TuiCairoShapeCache::csDrawRect, R, XRadius, YRadius, Corners, CornerType, paint)) return;
   AddRectPath(false, R, XRadius, YRadius, Corners, CornerType);
-  StrokeCurrentPath(R, Opacity);
+  StrokeCurrentPath(paint);
 }
 
 void TuiCanvasCairo::FillEllipse(const TuiRect& R, float Opacity) {
   if (Fill()->Style() == uxBrushNone || !Visible(Opacity) || !CanDraw()) return;
+  const TuiPaint paint = FillPaint(TuiBrushBox::Ellipse(R), Opacity);
+  if (DrawKept(TuiCairoShapeCache::csFillEllipse, R, 0, 0, 0, uxCornerRound, paint)) return;
   EllipsePath(FContext, R);
-  FillCurrentPath(TuiBrushBox::Ellipse(R), Opacity);
+  FillCurrentPath(paint);
 }
 
 void TuiCanvasCairo::DrawEllipse(const TuiRect& R, float Opacity) {
   if (Stroke()->Style() == uxBrushNone || !Visible(Opacity) || !CanDraw()) return;
+  const TuiPaint paint = StrokePaint(R, Opacity);
+  if (DrawKept(TuiCairoShapeCache::csDrawEllipse, R, 0, 0, 0, uxCornerRound, paint)) return;
   EllipsePath(FContext, R);
-  StrokeCurrentPath(R, Opacity);
+  StrokeCurrentPath(paint);
+}
+
+void TuiCanvasCairo::SetKeepShapes(bool Value) {
+  if (Value == FKeepShapes) return;
+  FKeepShapes = Value;
+  FShapes.reset();
+}
+
+bool TuiCanvasCairo::DrawKept(uint8_t Shape, const TuiRect& R, float XRadius, float YRadius,
+                              TuiCorners Corners, TuiCornerType CornerType, const TuiPaint& Paint) {
+  if (!FKeepShapes) return false;
+  const cairo_matrix_t& m = *FCairoMatrix;
+  // Only a matrix that scales and moves keeps a shape's look under a
+  // whole-pixel move; the bound keeps the fractional part exact.
+  if (m.xy != 0 || m.yx != 0 || !(std::abs(m.x0) < 1e7) || !(std::abs(m.y0) < 1e7)) return false;
+  if (Paint.Kind != uxPaintSolid && Paint.Kind != uxPaintLinear && Paint.Kind != uxPaintRadial) return false;
+  TShapeKey key;
+  key.Shape = TuiCairoShapeCache::TShape(Shape);
+  const bool stroke = IsStroke(key);
+  if (stroke && !DashPattern().empty()) return false;
+  key.CornerType = CornerType;
+  key.PaintKind = Paint.Kind;
+  key.Corners = Corners;
+  key.Rect[0] = R.Left;
+  key.Rect[1] = R.Top;
+  key.Rect[2] = R.Right;
+  key.Rect[3] = R.Bottom;
+  key.Radius[0] = XRadius;
+  key.Radius[1] = YRadius;
+  key.Scale[0] = m.xx;
+  key.Scale[1] = m.yy;
+  const double ix = std::floor(m.x0), iy = std::floor(m.y0);
+  key.Phase[0] = m.x0 - ix;
+  key.Phase[1] = m.y0 - iy;
+  if (stroke) {
+    key.LineWidth = PenWidth();
+    key.Cap = StrokeCap() == uxCapRound ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT;
+    key.Join = StrokeJoin() == uxJoinRound   ? CAIRO_LINE_JOIN_ROUND
+               : StrokeJoin() == uxJoinBevel ? CAIRO_LINE_JOIN_BEVEL
+                                             : CAIRO_LINE_JOIN_MITER;
+  }
+  if (Paint.Kind != uxPaintSolid) {
+    key.Extend = Paint.Extend;
+    key.Ends[0] = Paint.Start.X;
+    key.Ends[1] = Paint.Start.Y;
+    key.Ends[2] = Paint.Stop.X;
+    key.Ends[3] = Paint.Stop.Y;
+    const TuiMatrix& b = Paint.BrushToUser;
+    const float brush[6] = {b.M[0][0], b.M[0][1], b.M[1][0], b.M[1][1], b.M[2][0], b.M[2][1]};
+    std::copy(std::begin(brush), std::end(brush), key.BrushToUser);
+    key.Stops = Paint.Stops;
+  }
+  // Too large a shape is not even looked up.
+  const double pad = 2 * key.LineWidth + 3;
+  const double pixels = (std::abs(m.xx) * (std::abs(double(R.Right) - R.Left) + pad) + 3) *
+                        (std::abs(m.yy) * (std::abs(double(R.Bottom) - R.Top) + pad) + 3);
+  if (!(pixels <= double(stroke ? TuiCairoShapeCache::MaxOutlinePixels : TuiCairoShapeCache::MaxPixels)))
+    return false;
+  if (!FShapes) FShapes = std::make_unique<TuiCairoShapeCache>();
+  const TuiCairoShapeCache::TEntry* e = FShapes->Find(key);
+  if (!e) {
+    TuiCairoShapeCache::TEntry made = MakeKept(FContext, m, key, Paint);
+    if (!made.Pattern) return false;
+    e = FShapes->Add(key, made);
+  }
+  // The picture goes on in device pixels, at whole-pixel offsets: a plain
+  // composite with no resampling.
+  const double left = ix + e->Left, top = iy + e->Top;
+  cairo_matrix_t toPicture;
+  cairo_matrix_init_translate(&toPicture, -left, -top);
+  cairo_pattern_set_matrix(e->Pattern, &toPicture);
+  cairo_identity_matrix(FContext);
+  if (Paint.Kind == uxPaintSolid) {
+    SetSourceColor(FContext, Paint.Color);
+    cairo_mask(FContext, e->Pattern);
+  } else {
+    cairo_set_source(FContext, e->Pattern);
+    cairo_new_path(FContext);
+    cairo_rectangle(FContext, left, top, e->Width, e->Height);
+    cairo_fill(FContext);
+  }
+  cairo_set_matrix(FContext, FCairoMatrix.get());
+  PixelsDrawn();
+  return true;
 }
 
 bool TuiCanvasCairo::PtInPath(const TuiPoint& Point, const TuiRect& Rect, const TuiPathData& Path) {

@@ -12,6 +12,7 @@ typedef struct _cairo_surface cairo_surface_t;
 typedef struct _cairo_matrix cairo_matrix_t;
 
 class TuiCairoFonts;
+class TuiCairoShapeCache;
 struct TuiCairoPaint;
 
 // The canvas on Cairo image surfaces and Pango text. A buffered canvas wraps
@@ -70,6 +71,13 @@ class TuiCanvasCairo : public TuiCanvas {
   TuiCairoFonts& Fonts() const { return *FFonts; }
   void FontChanged() override;
 
+  // Whether rectangles and ellipses are drawn from pictures kept of them in
+  // device pixels (the default): a shape drawn again under a matrix that only
+  // moves it by whole pixels is then one composite. Off, every shape is
+  // rasterised anew; the pixels differ by rounding only.
+  bool KeepShapes() const { return FKeepShapes; }
+  void SetKeepShapes(bool Value);
+
   // A cairo surface over Bitmap's pixels, kept in the bitmap as this canvas
   // class's image and freed by it before its memory goes; none for an empty
   // bitmap or one too large for Cairo.
@@ -94,9 +102,18 @@ class TuiCanvasCairo : public TuiCanvas {
   void ApplyMatrix();
   // Fills the current path with the Fill brush laid out over Box.
   void FillCurrentPath(const TuiBrushBox& Box, float Opacity);
+  void FillCurrentPath(const TuiPaint& Description);
   // Strokes the current path with the Stroke pen built for PenRect.
   void StrokeCurrentPath(const TuiRect& PenRect, float Opacity);
+  void StrokeCurrentPath(const TuiPaint& Description);
   void SetPen(const TuiCairoPaint& Paint);
+  // The pen's width in user space: a pen without width draws one device
+  // pixel wide.
+  double PenWidth() const;
+  // Draws a rectangle or an ellipse (Shape, a TuiCairoShapeCache::TShape)
+  // with Paint from the shape cache; false when it must be drawn directly.
+  bool DrawKept(uint8_t Shape, const TuiRect& R, float XRadius, float YRadius, TuiCorners Corners,
+                TuiCornerType CornerType, const TuiPaint& Paint);
   void AddPath(const std::vector<TuiPathPoint>& Points);
   // The outline of a rectangle with the given corners as the current path.
   void AddRectPath(bool ForFill, const TuiRect& R, float XRadius, float YRadius, TuiCorners Corners,
@@ -109,4 +126,6 @@ class TuiCanvasCairo : public TuiCanvas {
   // What Matrix() means to Cairo, shear included.
   std::unique_ptr<cairo_matrix_t> FCairoMatrix;
   std::unique_ptr<TuiCairoFonts> FFonts;
+  std::unique_ptr<TuiCairoShapeCache> FShapes;  // made on first use
+  bool FKeepShapes = true;
 };
