@@ -35,7 +35,9 @@ void TuiBufferedScene::AddObjectUpdateRect(TuiVisualObject& Source, const TuiRec
     TuiVisualObject*& Slot;
     ~TScope() { Slot = nullptr; }
   } scope{FRepainting};
-  FRepainting = &Source;
+  // An object leaving in its destruction is no candidate: nothing would tell
+  // of its end any more.
+  FRepainting = Source.IsDestroying() ? nullptr : &Source;
   AddUpdateRect(Rect);
 }
 
