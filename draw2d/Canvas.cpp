@@ -169,6 +169,24 @@ void TuiCanvas::CopyBuffer(uint32_t* Dest) {
   std::copy_n(FBufferBits.get(), size_t(FWidth) * size_t(FHeight), Dest);
 }
 
+void TuiCanvas::ReadBufferRect(int32_t Left, int32_t Top, int32_t Right, int32_t Bottom, uint32_t* Dest) {
+  if (!FBufferBits) return;
+  FlushPixels();
+  const size_t count = size_t(Right - Left);
+  for (int32_t y = Top; y < Bottom; ++y, Dest += count)
+    std::copy_n(FBufferBits.get() + size_t(y) * FWidth + Left, count, Dest);
+}
+
+void TuiCanvas::WriteBufferRect(int32_t Left, int32_t Top, int32_t Right, int32_t Bottom,
+                                const uint32_t* Source) {
+  if (!FBufferBits) return;
+  FlushPixels();
+  const size_t count = size_t(Right - Left);
+  for (int32_t y = Top; y < Bottom; ++y, Source += count)
+    std::copy_n(Source, count, FBufferBits.get() + size_t(y) * FWidth + Left);
+  PixelsChanged();
+}
+
 void TuiCanvas::AssignTo(TuiPersistent* Dest) {
   auto* bitmap = dynamic_cast<TuiBitmap*>(Dest);
   if (!bitmap) {

@@ -173,6 +173,11 @@ class TuiCanvas : public TuiPersistent {
   virtual void ClearRect(const TuiRect& Rect, TuiColor Color);
   // Width * Height words into Dest.
   void CopyBuffer(uint32_t* Dest);
+  // The words of the columns [Left, Right) and rows [Top, Bottom), a
+  // rectangle inside the buffer, into Dest or from Source, row after row
+  // without gaps. Nothing without a buffer.
+  void ReadBufferRect(int32_t Left, int32_t Top, int32_t Right, int32_t Bottom, uint32_t* Dest);
+  void WriteBufferRect(int32_t Left, int32_t Top, int32_t Right, int32_t Bottom, const uint32_t* Source);
   static uint32_t* GetBitmapScanline(TuiBitmap& Bitmap, int32_t Row) { return Bitmap.Scanline(Row); }
   // A bitmap is resized to the canvas and, from a buffered canvas, takes its
   // pixels. Anything else raises "Cannot assign a <canvas class> to a <class>".

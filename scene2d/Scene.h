@@ -30,6 +30,12 @@ class IuxScene {
   virtual bool BeginWindowResize() = 0;
   // Asks for a repaint of an area in scene coordinates.
   virtual void AddUpdateRect(const TuiRect& Rect) = 0;
+  // The same, for a change of Source alone (its own repaint): a host may
+  // keep what lies under Source, since that has not changed.
+  virtual void AddObjectUpdateRect(TuiVisualObject& Source, const TuiRect& Rect) {
+    (void)Source;
+    AddUpdateRect(Rect);
+  }
   virtual void InsertObject(const char* ClassName) = 0;
   virtual TuiControl* GetActiveControl() = 0;
   virtual bool GetDisableUpdate() = 0;

@@ -470,7 +470,7 @@ void TuiVisualObject::Repaint() {
   if (FUpdateCount != 0 || IsLoading()) return;
   // What stands in for the object's own painting shows its latest look.
   if (HasEffects() && HasPaintReplacingEffect()) FEffectCacheStale = true;
-  scene->AddUpdateRect(UpdateRect());
+  scene->AddObjectUpdateRect(*this, UpdateRect());
 }
 
 void TuiVisualObject::PaintChildren() {

@@ -317,11 +317,11 @@ void TX11Window::Put(const TRect& Part) {
   if (FShmImage) {
     // The server reads the segment after this returns; it says when it is
     // done, and the next frame waits for that before writing (WaitForServer).
+    // The loop sends it with whatever else the round asked for.
     FPutSerial = NextRequest(FDisplay);
     XShmPutImage(FDisplay, FWindow, FGC, FImage, Part.Left, Part.Top, Part.Left, Part.Top,
                  unsigned(Part.Width), unsigned(Part.Height), True);
     FShmBusy = true;
-    XFlush(FDisplay);
   } else {
     XPutImage(FDisplay, FWindow, FGC, FImage, Part.Left, Part.Top, Part.Left, Part.Top, unsigned(Part.Width),
               unsigned(Part.Height));

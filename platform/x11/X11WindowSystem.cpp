@@ -482,19 +482,42 @@ void TX11WindowSystem::NativeReleaseCapture() {
   XUngrabPointer(FDisplay, CurrentTime);
 }
 
+void TX11WindowSystem::ReadIfReadable() {
+  pollfd p{ConnectionNumber(FDisplay), POLLIN, 0};
+  if (poll(&p, 1, 0) > 0) XEventsQueued(FDisplay, QueuedAfterReading);
+  FRoundsUnread = 0;
+}
+
+void TX11WindowSystem::DispatchQueued() {
+  for (int n = XEventsQueued(FDisplay, QueuedAlready); n > 0 && !FTerminated; --n) {
+    XEvent e;
+    XNextEvent(FDisplay, &e);
+    Dispatch(e);
+  }
+}
+
+void TX11WindowSystem::Flush() {
+  if (NextRequest(FDisplay) == FFlushedRequest) return;
+  XFlush(FDisplay);
+  FFlushedRequest = NextRequest(FDisplay);
+}
+
 void TX11WindowSystem::Step(bool Wait) {
   if (Lost(FDisplay)) {
     if (!FTerminated) PostQuit(1);
     return;
   }
-  for (int n = XPending(FDisplay); n > 0 && !FTerminated; --n) {
-    XEvent e;
-    XNextEvent(FDisplay, &e);
-    Dispatch(e);
-  }
+  // Rounds that do not sleep (a posted message, a due timer) still look at
+  // the connection every few rounds, so that input is never starved; a wait
+  // for something else looks every time.
+  if (!Wait || FRoundsUnread >= 2) ReadIfReadable();
+  ++FRoundsUnread;
+  DispatchQueued();
   if (!FTerminated) DeliverPosted();
   if (!FTerminated) FClock.FireDue();
-  XFlush(FDisplay);
+  Flush();
+  // The flush read what had come (a frame's completion, usually).
+  if (XEventsQueued(FDisplay, QueuedAlready) > 0) FRoundsUnread = 0;
   if (!Wait || FTerminated || Lost(FDisplay)) return;
   auto busy = [this] { return !FQueue.Empty() || XEventsQueued(FDisplay, QueuedAlready) > 0; };
   if (busy()) return;
@@ -507,12 +530,15 @@ void TX11WindowSystem::Step(bool Wait) {
     if (*due <= now) return;
     timeout = int(std::min<uint64_t>(*due - now, INT_MAX));
   }
-  XFlush(FDisplay);
+  Flush();
   pollfd p[2] = {{ConnectionNumber(FDisplay), POLLIN, 0}, {FWatched, POLLIN, 0}};
   ++FSleeps;
-  if (poll(p, FWatched >= 0 ? 2 : 1, timeout) > 0 && FWatched >= 0 && (p[1].revents & POLLIN) &&
-      FWatchedReadable)
-    FWatchedReadable();
+  const int ready = poll(p, FWatched >= 0 ? 2 : 1, timeout);
+  FRoundsUnread = 0;
+  if (ready <= 0) return;
+  // A broken connection reads as readable too; the read marks it lost.
+  if (p[0].revents) XEventsQueued(FDisplay, QueuedAfterReading);
+  if (FWatched >= 0 && (p[1].revents & POLLIN) && FWatchedReadable) FWatchedReadable();
 }
 
 bool TX11WindowSystem::ConnectionLost() const {

@@ -73,6 +73,13 @@ class TX11WindowSystem : public TWindowSystemBase {
   // One round of the loop: everything waiting is delivered, then, when Wait
   // and nothing else is to do, it sleeps until an event or the next timer.
   void Step(bool Wait);
+  // Xlib reads the connection in XPending and in every XFlush, nearly always
+  // to find nothing. The loop reads it only when poll says it is readable
+  // and otherwise takes what other calls left in Xlib's queue.
+  void ReadIfReadable();
+  void DispatchQueued();
+  // Sends what Xlib holds, when requests were made since the last time.
+  void Flush();
   void Dispatch(_XEvent& E);
   TX11Window* Find(unsigned long Window) const;
   void ServeSelectionRequest(_XEvent& E);
@@ -110,6 +117,8 @@ class TX11WindowSystem : public TWindowSystemBase {
   bool FOwnsClipboard = false;
   int FWatched = -1;
   std::function<void()> FWatchedReadable;
+  unsigned long FFlushedRequest = 0;  // NextRequest at the last flush
+  int FRoundsUnread = 0;              // rounds since the connection was last read
 };
 
 }  // namespace platform

@@ -24,21 +24,42 @@ void TuiBufferedScene::SetSize(int32_t Width, int32_t Height) {
 
 void TuiBufferedScene::InvalidateAll() {
   FUpdateRects.assign(1, TuiRect{0, 0, float(FCanvas->Width()), float(FCanvas->Height())});
+  FUpdateSources.assign(1, nullptr);
+  FBackgrounds.Clear();
 }
 
 // ---- dirty rectangles and painting ----
 
+void TuiBufferedScene::AddObjectUpdateRect(TuiVisualObject& Source, const TuiRect& Rect) {
+  struct TScope {
+    TuiVisualObject*& Slot;
+    ~TScope() { Slot = nullptr; }
+  } scope{FRepainting};
+  // An object leaving in its destruction is no candidate: nothing would tell
+  // of its end any more.
+  FRepainting = Source.IsDestroying() ? nullptr : &Source;
+  AddUpdateRect(Rect);
+}
+
 void TuiBufferedScene::AddUpdateRect(const TuiRect& Rect) {
   if (FDisableUpdate) return;
   // Anti-aliased edges reach into the next pixel.
-  const TuiRect r{std::trunc(Rect.Left), std::trunc(Rect.Top), std::trunc(Rect.Right) + 1,
-                  std::trunc(Rect.Bottom) + 1};
+  const TuiRect r = TuiBackgroundCache::PixelRect(Rect);
+  FBackgrounds.Dirtied(r, FRepainting);
   if (!RectsIntersect(r, {0, 0, float(FCanvas->Width()), float(FCanvas->Height())})) return;
+  // The same rectangle twice (a shape changing two things) is painted once.
+  for (size_t i = 0; i < FUpdateRects.size(); ++i)
+    if (FUpdateRects[i] == r) {
+      if (FUpdateSources[i] != FRepainting) FUpdateSources[i] = nullptr;
+      return;
+    }
   FUpdateRects.push_back(r);
+  FUpdateSources.push_back(FRepainting);
   if (FUpdateRects.size() > MaxUpdateRects) {
     TuiRect all = FUpdateRects.front();
     for (const TuiRect& u : FUpdateRects) all = UnionRect(all, u);
     FUpdateRects.assign(1, all);
+    FUpdateSources.assign(1, nullptr);
   }
 }
 
@@ -46,8 +67,11 @@ void TuiBufferedScene::PaintTree() {
   if (FPainting || FUpdateRects.empty()) return;
   struct TDone {
     TuiBufferedScene& S;
+    TuiBackgroundCache* Outer = TuiPainter::Backgrounds;
     ~TDone() {
+      TuiPainter::Backgrounds = Outer;
       S.FUpdateRects.clear();
+      S.FUpdateSources.clear();
       S.FPainting = false;
     }
   } done{*this};
@@ -58,13 +82,47 @@ void TuiBufferedScene::PaintTree() {
     TuiCanvas& C;
     ~TEnd() { C.EndScene(); }
   } end{canvas};
-  canvas.SetMatrix(IdentityMatrix());
-  canvas.SetClipRects(FUpdateRects);
-  PaintBackground(canvas);
-  canvas.SetStrokeThickness(1);
-  canvas.SetStrokeDash(uxDashSolid);
-  canvas.Fill()->SetStyle(uxBrushSolid);
-  canvas.Stroke()->SetStyle(uxBrushSolid);
+  // A rectangle that a shape's own repaint asked for, apart from the others,
+  // starts from the pixels kept under the shape; then only the shape is
+  // painted there, after the rest.
+  std::vector<std::pair<TuiVisualObject*, TuiRect>> alone;
+  std::vector<TuiRect> rest;
+  for (size_t i = 0; i < FUpdateRects.size(); ++i) {
+    TuiVisualObject* source = FUpdateSources[i];
+    const TuiRect& r = FUpdateRects[i];
+    bool apart = source != nullptr;
+    for (size_t j = 0; apart && j < FUpdateRects.size(); ++j)
+      apart = j == i || !RectsIntersect(r, FUpdateRects[j]);
+    if (apart && FBackgrounds.Restore(*source, r, canvas))
+      alone.emplace_back(source, r);
+    else
+      rest.push_back(r);
+  }
+  FUpdateRects.swap(rest);
+  FUpdateSources.assign(FUpdateRects.size(), nullptr);
+  TuiPainter::Backgrounds = &FBackgrounds;
+  if (!FUpdateRects.empty()) PaintRoots(canvas);
+  TuiPainter::Backgrounds = nullptr;
+  for (const auto& [object, r] : alone) {
+    FUpdateRects.assign(1, r);
+    FUpdateSources.assign(1, nullptr);
+    StartPass(canvas, false);
+    TuiPainter::PaintAlone(*object, canvas);
+  }
+}
+
+void TuiBufferedScene::StartPass(TuiCanvas& Canvas, bool WithBackground) {
+  Canvas.SetMatrix(IdentityMatrix());
+  Canvas.SetClipRects(FUpdateRects);
+  if (WithBackground) PaintBackground(Canvas);
+  Canvas.SetStrokeThickness(1);
+  Canvas.SetStrokeDash(uxDashSolid);
+  Canvas.Fill()->SetStyle(uxBrushSolid);
+  Canvas.Stroke()->SetStyle(uxBrushSolid);
+}
+
+void TuiBufferedScene::PaintRoots(TuiCanvas& Canvas) {
+  StartPass(Canvas, true);
   // By index: painting must not run on into a root removed meanwhile.
   for (int i = 0; i < RootCount(); ++i) {
     TuiVisualObject* root = Roots(i)->Visual();
@@ -73,8 +131,8 @@ void TuiBufferedScene::PaintTree() {
     bool touches = false;
     for (const TuiRect& r : FUpdateRects) touches = touches || RectsIntersect(u, r);
     if (!touches) continue;
-    canvas.SetMatrix(root->GetAbsoluteMatrix());
-    TuiPainter::PaintObject(nullptr, *root, canvas);
+    Canvas.SetMatrix(root->GetAbsoluteMatrix());
+    TuiPainter::PaintObject(nullptr, *root, Canvas);
   }
 }
 

@@ -9,6 +9,7 @@
 #include "scene2d/Object.h"
 #include "scene2d/Scene.h"
 #include "scene2d/VisualObject.h"
+#include "scene2d/paint/BackgroundCache.h"
 
 // A window-less host of a 2D tree over a buffered canvas of the default canvas
 // class: it collects dirty rectangles, paints its roots into the buffer and
@@ -79,6 +80,9 @@ class TuiBufferedScene : public TuiSceneHost, private IuxFreeNotify {
   // Whole pixels around Rect; kept when it touches the buffer. More than
   // MaxUpdateRects become their union.
   void AddUpdateRect(const TuiRect& Rect) override;
+  // Keeps what lies under a shape that repaints itself alone, so that its
+  // next repaint paints only the shape (TuiBackgroundCache).
+  void AddObjectUpdateRect(TuiVisualObject& Source, const TuiRect& Rect) override;
   TuiControl* GetActiveControl() override { return nullptr; }
   bool GetDisableUpdate() override { return FDisableUpdate; }
   void SetDisableUpdate(bool Value) override { FDisableUpdate = Value; }
@@ -115,11 +119,20 @@ class TuiBufferedScene : public TuiSceneHost, private IuxFreeNotify {
 
  private:
   void FreeNotify(TuiObject* Dying) override;
+  // The pass over the dirty rectangles: their background, then the roots.
+  void PaintRoots(TuiCanvas& Canvas);
+  // The canvas state every pass starts from, clipped to the dirty
+  // rectangles, with their background painted or not.
+  void StartPass(TuiCanvas& Canvas, bool WithBackground);
   // Keeps a weak reference in Slot, registered with the object.
   void Hold(TuiVisualObject*& Slot, TuiVisualObject* Object);
 
   std::unique_ptr<TuiCanvas> FCanvas;
   std::vector<TuiRect> FUpdateRects;
+  // Per dirty rectangle, the object whose own repaint alone asked for it.
+  std::vector<TuiVisualObject*> FUpdateSources;
+  TuiVisualObject* FRepainting = nullptr;  // during AddObjectUpdateRect
+  TuiBackgroundCache FBackgrounds{*this};
   bool FDisableUpdate = false;
   bool FPainting = false;
   TuiVisualObject* FCaptured = nullptr;

@@ -1,13 +1,19 @@
 #include "scene2d/paint/Painter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
+#include <vector>
 
 #include "draw2d/Bitmap.h"
 #include "draw2d/Canvas.h"
+#include "draw2d/Shape.h"
+#include "scene2d/Scene.h"
 #include "scene2d/VisualObject.h"
+#include "scene2d/paint/BackgroundCache.h"
 
 IuxEffectPainter* TuiPainter::EffectPainter = nullptr;
+TuiBackgroundCache* TuiPainter::Backgrounds = nullptr;
 
 class TuiPainter::TDriver : public IuxPaintDriver {
  public:
@@ -99,6 +105,7 @@ void TuiPainter::PaintObject(TuiVisualObject* Parent, TuiVisualObject& C, TuiCan
   const bool mustPaint = C.InDesigner() || C.FPaintingTo || TouchesDirtyArea(C.Scene(), C.UpdateRect());
   IuxEffectPainter* effects = C.HasEffects() ? EffectPainter : nullptr;
   if (mustPaint) {
+    if (Backgrounds && !C.FPaintingTo) Backgrounds->ObjectPainting(C, Canvas);
     TSavedState parentClip(Canvas);
     if (Parent && Parent->FClipChildren && C.FCanClipped) {
       parentClip.Save();
@@ -146,6 +153,49 @@ void TuiPainter::PaintObject(TuiVisualObject* Parent, TuiVisualObject& C, TuiCan
     Canvas.SetMatrix(C.GetAbsoluteMatrix());
     effects->PaintEffects(C, Canvas);
   }
+}
+
+bool TuiPainter::PaintsAloneOnTop(TuiSceneHost& Host, TuiVisualObject& Object, const TuiRect& Rect) {
+  // A shape sets every part of the canvas state it paints with; other objects
+  // may paint with what the objects before them left.
+  if (!dynamic_cast<TuiShape*>(&Object)) return false;
+  if (Object.Scene() != &Host || Object.InDesigner() || !Object.FVisible || Object.HasEffects()) return false;
+  for (TuiObject* c : Object.ChildList())
+    if (c->Visual()) return false;
+  auto laterCovers = [&Rect](const std::vector<TuiObject*>& List, size_t From) {
+    for (size_t i = From; i < List.size(); ++i)
+      if (TuiVisualObject* v = List[i]->Visual(); v && v->FVisible && RectsIntersect(v->UpdateRect(), Rect))
+        return true;
+    return false;
+  };
+  TuiVisualObject* node = &Object;
+  while (TuiObject* up = node->Parent()) {
+    TuiVisualObject* p = up->Visual();
+    // Effects are painted from pictures of whole subtrees, under or over them.
+    if (!p || !p->FVisible || p->HasEffects() || p->OnPaint || p->FIsDragOver) return false;
+    if (p->FClipChildren && !RectsIntersect(node->UpdateRect(), p->UpdateRect())) return false;
+    if (laterCovers(p->ChildList(), size_t(node->Index()) + 1)) return false;
+    node = p;
+  }
+  std::vector<TuiObject*> roots;
+  for (int i = 0; i < Host.RootCount(); ++i) roots.push_back(Host.Roots(i));
+  const auto at = std::find(roots.begin(), roots.end(), node);
+  return at != roots.end() && !laterCovers(roots, size_t(at - roots.begin()) + 1);
+}
+
+void TuiPainter::PaintAlone(TuiVisualObject& Object, TuiCanvas& Canvas) {
+  std::vector<TuiVisualObject*> chain;
+  for (TuiObject* o = Object.Parent(); o; o = o->Parent())
+    if (TuiVisualObject* v = o->Visual()) chain.insert(chain.begin(), v);
+  TSavedState clips(Canvas);
+  clips.Save();
+  // The parent's own clip is PaintObject's.
+  for (size_t i = 0; i + 1 < chain.size(); ++i)
+    if (chain[i]->FClipChildren && chain[i + 1]->FCanClipped) {
+      Canvas.SetMatrix(chain[i]->GetAbsoluteMatrix());
+      Canvas.IntersectClipRect(chain[i]->GetLocalRect());
+    }
+  PaintObject(chain.empty() ? nullptr : chain.back(), Object, Canvas);
 }
 
 namespace {

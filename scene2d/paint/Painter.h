@@ -4,9 +4,11 @@
 
 #include "scene2d/Geometry.h"
 
+class TuiBackgroundCache;
 class TuiBitmap;
 class TuiCanvas;
 class TuiObject;
+class TuiSceneHost;
 class TuiVisualObject;
 
 // What the effects code adds to the paint pass. Effects are children of the
@@ -48,7 +50,20 @@ class TuiPainter {
   // without a host or a canvas class.
   static std::unique_ptr<TuiBitmap> MakeScreenshot(TuiVisualObject& Object);
 
+  // Whether Object, a shape of Host with no visual children, is painted
+  // straight over what the pass painted before it and nothing is painted
+  // after it where Rect lies: no effect on it or above it, no later sibling
+  // of it or of an ancestor and no ancestor's OnPaint or drag highlight
+  // reaches into Rect. The pixels under it then depend on nothing of it.
+  static bool PaintsAloneOnTop(TuiSceneHost& Host, TuiVisualObject& Object, const TuiRect& Rect);
+  // Paints such an object over what is in the canvas, with the clips the
+  // walk from its root down to it would have set.
+  static void PaintAlone(TuiVisualObject& Object, TuiCanvas& Canvas);
+
   static IuxEffectPainter* EffectPainter;
+  // Told of every object the pass is about to paint in its host's canvas;
+  // the host sets it for its own pass.
+  static TuiBackgroundCache* Backgrounds;
 
  private:
   class TDriver;

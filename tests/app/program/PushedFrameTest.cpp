@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/program/Scenario.h"
 #include "app/program/Session.h"
@@ -125,6 +126,28 @@ TEST_P(PushedFrame, AnLedTickPushesOnlyItsRectangle) {
   EXPECT_EQ(Native("console").LastSent(),
             (platform::TRect{left, top, int(bottomRight.X) + 1 - left, int(bottomRight.Y) + 1 - top}));
   ExpectFrameIsBuffer("console");
+}
+
+// The Connect effect lights one LED after another; the repaints of the two
+// circles a tick changes start from the pixels kept under them. After every
+// tick of two rounds the console shows what painting it whole would show.
+TEST_P(PushedFrame, ConnectTicksLeaveTheConsoleAsAWholeRepaintWould) {
+  PlayFor("at 0.1 click settings HudRadioButton_Effects_Connect\n", 1000);
+  auto* layer = dynamic_cast<TscCustomObjectLayer*>(Session->Form("console")->FindComponent("GuiLayer"));
+  ASSERT_NE(layer, nullptr);
+  const TuiCanvas& buffer = layer->Buffer();
+  const size_t count = size_t(buffer.Width()) * size_t(buffer.Height());
+  for (int tick = 0; tick < 14; ++tick) {
+    System.RunUntil(System.TickCount() + 80);
+    ExpectFrameIsBuffer("console");
+    const std::vector<uint32_t> ticked(buffer.BufferBits(), buffer.BufferBits() + count);
+    layer->InvalidateAll();
+    layer->PaintTree();
+    const auto first = std::mismatch(ticked.begin(), ticked.end(), buffer.BufferBits()).first;
+    ASSERT_EQ(first, ticked.end()) << "tick " << tick << ", pixel "
+                                   << (first - ticked.begin()) % buffer.Width() << ", "
+                                   << (first - ticked.begin()) / buffer.Width();
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, PushedFrame, ::testing::Values(devSoftware, devOpenGL),

@@ -9,8 +9,12 @@
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
+#include <dlfcn.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <atomic>
 #include <chrono>
@@ -24,6 +28,22 @@
 #include "tests/platform/EventRecorder.h"
 
 using namespace platform;
+
+namespace {
+// The reads of one descriptor that found nothing to read.
+std::atomic<int> GCountedFd{-1};
+std::atomic<int> GEmptyReads{0};
+}  // namespace
+
+// Defined in the program, it takes the place of the C library's function for
+// Xlib as well, and counts before handing on.
+extern "C" ssize_t recvmsg(int Fd, struct msghdr* Message, int Flags) {
+  using TRecvmsg = ssize_t (*)(int, struct msghdr*, int);
+  static const auto next = reinterpret_cast<TRecvmsg>(dlsym(RTLD_NEXT, "recvmsg"));
+  const ssize_t n = next(Fd, Message, Flags);
+  if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && Fd == GCountedFd) ++GEmptyReads;
+  return n;
+}
 
 namespace {
 
@@ -265,6 +285,32 @@ TEST_F(X11Test, TheLoopSleepsUntilTheNextTimerAndDeliversPostedMessages) {
   EXPECT_EQ(Events.Only("message"), TLog{"message 1525 1 2"});
   // About one wake-up per tick: the loop never spins while it waits.
   EXPECT_LE(System->Sleeps(), 8u);
+}
+
+// A timer pushing a frame on each tick, as a running LED effect does: the
+// loop reads the connection when poll says the server answered, not on every
+// round and flush. Xlib itself looks once in the flush that sends the frame
+// and once more after taking in the answer; nothing else may.
+TEST_F(X11Test, PushingAFramePerTickReadsTheConnectionOnlyWhenSomethingCame) {
+  auto w = System->CreateWindow(Events, {.Bounds = {0, 0, 64, 32}});
+  w->Show();
+  std::vector<uint32_t> frame(64 * 32, 0xFF204060);
+  w->UpdateLayered({frame.data(), 64, 32}, {0, 0});
+  Settle();
+  int ticks = 0;
+  auto timer = System->CreateTimer(10, [&] {
+    frame[size_t(ticks)] ^= 0x00FFFFFF;
+    const TRect changed{ticks, 0, 1, 1};
+    w->UpdateLayered({frame.data(), 64, 32}, {0, 0}, &changed);
+    if (++ticks == 20) System->PostQuit(0);
+  });
+  timer->SetEnabled(true);
+  GEmptyReads = 0;
+  GCountedFd = ConnectionNumber(D());
+  EXPECT_EQ(System->Run(), 0);
+  GCountedFd = -1;
+  EXPECT_EQ(ReadBack(*w), frame);
+  EXPECT_LE(GEmptyReads.load(), 2 * ticks);
 }
 
 // A program that quits once its start-up work is done asks from the idle
