@@ -73,6 +73,9 @@ class TSignalGuard {
   static int Caught() { return GSignal; }
   // Empties the pipe and asks the loop to end when a signal came.
   void Check(platform::IWindowSystem& System) const {
+    // Called on every idle round: without a signal there is nothing to read,
+    // and a read that finds nothing costs a system call per frame.
+    if (!GSignal) return;
     char buffer[16];
     if (FPipe[0] >= 0)
       while (read(FPipe[0], buffer, sizeof buffer) > 0) {
