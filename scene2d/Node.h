@@ -41,6 +41,10 @@ class TuiNode {
     return FSlot;
   }
 
+  // Moves on whenever the children change places or the list is taken away;
+  // a walk compares it to learn that the order it read is gone.
+  uint64_t ChildrenGeneration() const { return FGeneration; }
+
   // True when Other is this node or lies above it.
   bool HasAncestor(const T* Other) const {
     for (const T* n = Self(); n; n = n->FParent)

@@ -382,6 +382,11 @@ void TuiVisualObject::SetClipChildren(bool Value) {
   Repaint();
 }
 
+void TuiVisualObject::SetClipParent(bool Value) {
+  FClipParent = Value;
+  if (TuiVisualObject* p = VisualParent(); p && Value) p->FHasClipParentChild = true;
+}
+
 void TuiVisualObject::SetPopupMenu(TuiComponent* Value) {
   if (Value == FPopupMenu) return;
   if (FPopupMenu) RemoveFreeNotification(FPopupMenu);
@@ -405,6 +410,7 @@ void TuiVisualObject::SetScene(IuxScene* Value) {
     // no longer shows. A host that is going (it has left the scene list)
     // cannot be asked any more, and routes nothing either.
     const auto& live = TuiSceneList::Scenes();
+    if (TuiVisualObject* p = VisualParent(); p && p->FChildIndex) p->FChildIndex->MarkStale(this);
     if (old && std::find(live.begin(), live.end(), old) == live.end()) {
       FIsFocused = false;
     } else {
@@ -453,8 +459,14 @@ TuiRect TuiVisualObject::UpdateRect() {
 }
 
 void TuiVisualObject::InvalidateUpdateRects() {
-  ForVisualSubtree([](TuiVisualObject* V) { V->FUpdateRectStale = true; });
+  // The indexes hold copies of the rectangles marked here: every child of an
+  // object in the subtree is in it too.
+  ForVisualSubtree([](TuiVisualObject* V) {
+    V->FUpdateRectStale = true;
+    if (V->FChildIndex) V->FChildIndex->MarkAllStale();
+  });
   TuiVisualObject* p = VisualParent();
+  if (p && p->FChildIndex) p->FChildIndex->MarkStale(this);
   if (!p || p->FClipChildren) return;
   const float x = FPosition->X(), y = FPosition->Y();
   if (x < 0 || y < 0 || x + FWidth > p->FWidth || y + FHeight > p->FHeight) p->InvalidateUpdateRects();
@@ -530,6 +542,7 @@ void TuiVisualObject::ChildAdded(TuiObject* Child) {
     return;
   }
   if (c->FAlign != vaNone) FHasAlignedChildren = true;
+  if (c->FClipParent) FHasClipParentChild = true;
   c->SetUpdateCountTree(FUpdateCount);
   c->OpacityChanged();
   c->EnabledChanged();
@@ -561,6 +574,7 @@ void TuiVisualObject::ChildRemoving(TuiObject* Child) {
 void TuiVisualObject::ChildRemoved(TuiObject* Child) {
   FChildFlagsStale = true;
   if (TuiVisualObject* c = Child->Visual()) {
+    if (FChildIndex) FChildIndex->Remove(c);
     // It is a root now, or about to join another parent.
     c->OpacityChanged();
     c->EnabledChanged();
@@ -576,8 +590,10 @@ void TuiVisualObject::RefreshChildFlags() const {
   FChildFlagsStale = false;
   FHasAlignedChildren = false;
   FHasEffects = false;
+  FHasClipParentChild = false;
   for (TuiObject* c : ChildList()) {
     if (TuiVisualObject* v = c->Visual(); v && v->FAlign != vaNone) FHasAlignedChildren = true;
+    if (TuiVisualObject* v = c->Visual(); v && v->FClipParent) FHasClipParentChild = true;
     if (IsShownEffect(c)) FHasEffects = true;
   }
 }
@@ -678,5 +694,6 @@ void TuiVisualObject::RestoreTabOrder() {
 void TuiVisualObject::DeleteChildren() {
   // The children go in one step, so the list goes with them.
   FTabList.clear();
+  FChildIndex.reset();
   Inherited::DeleteChildren();
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "scene2d/ChildIndex.h"
 #include "scene2d/Colors.h"
 #include "scene2d/Easing.h"
 #include "scene2d/Object.h"
@@ -130,6 +131,7 @@ class IuxPopupMenu {
 class TuiVisualObject : public TuiObject {
   UX_CLASS(TuiVisualObject, TuiObject)
   friend class TuiPainter;
+  friend class TuiChildIndex;
 
  public:
   explicit TuiVisualObject(TuiComponent* Owner);
@@ -210,7 +212,7 @@ class TuiVisualObject : public TuiObject {
   bool ClipChildren() const { return FClipChildren; }
   void SetClipChildren(bool Value);
   bool ClipParent() const { return FClipParent; }
-  void SetClipParent(bool Value) { FClipParent = Value; }
+  void SetClipParent(bool Value);
   bool CanClipped() const { return FCanClipped; }
   void SetCanClipped(bool Value) { FCanClipped = Value; }
   bool CanFocused() const { return FCanFocused; }
@@ -473,6 +475,10 @@ class TuiVisualObject : public TuiObject {
 
   TuiRect FUpdateRect;
   bool FUpdateRectStale = true;
+  // This object's entry in its parent's child index, -1 for none.
+  int32_t FIndexEntry = -1;
+  // Where the children paint, made by the paint pass for parents of many.
+  std::unique_ptr<TuiChildIndex> FChildIndex;
   // Click detection: a left press sets pressed, the next release consumes it;
   // a double click suppresses the click of the release that follows.
   bool FPressed = false;
@@ -503,6 +509,10 @@ class TuiVisualObject : public TuiObject {
   // The flags are exact again after the next refresh; a removal only marks
   // them, so freeing many children never rescans their siblings.
   void RefreshChildFlags() const;
+  bool HasClipParentChild() const {
+    RefreshChildFlags();
+    return FHasClipParentChild;
+  }
   // An enabled effect child, or the one EffectChildChanged repaints for.
   bool IsShownEffect(TuiObject* Child) const;
   template <class F>
@@ -534,6 +544,9 @@ class TuiVisualObject : public TuiObject {
   bool FRealigning = false;
   mutable bool FHasAlignedChildren = false;
   mutable bool FHasEffects = false;
+  // Set as soon as a child may clip this object (ClipParent), so that
+  // painting looks for one only then.
+  mutable bool FHasClipParentChild = false;
   mutable bool FChildFlagsStale = false;
   bool FEffectCacheStale = true;
   TuiObject* FRepaintedEffect = nullptr;  // only during EffectChildChanged

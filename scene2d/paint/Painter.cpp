@@ -83,22 +83,95 @@ void TuiPainter::Register() {
   };
 }
 
+void TuiPainter::PaintChild(TuiVisualObject& Parent, TuiVisualObject& C, TuiCanvas& Canvas, bool Designer,
+                            TuiChildIndex* Index) {
+  if (!(C.FVisible || (Designer && !C.FLocked)) || (Designer && C.FDesignHide)) return;
+  const TuiRect r = C.UpdateRect();
+  // Effects may paint outside the rectangle, whatever it touches.
+  if (Index) Index->Record(&C, r, C.HasEffects() || C.InDesigner());
+  if (r.Width() == 0 || r.Height() == 0) return;
+  if (C.Scene() != Parent.Scene()) C.SetScene(Parent.Scene());
+  if (Parent.FClipChildren && !RectsIntersect(r, Parent.UpdateRect())) return;
+  PaintObject(&Parent, C, Canvas);
+}
+
+void TuiPainter::PaintChildrenFrom(TuiVisualObject& Parent, TuiCanvas& Canvas, bool Designer, int From,
+                                   bool Record) {
+  // By index: a handler that changes the children must not leave the loop on
+  // a freed element.
+  for (int i = From; i < Parent.ChildrenCount(); ++i) {
+    TuiVisualObject* c = Parent.Children(i)->Visual();
+    if (c) PaintChild(Parent, *c, Canvas, Designer, Record ? Parent.FChildIndex.get() : nullptr);
+  }
+}
+
 void TuiPainter::PaintChildren(TuiVisualObject& Parent) {
   TuiCanvas* canvas = Parent.Canvas();
   if (!canvas) return;
   const bool designer = Parent.InDesigner();
-  // By index: a handler that changes the children must not leave the loop on
-  // a freed element.
-  for (int i = 0; i < Parent.ChildrenCount(); ++i) {
-    TuiVisualObject* c = Parent.Children(i)->Visual();
-    if (!c) continue;
-    if (!(c->FVisible || (designer && !c->FLocked)) || (designer && c->FDesignHide)) continue;
-    const TuiRect r = c->UpdateRect();
-    if (r.Width() == 0 || r.Height() == 0) continue;
-    if (c->Scene() != Parent.Scene()) c->SetScene(Parent.Scene());
-    if (Parent.FClipChildren && !RectsIntersect(r, Parent.UpdateRect())) continue;
-    PaintObject(&Parent, *c, *canvas);
+  // Painting into another canvas and designing paint every child.
+  IuxScene* scene = Parent.Scene();
+  if (!scene || designer || Parent.FPaintingTo || Parent.ChildrenCount() < TuiChildIndex::MinChildren) {
+    PaintChildrenFrom(Parent, *canvas, designer, 0, false);
+    return;
   }
+  if (!Parent.FChildIndex) Parent.FChildIndex = std::make_unique<TuiChildIndex>();
+  TuiChildIndex* index = Parent.FChildIndex.get();
+  std::vector<TuiRect> dirty;
+  bool finite = true;
+  for (int i = 0, n = scene->GetUpdateRectsCount(); i < n; ++i) {
+    dirty.push_back(scene->GetUpdateRect(i));
+    const TuiRect& d = dirty.back();
+    finite = finite && std::isfinite(d.Left) && std::isfinite(d.Top) && std::isfinite(d.Right) &&
+             std::isfinite(d.Bottom);
+  }
+  if (index->AllStale() || !finite) {
+    if (index->AllStale()) {
+      std::vector<TuiVisualObject*> children;
+      for (TuiObject* o : Parent.ChildList())
+        if (TuiVisualObject* v = o->Visual()) children.push_back(v);
+      index->Reset(children);
+    }
+    PaintChildrenFrom(Parent, *canvas, designer, 0, true);
+    if (Parent.FChildIndex.get() == index) index->Settle();
+    return;
+  }
+
+  // The children the dirty area may reach, in painting order. Every other
+  // child would be passed over by the walk above, and stays so as long as
+  // nothing changes on the way; when something does, the walk goes on from
+  // there over all the remaining children.
+  std::vector<TuiVisualObject*> candidates;
+  index->Candidates(dirty, candidates);
+  if (candidates.size() * 4 > size_t(Parent.ChildrenCount())) {
+    PaintChildrenFrom(Parent, *canvas, designer, 0, true);
+    if (Parent.FChildIndex.get() == index) index->Settle();
+    return;
+  }
+  std::vector<std::pair<int, TuiVisualObject*>> order;
+  order.reserve(candidates.size());
+  for (TuiVisualObject* c : candidates) order.emplace_back(c->Index(), c);
+  std::sort(order.begin(), order.end());
+  const uint64_t generation = Parent.ChildrenGeneration();
+  const uint64_t version = index->Version();
+  auto unchanged = [&] {
+    if (Parent.ChildrenGeneration() != generation || Parent.FChildIndex.get() != index ||
+        index->Version() != version)
+      return false;
+    const int n = scene->GetUpdateRectsCount();
+    if (size_t(n) != dirty.size()) return false;
+    for (int i = 0; i < n; ++i)
+      if (!(scene->GetUpdateRect(i) == dirty[size_t(i)])) return false;
+    return true;
+  };
+  for (const auto& [position, c] : order) {
+    PaintChild(Parent, *c, *canvas, designer, index);
+    if (!unchanged()) {
+      PaintChildrenFrom(Parent, *canvas, designer, position + 1, true);
+      break;
+    }
+  }
+  if (Parent.FChildIndex.get() == index) index->Settle();
 }
 
 void TuiPainter::PaintObject(TuiVisualObject* Parent, TuiVisualObject& C, TuiCanvas& Canvas) {
@@ -122,15 +195,16 @@ void TuiPainter::PaintObject(TuiVisualObject* Parent, TuiVisualObject& C, TuiCan
     if (!(effects && effects->ReplacesPainting(C))) {
       const TuiRect local = C.GetLocalRect();
       TSavedState clipParent(Canvas);
-      for (TuiObject* o : C.ChildList()) {
-        TuiVisualObject* v = o->Visual();
-        if (!v || !v->FClipParent) continue;
-        clipParent.Save();
-        Canvas.SetMatrix(v->GetAbsoluteMatrix());
-        Canvas.ExcludeClipRect(v->GetLocalRect());
-        Canvas.SetMatrix(matrix);
-        break;
-      }
+      if (C.HasClipParentChild())
+        for (TuiObject* o : C.ChildList()) {
+          TuiVisualObject* v = o->Visual();
+          if (!v || !v->FClipParent) continue;
+          clipParent.Save();
+          Canvas.SetMatrix(v->GetAbsoluteMatrix());
+          Canvas.ExcludeClipRect(v->GetLocalRect());
+          Canvas.SetMatrix(matrix);
+          break;
+        }
       if (C.FClipChildren) {
         TSavedState ownClip(Canvas);
         ownClip.Save();

@@ -7,6 +7,7 @@
 class TuiBackgroundCache;
 class TuiBitmap;
 class TuiCanvas;
+class TuiChildIndex;
 class TuiObject;
 class TuiSceneHost;
 class TuiVisualObject;
@@ -67,7 +68,15 @@ class TuiPainter {
 
  private:
   class TDriver;
+  // Parents of many children visit only those their index says the dirty
+  // area may reach (TuiChildIndex), in the same order.
   static void PaintChildren(TuiVisualObject& Parent);
+  // One child's turn: the checks before painting it, and recording the
+  // rectangle they computed in Index.
+  static void PaintChild(TuiVisualObject& Parent, TuiVisualObject& C, TuiCanvas& Canvas, bool Designer,
+                         TuiChildIndex* Index);
+  static void PaintChildrenFrom(TuiVisualObject& Parent, TuiCanvas& Canvas, bool Designer, int From,
+                                bool Record);
   static void BeginAutoDrag(TuiVisualObject& Object);
   static void PaintTo(TuiVisualObject& Object, TuiCanvas& Canvas, const TuiRect& Rect,
                       TuiVisualObject* Parent, const TuiMatrix& Base);
