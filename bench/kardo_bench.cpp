@@ -13,16 +13,11 @@
 #include "app/program/Session.h"
 #include "platform/headless/HeadlessWindowSystem.h"
 #include "scene3d/software/SoftwareCanvas.h"
+#include "tests/app/program/HeadlessSession.h"
 
 namespace {
 
-long StatusKiB(const std::string& Field) {
-  std::ifstream in("/proc/self/status");
-  std::string line;
-  while (std::getline(in, line))
-    if (line.rfind(Field + ":", 0) == 0) return std::stol(line.substr(Field.size() + 1));
-  return -1;
-}
+using kardo::testing::StatusKiB;
 
 void BM_EveryEffectForAnHour(benchmark::State& State) {
   std::ifstream file(UX_SOURCE_ROOT "/bench/scenarios/every-effect.txt");
@@ -34,10 +29,8 @@ void BM_EveryEffectForAnHour(benchmark::State& State) {
   TscSoftwareCanvas::Register();
   for (auto _ : State) {
     platform::THeadlessWindowSystem system;
-    system.SetScreen({1280, 1024}, {0, 0, 1280, 984});
-    kardo::TKardoSession session(system);
-    session.Start();
-    system.RunUntil(system.TickCount() + 50);
+    auto started = kardo::testing::StartHeadlessSession(system);
+    kardo::TKardoSession& session = *started;
     long first = 0;
     for (int minute = 0; minute < 60; ++minute) {
       kardo::TScenarioRunner runner(session, cycle);

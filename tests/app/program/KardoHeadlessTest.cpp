@@ -34,6 +34,7 @@
 #include "scene2d/Triggers.h"
 #include "scene3d/Scene.h"
 #include "scene3d/software/SoftwareCanvas.h"
+#include "tests/app/program/HeadlessSession.h"
 
 namespace kardo {
 namespace {
@@ -55,12 +56,7 @@ class KardoHeadless : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { TscSoftwareCanvas::Register(); }
   void SetUp() override {
-    // A 1280 × 1024 screen with a 40-pixel panel at the bottom, so the console
-    // lands on a known place.
-    System.SetScreen({1280, 1024}, {0, 0, 1280, 984});
-    Session = std::make_unique<TKardoSession>(System);
-    Session->Start();
-    RunFor(50);
+    Session = testing::StartHeadlessSession(System);
     ASSERT_TRUE(Session->FirstFramesOut());
   }
   void TearDown() override {
@@ -473,15 +469,7 @@ TEST_F(KardoCommandLine, ASignalEndsTheRunWithTheTimelineWritten) {
   }
 }
 
-// Memory a process holds, from /proc/self/status: "VmHWM" (the peak since
-// start or the last reset) or "VmRSS", in KiB.
-long StatusKiB(const std::string& Field) {
-  std::ifstream in("/proc/self/status");
-  std::string line;
-  while (std::getline(in, line))
-    if (line.rfind(Field + ":", 0) == 0) return std::stol(line.substr(Field.size() + 1));
-  return -1;
-}
+using testing::StatusKiB;
 
 // An hour of every LED effect, blink and level change in turn keeps memory
 // flat; this plays ten minutes of it, bench_kardo the hour.

@@ -21,6 +21,7 @@
 #include "scene3d/opengl/GLLibrary.h"
 #include "scene3d/opengl/OpenGLCanvas.h"
 #include "scene3d/software/SoftwareCanvas.h"
+#include "tests/app/program/HeadlessSession.h"
 
 namespace kardo {
 namespace {
@@ -36,10 +37,7 @@ class PushedFrame : public ::testing::TestWithParam<TDevice> {
     } else {
       TscSoftwareCanvas::Register();
     }
-    System.SetScreen({1280, 1024}, {0, 0, 1280, 984});
-    Session = std::make_unique<TKardoSession>(System);
-    Session->Start();
-    System.RunUntil(System.TickCount() + 50);
+    Session = testing::StartHeadlessSession(System);
     ASSERT_TRUE(Session->FirstFramesOut());
   }
   void TearDown() override {

@@ -24,6 +24,7 @@
 #include "controls/Track.h"
 #include "platform/headless/HeadlessWindowSystem.h"
 #include "scene3d/software/SoftwareCanvas.h"
+#include "tests/app/program/HeadlessSession.h"
 
 namespace kardo {
 namespace {
@@ -168,10 +169,7 @@ class ScenarioRunner : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { TscSoftwareCanvas::Register(); }
   void SetUp() override {
-    System.SetScreen({1280, 1024}, {0, 0, 1280, 984});
-    Session = std::make_unique<TKardoSession>(System);
-    Session->Start();
-    System.RunUntil(System.TickCount() + 50);
+    Session = testing::StartHeadlessSession(System);
     ASSERT_TRUE(Session->FirstFramesOut());
   }
   void TearDown() override {
