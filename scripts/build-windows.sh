@@ -4,7 +4,6 @@
 # GoogleTest's sources); quiet and quick when everything is there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
 
 packages=(g++-mingw-w64-x86-64-posix wine wine64 xvfb libgtest-dev cmake ninja-build)
 missing=()
