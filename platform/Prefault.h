@@ -1,28 +1,14 @@
 #pragma once
 
-#include <sys/mman.h>
-
 #include <cstddef>
-#include <cstdint>
 
 namespace platform {
 
 // Makes the whole pages inside [Data, Data + Bytes) present and writable in
 // one call. A large buffer about to be written whole otherwise takes a page
 // fault for every page it touches, each far dearer than the kernel filling
-// them in one go. Small buffers and kernels without the call are left as
+// them in one go. Small buffers and systems without such a call are left as
 // they are: the faults still come, only later.
-inline void PrefaultForWriting(void* Data, size_t Bytes) {
-#ifdef MADV_POPULATE_WRITE
-  constexpr size_t Page = 4096;
-  if (!Data || Bytes < 16 * Page) return;
-  const uintptr_t begin = (reinterpret_cast<uintptr_t>(Data) + Page - 1) & ~uintptr_t(Page - 1);
-  const uintptr_t end = (reinterpret_cast<uintptr_t>(Data) + Bytes) & ~uintptr_t(Page - 1);
-  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
-#else
-  (void)Data;
-  (void)Bytes;
-#endif
-}
+void PrefaultForWriting(void* Data, size_t Bytes);
 
 }  // namespace platform
