@@ -63,6 +63,41 @@ BENCHMARK(BM_PushFrame)
     ->Args({0, 40})
     ->Unit(benchmark::kMicrosecond);
 
+// One tick of an LED effect as the program pays for it: a small square
+// pushed, the flush, and whatever the server sends back taken in by the loop.
+// Process CPU, not wall time: the server's share runs in another process.
+// Arg: 1 for shared memory, 0 for XPutImage.
+void BM_PushTickCpu(benchmark::State& state) {
+  TBench& b = Bench();
+  if (!b.System) return state.SkipWithError("no Xvfb");
+  b.System->SetSharedMemory(state.range(0) != 0);
+  if (state.range(0) && !b.System->SharedMemory()) return state.SkipWithError("no shared memory");
+  auto w = b.System->CreateWindow(b.Events, {.Bounds = {0, 0, 421, 338}});
+  w->Show();
+  std::vector<uint32_t> frame(419 * 336, 0xFF402010);
+  const platform::TFrame f{frame.data(), 419, 336};
+  w->UpdateLayered(f, {0, 0});
+  const platform::TRect changed{100, 100, 24, 24};
+  uint32_t colour = 0;
+  for (auto _ : state) {
+    ++colour;
+    for (int y = 100; y < 124; ++y)
+      for (int x = 100; x < 124; ++x) frame[size_t(y) * 419 + x] = 0xFF000000u | colour;
+    w->UpdateLayered(f, {0, 0}, &changed);
+    b.System->ProcessMessages();
+    // The server's answer (if any) arrives while the program would sleep.
+    XSync(b.System->NativeDisplay(), False);
+    b.System->ProcessMessages();
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_PushTickCpu)
+    ->ArgName("shm")
+    ->Arg(1)
+    ->Arg(0)
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMicrosecond);
+
 // A 40 x 40 square whose outline changes on every frame (a shape that
 // appears and goes, not an LED that changes colour): the window's input
 // outline is cut and rebuilt for the square each time.

@@ -314,7 +314,10 @@ void TX11Window::MakeImage(TSize Size) {
 
 void TX11Window::Put(const TRect& Part) {
   if (!FImage || Part.Empty()) return;
-  if (FShmImage) {
+  // A shared-memory put answers with a completion event, which wakes the
+  // program once more per frame; for a small part (an LED changing) that
+  // wake-up costs more than sending the pixels through the socket.
+  if (FShmImage && size_t(Part.Width) * size_t(Part.Height) * 4 >= SmallPutBytes) {
     // The server reads the segment after this returns; it says when it is
     // done, and the next frame waits for that before writing (WaitForServer).
     // The loop sends it with whatever else the round asked for.
@@ -322,10 +325,10 @@ void TX11Window::Put(const TRect& Part) {
     XShmPutImage(FDisplay, FWindow, FGC, FImage, Part.Left, Part.Top, Part.Left, Part.Top,
                  unsigned(Part.Width), unsigned(Part.Height), True);
     FShmBusy = true;
+    ++FX.FSharedPuts;
   } else {
     XPutImage(FDisplay, FWindow, FGC, FImage, Part.Left, Part.Top, Part.Left, Part.Top, unsigned(Part.Width),
               unsigned(Part.Height));
-    XFlush(FDisplay);
   }
 }
 

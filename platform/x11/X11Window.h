@@ -40,6 +40,9 @@ class TX11Window : public TWindowBase {
   void Configured(TPoint Pos, TSize Client, unsigned long Serial);
   void Exposed(const TRect& Area);
   bool UsesSharedMemory() const { return FShmImage; }
+  // Parts smaller than this many bytes go through the socket even when the
+  // image is shared.
+  static constexpr size_t SmallPutBytes = 64 * 1024;
   // The server finished the shared-memory puts up to request Serial.
   void ShmCompleted(unsigned long Serial);
   // Whether a window manager put the window into a frame of its own, which

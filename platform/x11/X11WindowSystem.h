@@ -44,6 +44,8 @@ class TX11WindowSystem : public TWindowSystemBase {
   // off to measure the other path (windows made afterwards use the setting).
   bool SharedMemory() const { return FShm; }
   void SetSharedMemory(bool Value) { FShm = Value && FShmAvailable; }
+  // How many pushes went out through shared memory.
+  uint64_t SharedPuts() const { return FSharedPuts; }
   // The depth of the windows' visual: 32 when the server has an ARGB visual.
   int Depth() const;
   // Whether a window manager runs (activation then goes through it).
@@ -101,6 +103,7 @@ class TX11WindowSystem : public TWindowSystemBase {
   unsigned long FHelper = 0;  // unmapped window owning the selection
   bool FShmAvailable = false;
   bool FShm = false;
+  uint64_t FSharedPuts = 0;
   int FShmEventBase = 0;
   bool FHasWm = false;
   bool FShape = false;                     // SHAPE: windows cut to their outline
