@@ -137,6 +137,8 @@ class TuiObject : public TuiComponent, public TuiNode<TuiObject>, public IuxFree
   // A deep copy with Owner: every stored property and stored descendant, an
   // empty name, no parent and no scene. The caller owns it when Owner is none.
   TuiObject* CloneObject(TuiComponent* Owner) const;
+  // Makes this fresh object what LoadFromStream(Source.SaveToStream()) would.
+  void CopyFrom(const TuiObject& Source);
   // A new object of the class named in binary stream data, or in its text form,
   // loaded as LoadFromStream does; none on any error.
   static TuiObject* CreateObjectFromStream(TuiComponent* Owner, std::string_view Data);

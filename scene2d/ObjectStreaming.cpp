@@ -444,6 +444,190 @@ class TObjectSource final : public IuxStreamWriteSource {
   bool FNameless;
 };
 
+// ---- copying an object without a stream ----
+
+// A copy made straight from the properties, with every step the stream's
+// writer and reader take between them: the same stored properties in the
+// same order, the same conversions, names cleared, events bound, references
+// resolved at the end, a failing property skipped and Loaded in reading
+// order. A text that a stream would re-encode sends the copy back to the
+// stream, which is the reference for all of this.
+struct TNeedsStream {};
+
+// The value the reader would get from what the writer makes of V; a value
+// the writer refuses is an error of the whole copy, as in the stream.
+TuiPropValue Transported(const TuiPropertyInfo& P, const TuiPropValue& V) {
+  switch (P.Kind) {
+    case pkFloat:
+      if (!std::isfinite(std::get<double>(V))) uxRaiseWriteError();
+      return double(float(std::get<double>(V)));
+    case pkString:
+    case pkEvent:
+      for (const char c : std::get<std::string>(V))
+        if (static_cast<unsigned char>(c) >= 0x80 || c == 0) throw TNeedsStream{};
+      return V;
+    case pkEnum: {
+      const int64_t ordinal = std::get<int64_t>(V);
+      if (ordinal < 0 || ordinal >= int64_t(P.Enum->Names.size()))
+        throw EuxWriteError("Invalid property value");
+      return V;
+    }
+    case pkSet: {
+      const int64_t mask = std::get<int64_t>(V);
+      const size_t bits = std::min<size_t>(P.Enum->Names.size(), 32);
+      return bits >= 64 ? mask : mask & ((int64_t(1) << bits) - 1);
+    }
+    case pkInteger:
+      // The reader takes an integer property as 32 bits.
+      if (std::get<int64_t>(V) != int64_t(int32_t(std::get<int64_t>(V)))) throw TNeedsStream{};
+      return V;
+    default:
+      return V;
+  }
+}
+
+class TObjectCopier {
+ public:
+  explicit TObjectCopier(TReadContext& Context) : FContext(Context) {}
+
+  void CopyObject(const TuiComponent& From, TuiComponent& To) {
+    FRead.push_back(&FContext.Target(To));
+    To.SetName({});
+    CopyProperties(From, To, &To, true);
+    From.GetChildren([&](TuiComponent* Child) { CopyObject(*Child, CreateChild(*Child, To)); },
+                     &FSourceRoot());
+  }
+  void SetSourceRoot(const TuiComponent& Root) { FSource = &Root; }
+  void Finish() {
+    for (TObjectTarget* t : FRead) t->StreamLoaded();
+  }
+
+ private:
+  const TuiComponent& FSourceRoot() const { return *FSource; }
+
+  TuiComponent& CreateChild(const TuiComponent& From, TuiComponent& Parent) {
+    const TuiClassInfo& info = From.ClassInfo();
+    if (!info.CanCreate()) Raise(uxMsgClassNotFound, info.Name());
+    TuiPersistent* created = info.Create(FContext.Owner());
+    auto* child = dynamic_cast<TuiComponent*>(created);
+    if (!child) {
+      delete created;
+      Raise(uxMsgClassNotFound, info.Name());
+    }
+    try {
+      child->SetParentComponent(&Parent);
+    } catch (...) {
+      delete child;
+      throw;
+    }
+    auto* node = dynamic_cast<TuiObject*>(child);
+    const bool held = child->Owner() || (node && (node->Parent() || node->Scene()));
+    if (!held) FContext.Root().InsertComponent(child);
+    return *child;
+  }
+
+  // Component is the object the properties belong to (for losses, events and
+  // references); Each says whether a failing property is skipped alone, as
+  // the properties of an object are, or fails what holds it, as in a
+  // collection.
+  void CopyProperties(const TuiPersistent& From, TuiPersistent& To, TuiComponent* Component, bool Each) {
+    const TuiClassInfo& toClass = To.ClassInfo();
+    const bool sameClass = &toClass == &From.ClassInfo();
+    for (const TuiPropertyInfo& p : From.ClassInfo().Properties()) {
+      if (!p.IsStored(From)) continue;
+      const TuiPropertyInfo* target = sameClass ? &p : toClass.FindProperty(p.Name);
+      if (p.Kind == pkObject) {
+        auto* sub = std::get<TuiPersistent*>(p.Get(From));
+        if (!sub) continue;
+        TuiPersistent* toSub =
+            target && target->Kind == pkObject ? std::get<TuiPersistent*>(target->Get(To)) : nullptr;
+        if (toSub) {
+          const size_t outer = FPrefix.size();
+          FPrefix.append(p.Name).push_back('.');
+          CopyProperties(*sub, *toSub, Component, Each);
+          FPrefix.resize(outer);
+          continue;
+        }
+        // Every entry of the sub-object names a path the copy does not have.
+        if (!Each) Raise(uxMsgInvalidPropertyPath);
+        continue;
+      }
+      if (p.Kind == pkCollection) {
+        auto* c = dynamic_cast<const TuiCollection*>(std::get<TuiPersistent*>(p.Get(From)));
+        if (!c || c->Count() == 0) continue;
+      }
+      // Taken from the source first: a value the writer refuses fails the copy.
+      const TuiPropValue value =
+          p.Kind == pkCollection || p.Kind == pkReference ? TuiPropValue() : Transported(p, p.Get(From));
+      if (!Each) {
+        CopyProperty(From, p, value, To, target, Component);
+        continue;
+      }
+      const size_t outer = FPrefix.size();
+      try {
+        FPrefix.append(p.Name);
+        const TuiLossContext lossContext(*Component, FPrefix);
+        CopyProperty(From, p, value, To, target, Component);
+      } catch (const EuxError&) {
+        // Skipped, as the stream's reader does for a copy.
+      }
+      FPrefix.resize(outer);
+    }
+  }
+
+  void CopyProperty(const TuiPersistent& From, const TuiPropertyInfo& P, const TuiPropValue& Value,
+                    TuiPersistent& To, const TuiPropertyInfo* Target, TuiComponent* Component) {
+    if (!Target) Raise(uxMsgPropertyDoesNotExist, P.Name);
+    if (Target->Kind == pkObject) Raise(uxMsgInvalidPropertyValue);
+    if (Target->Kind != P.Kind || Target->Enum != P.Enum) throw TNeedsStream{};
+    switch (P.Kind) {
+      case pkCollection: {
+        auto* from = dynamic_cast<const TuiCollection*>(std::get<TuiPersistent*>(P.Get(From)));
+        auto* to = dynamic_cast<TuiCollection*>(std::get<TuiPersistent*>(Target->Get(To)));
+        if (!to) Raise(uxMsgInvalidPropertyValue);
+        to->BeginUpdate();
+        struct TEnd {
+          TuiCollection& C;
+          ~TEnd() { C.EndUpdate(); }
+        } end{*to};
+        to->Clear();
+        for (int i = 0; i < from->Count(); ++i) CopyProperties(*from->Items(i), *to->Add(), Component, false);
+        return;
+      }
+      case pkEvent: {
+        auto* component = dynamic_cast<TuiComponent*>(&To);
+        if (!component) Raise(uxMsgInvalidPropertyValue);
+        const std::string& name = std::get<std::string>(Value);
+        TuiComponent& root = FContext.Root();
+        if (const TuiMethodInfo* m = root.ClassInfo().FindMethod(name)) {
+          if (*m->Type != *Target->EventType) Raise(uxMsgInvalidPropertyValue);
+          m->Bind(root, Target->EventSlot(To));
+        } else if (!FContext.KeepUnboundHandlers()) {
+          Raise(uxMsgInvalidPropertyValue);
+        }
+        component->SetEventHandlerName(Target->Name, name);
+        return;
+      }
+      case pkReference: {
+        if (Target->ReadOnly()) Raise(uxMsgPropertyReadOnly);
+        auto* referred = dynamic_cast<TuiComponent*>(std::get<TuiPersistent*>(P.Get(From)));
+        if (!referred) throw EuxWriteError("Invalid property value");
+        FContext.SetReading(*Component, P.Name);
+        FContext.AddFixup(To, *Target, referred->Name());
+        return;
+      }
+      default:
+        if (Target->ReadOnly()) Raise(uxMsgPropertyReadOnly);
+        Target->Set(To, Value);
+    }
+  }
+
+  TReadContext& FContext;
+  const TuiComponent* FSource = nullptr;
+  std::vector<TObjectTarget*> FRead;
+  std::string FPrefix;  // the dotted path down to the sub-object being copied
+};
+
 }  // namespace
 
 void ReadObjectData(std::string_view Data, TuiComponent& Root, TuiComponent* Owner,
@@ -509,16 +693,31 @@ std::string TuiObject::ObjectToText() const {
 }
 
 TuiObject* TuiObject::CloneObject(TuiComponent* NewOwner) const {
-  const std::string data = SaveToStream();
-  TuiPersistent* created = ClassInfo().Create(NewOwner);
-  auto* copy = dynamic_cast<TuiObject*>(created);
-  if (!copy) {
-    if (auto* c = dynamic_cast<TuiComponent*>(created))
-      c->Free();
-    else
-      delete created;
-    return nullptr;
+  auto create = [&]() -> TuiObject* {
+    TuiPersistent* created = ClassInfo().Create(NewOwner);
+    auto* copy = dynamic_cast<TuiObject*>(created);
+    if (!copy) {
+      if (auto* c = dynamic_cast<TuiComponent*>(created))
+        c->Free();
+      else
+        delete created;
+    }
+    return copy;
+  };
+  TuiObject* copy = create();
+  if (!copy) return nullptr;
+  try {
+    copy->CopyFrom(*this);
+    return copy;
+  } catch (const TNeedsStream&) {
+    delete copy;
+  } catch (...) {
+    delete copy;
+    throw;
   }
+  const std::string data = SaveToStream();
+  copy = create();
+  if (!copy) return nullptr;
   try {
     copy->LoadFromStream(data);
   } catch (...) {
@@ -526,6 +725,32 @@ TuiObject* TuiObject::CloneObject(TuiComponent* NewOwner) const {
     throw;
   }
   return copy;
+}
+
+// What LoadFromStream does with what SaveToStream gives, without the stream.
+void TuiObject::CopyFrom(const TuiObject& Source) {
+  const bool wasDesigning = IsDesigning();
+  if (!wasDesigning) SetDesigning(true);
+  struct TUndo {
+    TuiObject& O;
+    bool Was;
+    ~TUndo() {
+      if (!Was) O.SetDesigning(false);
+    }
+  } undo{*this, wasDesigning};
+  TuiReadBudget budget(TuiReadBudget::StreamPixels);
+  TuiReadHooks hooks;
+  hooks.OnError = [](const std::string&, bool& Handled) { Handled = true; };
+  TReadContext context(*this, Owner(), hooks);
+  TObjectCopier copier(context);
+  copier.SetSourceRoot(Source);
+  try {
+    copier.CopyObject(Source, *this);
+    copier.Finish();
+  } catch (...) {
+    context.EndLoadingAll();
+    throw;
+  }
 }
 
 TuiObject* TuiObject::CreateObjectFromStream(TuiComponent* Owner, std::string_view Data) {

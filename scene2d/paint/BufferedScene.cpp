@@ -136,6 +136,35 @@ void TuiBufferedScene::PaintRoots(TuiCanvas& Canvas) {
   }
 }
 
+namespace {
+
+// Reaches what the painter would: visible objects with an area, inside a
+// clipping parent; a designer paints differently and is left to its paint.
+void ApplyResourcesFrom(TuiVisualObject& Object) {
+  Object.ApplyResource();
+  const TuiRect r = Object.UpdateRect();
+  // By index: a style arriving adds children.
+  for (int i = 0; i < Object.ChildrenCount(); ++i) {
+    TuiVisualObject* c = Object.Children(i)->Visual();
+    if (!c || !c->Visible()) continue;
+    const TuiRect u = c->UpdateRect();
+    if (u.Width() == 0 || u.Height() == 0) continue;
+    if (Object.ClipChildren() && !RectsIntersect(u, r)) continue;
+    ApplyResourcesFrom(*c);
+  }
+}
+
+}  // namespace
+
+void TuiBufferedScene::ApplyResourcesBeforeFirstPaint() {
+  if (FResourcesApplied || FPainting) return;
+  FResourcesApplied = true;
+  for (int i = 0; i < RootCount(); ++i) {
+    TuiVisualObject* root = Roots(i)->Visual();
+    if (root && root->Visible() && !root->IsDesigning()) ApplyResourcesFrom(*root);
+  }
+}
+
 void TuiBufferedScene::PaintBackground(TuiCanvas& Canvas) {
   for (const TuiRect& r : FUpdateRects) Canvas.ClearRect(r, Background);
 }

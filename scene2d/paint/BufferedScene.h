@@ -50,6 +50,10 @@ class TuiBufferedScene : public TuiSceneHost, private IuxFreeNotify {
   void PaintTree();
   // The whole buffer is dirty.
   void InvalidateAll();
+  // Gives the objects the first paint would reach their looks (styles) now,
+  // in painting order, so that the paint itself changes nothing and the first
+  // frame needs no second one. Later styles still come with their paint.
+  void ApplyResourcesBeforeFirstPaint();
 
   // ---- input from the window system, in scene coordinates ----
   void MouseMove(TuiShiftState Shift, float X, float Y);
@@ -135,6 +139,7 @@ class TuiBufferedScene : public TuiSceneHost, private IuxFreeNotify {
   TuiBackgroundCache FBackgrounds{*this};
   bool FDisableUpdate = false;
   bool FPainting = false;
+  bool FResourcesApplied = false;
   TuiVisualObject* FCaptured = nullptr;
   TuiVisualObject* FHovered = nullptr;
   TuiVisualObject* FFocused = nullptr;

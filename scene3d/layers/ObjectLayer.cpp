@@ -189,6 +189,7 @@ void TscCustomObjectLayer::PrepareBuffer() {
       TscCustomBufferLayer::PrepareBuffer();
     FullRepaint();
   }
+  ApplyResourcesBeforeFirstPaint();
 }
 
 void TscCustomObjectLayer::UpdateBuffer() {

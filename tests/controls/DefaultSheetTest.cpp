@@ -89,6 +89,23 @@ TEST_F(DefaultSheetTest, ReadsWithoutASkippedValueOrFallback) {
   EXPECT_EQ(names, expected);
 }
 
+// Controls take their looks as clones of these entries, made without a
+// stream: each must be what reading the entry's stream gives.
+TEST_F(DefaultSheetTest, EveryEntryClonesToWhatItsStreamReadsAs) {
+  TuiBackground root(nullptr);
+  ReadObjectData(uxEmbeddedSheet_defaultuistyle(), root, nullptr);
+  ASSERT_GT(root.ChildrenCount(), 0);
+  for (TuiObject* entry : root.ChildList()) {
+    TuiBackground owner(nullptr);
+    std::unique_ptr<TuiObject> streamed(TuiObject::CreateObjectFromStream(&owner, entry->SaveToStream()));
+    ASSERT_TRUE(streamed) << entry->ResourceName();
+    TuiObject* clone = entry->CloneObject(&owner);
+    ASSERT_TRUE(clone) << entry->ResourceName();
+    EXPECT_EQ(clone->ObjectToText(), streamed->ObjectToText()) << entry->ResourceName();
+    EXPECT_EQ(clone->ResourceName(), streamed->ResourceName());
+  }
+}
+
 // Each row is a control class and the parts its code binds to, each checked
 // for its class. A control class registered later without a row here fails
 // the last check, so a new control cannot ship unstyled by accident.

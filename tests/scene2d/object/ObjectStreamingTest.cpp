@@ -292,6 +292,83 @@ TEST(ObjectStreaming, CloneCopiesStoredDescendantsWithoutNameParentOrNonStoredCh
   EXPECT_EQ(original->Name(), "Original") << "saving clears the name only on the way out";
 }
 
+// A clone is made straight from the properties, without a stream; it must be
+// what reading the original's stream gives, whatever the original holds:
+// values the stream rounds or drops, sub-objects, collections, events bound
+// to the copy, children in their order, texts the stream re-encodes.
+TEST(ObjectStreaming, CloneIsWhatTheStreamOfTheOriginalReadsAs) {
+  const std::vector<std::pair<const char*, std::function<void(TTestThing&)>>> cases = {
+      {"defaults", [](TTestThing&) {}},
+      {"values",
+       [](TTestThing& T) {
+         T.SetWidth(0.1f);
+         T.SetShape(tsSquare);
+         T.SetVisible(false);
+         T.SetCount(-7);
+         T.SetText("plain");
+       }},
+      {"beyond the stream",
+       [](TTestThing& T) {
+         T.SetShape(TTestShape(9));  // the writer refuses it
+       }},
+      {"sub-object and collection",
+       [](TTestThing& T) {
+         T.Position()->SetPoint({3.5f, -2});
+         for (const char* color : {"#FF102030", "#80FFFFFF"}) {
+           auto* point = static_cast<TTestPoint*>(T.Points()->Add());
+           point->SetColor(color);
+           point->SetOffset(0.25f);
+         }
+       }},
+      {"event", [](TTestThing& T) { T.SetEventHandlerName("OnClick", "AClick"); }},
+      {"unbound event", [](TTestThing& T) { T.SetEventHandlerName("OnClick", "NoSuchMethod"); }},
+      {"code-page text",
+       [](TTestThing& T) {
+         T.SetText(
+             "Gr\xfc\xdf"
+             "e");
+       }},
+      {"children",
+       [](TTestThing& T) {
+         AddThing(&T, "First")->SetCount(1);
+         AddThing(AddThing(&T, "Second"), "Inner")->SetText("inner");
+         AddThing(&T, "Hidden")->SetStored(false);
+         auto* content = new TTestContent(nullptr);
+         T.AddObject(content);
+         AddThing(content, "InContent")->SetCount(4);
+       }},
+  };
+  for (const auto& [name, make] : cases) {
+    TTestThing parent(nullptr);
+    TTestThing* original = AddThing(&parent, "Original");
+    make(*original);
+    std::string data;
+    try {
+      data = original->SaveToStream();
+    } catch (const EuxError&) {
+      EXPECT_THROW(delete original->CloneObject(nullptr), EuxError) << name;
+      continue;
+    }
+    TTestThing streamed(nullptr);
+    streamed.LoadFromStream(data);
+    std::unique_ptr<TuiObject> clone(original->CloneObject(nullptr));
+    ASSERT_TRUE(clone) << name;
+    auto& copy = static_cast<TTestThing&>(*clone);
+    EXPECT_EQ(copy.ObjectToText(), streamed.ObjectToText()) << name;
+    EXPECT_EQ(copy.Width(), streamed.Width()) << name;
+    EXPECT_EQ(copy.Text(), streamed.Text()) << name;
+    EXPECT_EQ(bool(copy.OnClick), bool(streamed.OnClick)) << name;
+    EXPECT_EQ(copy.ChildrenCount(), streamed.ChildrenCount()) << name;
+    EXPECT_EQ(copy.IsDesigning(), streamed.IsDesigning()) << name;
+    EXPECT_EQ(copy.LoadedOrder, streamed.LoadedOrder) << name;
+    if (copy.OnClick) {
+      copy.OnClick(&copy);
+      streamed.OnClick(&streamed);
+      EXPECT_EQ(copy.Clicked, streamed.Clicked) << name;
+    }
+  }
+}
+
 TEST(ObjectStreaming, ContentChildrenReappearUnderTheContentsParent) {
   TTestThing root(nullptr);
   auto* content = new TTestContent(nullptr);
