@@ -52,10 +52,12 @@ void TTimerView::SetEnabled(bool Value) {
 }
 
 void TShapeView::SetFillColor(std::string_view ColorText) {
+  // The logic sets every LED on every tick, mostly to the colour it has: compare
+  // values, and make the text only for a real change.
   TuiBrush& fill = *FShape.Fill();
-  const std::string before = fill.Color();
-  fill.SetColor(std::string(ColorText));
-  if (FChanged && fill.Color() != before) FChanged(FShape.Name(), fill.Color());
+  const TuiColor before = fill.ColorValue();
+  fill.SetColorAndFirstStop(TextToColor(ColorText));
+  if (FChanged && fill.ColorValue() != before) FChanged(FShape.Name(), fill.Color());
 }
 
 void TLabelView::SetText(std::string_view Value) {
