@@ -1,7 +1,8 @@
 // Trees of many shapes: N rectangles either all in one parent ("flat") or in
 // parents of 100 ("grouped"), on a 640 x 640 scene. Full paint, the repaint
 // after one rectangle changes its fill, reading the tree from its binary
-// stream, and freeing it. The repaint should cost about the same at every N.
+// stream, freeing it, and finding the object under a point. The repaint and
+// the hit test should cost about the same at every N.
 //
 // Heap per shape: BM_ShapeHeap reads the allocator's bytes in use (mallinfo2,
 // so block overheads count too) before and after making rectangles owned by
@@ -9,10 +10,13 @@
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "draw2d/Draw2dRegistration.h"
 #include "draw2d/ShapeRectangles.h"
@@ -154,6 +158,35 @@ BENCHMARK(BM_FullPaint)->Apply(Sizes);
 BENCHMARK(BM_RepaintOne)->Apply(Sizes);
 BENCHMARK(BM_Load)->Apply(Sizes);
 BENCHMARK(BM_Free)->Apply(Sizes);
+
+// Finding the object under a point, at points spread over the scene, after
+// the tree was painted once (a parent of many children keeps its index of
+// where they paint from then on).
+void BM_HitTest(benchmark::State& State) {
+  Setup();
+  TTree tree(int(State.range(0)), State.range(1) != 0);
+  tree.Host.InvalidateAll();
+  tree.Host.PaintTree();
+  std::vector<TuiPoint> points;
+  uint32_t seed = 12345;
+  for (int i = 0; i < 1024; ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    const float x = float(seed >> 8) / float(1 << 24) * SceneSize;
+    seed = seed * 1664525u + 1013904223u;
+    const float y = float(seed >> 8) / float(1 << 24) * SceneSize;
+    points.push_back({x, y});
+  }
+  size_t i = 0, hits = 0;
+  for (auto _ : State) {
+    const TuiPoint& p = points[i++ % points.size()];
+    TuiVisualObject* hit = tree.Host.ObjectAt(p.X, p.Y);
+    hits += hit != tree.Root;
+    benchmark::DoNotOptimize(hit);
+  }
+  State.counters["shape_hits"] = double(hits) / double(std::max<size_t>(i, 1));
+}
+
+BENCHMARK(BM_HitTest)->Apply(Sizes);
 
 // Bytes of heap one ordinary rectangle takes, made by its owner and put in a
 // parent, averaged over 1000.

@@ -85,7 +85,7 @@ void TuiControlActionLink::SetAction(TuiAction* Value) {
   if (Value == FAction) return;
   if (FAction) {
     std::erase(FAction->FClients, this);
-    if (IsOnExecuteLinked()) FClient.OnClick = nullptr;
+    if (IsOnExecuteLinked()) FClient.Events().OnClick = nullptr;
   }
   FAction = Value;
   if (FAction) FAction->FClients.push_back(this);
@@ -108,7 +108,7 @@ bool TuiControlActionLink::IsVisibleLinked() const {
 }
 
 bool TuiControlActionLink::IsOnExecuteLinked() const {
-  const TActionClick* click = FClient.OnClick.target<TActionClick>();
+  const TActionClick* click = FClient.Handlers().OnClick.target<TActionClick>();
   return click && click->Link == this;
 }
 
@@ -117,5 +117,5 @@ void TuiControlActionLink::Execute() {
 }
 
 void TuiControlActionLink::InstallClick() {
-  FClient.OnClick = TActionClick{this};
+  FClient.Events().OnClick = TActionClick{this};
 }

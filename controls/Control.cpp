@@ -193,7 +193,7 @@ void TuiControl::ApplyResource() {
     ApplyStyle();
   }
   Invalidate();
-  if (OnApplyResource) OnApplyResource(this);
+  if (Handlers().OnApplyResource) Handlers().OnApplyResource(this);
 }
 
 void TuiControl::UpdateResource() {
@@ -420,7 +420,7 @@ void TuiControl::ActionChange(TuiAction* Sender, bool CheckDefaults) {
   if (!CheckDefaults || Enabled()) SetEnabled(Sender->Enabled());
   if (!CheckDefaults || Hint().empty()) SetHint(Sender->Hint());
   if (!CheckDefaults || Visible()) SetVisible(Sender->Visible());
-  if (!CheckDefaults || !OnClick) FActionLink->InstallClick();
+  if (!CheckDefaults || !Handlers().OnClick) FActionLink->InstallClick();
 }
 
 void TuiControl::UpdateFromAction(TuiAction* Sender) {

@@ -30,5 +30,5 @@ void TuiCloseButton::MouseUp(TuiMouseButton Button, TuiShiftState Shift, float X
   if (FCloseForm)
     if (IuxForm* form = IuxForm::Of(*this)) form->Close();
   FPressed = false;
-  if (OnClick) OnClick(this);
+  if (Handlers().OnClick) Handlers().OnClick(this);
 }

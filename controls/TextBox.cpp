@@ -566,7 +566,7 @@ void TuiCustomTextBox::KillFocus() {
 void TuiCustomTextBox::ApplyStyle() {
   Inherited::ApplyStyle();
   if (auto* content = FindPart<TuiContent>("content"))
-    content->OnPaint = [this](TuiObject*, TuiCanvas* Canvas, const TuiRect& Rect) {
+    content->Events().OnPaint = [this](TuiObject*, TuiCanvas* Canvas, const TuiRect& Rect) {
       if (Canvas) PaintText(*Canvas, Rect);
     };
   if (auto* selection = FindPart<TuiBrushObject>("selection")) FSelectionBrush->Assign(*selection->Brush());

@@ -47,7 +47,7 @@ void TuiWindow::ApplyStyle() {
   if (TuiVisualObject* v = close ? close->Visual() : nullptr) v->SetVisible(FShowCloseButton);
   if (auto* button = dynamic_cast<TuiCloseButton*>(close); button && OnCloseClick) {
     button->SetCloseForm(false);
-    button->OnClick = OnCloseClick;
+    button->Events().OnClick = OnCloseClick;
   }
   TuiObject* grip = FindResource("sizegrip");
   if (TuiVisualObject* v = grip ? grip->Visual() : nullptr) v->SetVisible(FShowSizeGrip);

@@ -77,7 +77,8 @@ void TuiVisualObject::Realign() {
     return;
   }
   TRealignGuard guard(FRealigning);
-  TuiRect area{FMargins->Left(), FMargins->Top(), size.X - FMargins->Right(), size.Y - FMargins->Bottom()};
+  const TuiRect m = MarginsValue();
+  TuiRect area{m.Left, m.Top, size.X - m.Right, size.Y - m.Bottom};
   for (TuiAlign kind : kPassOrder) AlignPass(kind, area, size);
   FLastAligned = size;
   Repaint();
@@ -121,7 +122,7 @@ void TuiVisualObject::AlignPass(TuiAlign Kind, TuiRect& Area, const TuiPoint& Si
 }
 
 void TuiVisualObject::PlaceChild(TuiVisualObject* C, TuiAlign Kind, TuiRect& R, const TuiPoint& Size) {
-  const TuiRect p = C->FPadding->Rect();
+  const TuiRect p = C->PaddingValue();
   const float ownWidth = C->FWidth + p.Left + p.Right;
   const float ownHeight = C->FHeight + p.Top + p.Bottom;
   float w = R.Right - R.Left;
@@ -218,9 +219,9 @@ void TuiVisualObject::PlaceChild(TuiVisualObject* C, TuiAlign Kind, TuiRect& R, 
 }
 
 void TuiVisualObject::FitChild(TuiVisualObject* C, TuiAlign Kind, const TuiPoint& Size) {
-  const TuiRect p = C->FPadding->Rect();
-  const TuiRect bounds{FMargins->Left(), FMargins->Top(), Size.X - FMargins->Right(),
-                       Size.Y - FMargins->Bottom()};
+  const TuiRect p = C->PaddingValue();
+  const TuiRect m = MarginsValue();
+  const TuiRect bounds{m.Left, m.Top, Size.X - m.Right, Size.Y - m.Bottom};
   const float cx = C->FPosition->X(), cy = C->FPosition->Y();
   TuiRect outer{cx - p.Left, cy - p.Top, cx + C->FWidth + p.Right, cy + C->FHeight + p.Bottom};
   // FitRect only shrinks; a smaller child is enlarged by the ratio it reports.

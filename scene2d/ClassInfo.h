@@ -391,18 +391,28 @@ class TuiClassBuilder {
   // setting a name by hand only records it, and an empty name unbinds.
   template <class E>
   TuiPropertyInfo& Event(std::string Name, E C::*Field) {
+    return EventAt<E>(std::move(Name), [Field](C& O) -> E& { return O.*Field; });
+  }
+  // The same for a field of a block the object makes on first use (Block).
+  template <class B, class E>
+  TuiPropertyInfo& Event(std::string Name, E B::*Field, B& (C::*Block)()) {
+    return EventAt<E>(std::move(Name), [Field, Block](C& O) -> E& { return (O.*Block)().*Field; });
+  }
+
+  template <class E, class F>
+  TuiPropertyInfo& EventAt(std::string Name, F Slot) {
     TuiPropertyInfo p;
     p.Name = std::move(Name);
     p.Kind = pkEvent;
     p.EventType = &typeid(E);
-    p.EventSlot = [Field](TuiPersistent& O) -> void* { return &(static_cast<C&>(O).*Field); };
+    p.EventSlot = [Slot](TuiPersistent& O) -> void* { return &Slot(static_cast<C&>(O)); };
     p.Get = [N = p.Name](const TuiPersistent& O) {
       return TuiPropValue(static_cast<const C&>(O).EventHandlerName(N));
     };
-    p.Set = [Field, N = p.Name](TuiPersistent& O, const TuiPropValue& V) {
+    p.Set = [Slot, N = p.Name](TuiPersistent& O, const TuiPropValue& V) {
       C& object = static_cast<C&>(O);
       const std::string& handler = std::get<std::string>(V);
-      if (handler.empty()) object.*Field = nullptr;
+      if (handler.empty()) Slot(object) = nullptr;
       object.SetEventHandlerName(N, handler);
     };
     return Add(std::move(p));

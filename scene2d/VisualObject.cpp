@@ -62,45 +62,72 @@ void TuiVisualObject::DefineProperties(TuiClassBuilder<TuiVisualObject>& C) {
   C.Property("Visible", &V::Visible, &V::SetVisible, true);
   C.Property("DesignHide", &V::DesignHide, &V::SetDesignHide, false);
   // Streams bind these to the methods of the form they are read into.
-  C.Event("OnMouseDown", &V::OnMouseDown);
-  C.Event("OnMouseUp", &V::OnMouseUp);
-  C.Event("OnMouseMove", &V::OnMouseMove);
-  C.Event("OnMouseWheel", &V::OnMouseWheel);
-  C.Event("OnClick", &V::OnClick);
-  C.Event("OnDblClick", &V::OnDblClick);
-  C.Event("OnCanFocused", &V::OnCanFocused);
-  C.Event("OnEnterFocus", &V::OnEnterFocus);
-  C.Event("OnKillFocus", &V::OnKillFocus);
-  C.Event("OnMouseEnter", &V::OnMouseEnter);
-  C.Event("OnMouseLeave", &V::OnMouseLeave);
-  C.Event("OnBeforePaint", &V::OnBeforePaint);
-  C.Event("OnPaint", &V::OnPaint);
-  C.Event("OnDragEnter", &V::OnDragEnter);
-  C.Event("OnDragDrop", &V::OnDragDrop);
-  C.Event("OnDragLeave", &V::OnDragLeave);
-  C.Event("OnDragOver", &V::OnDragOver);
-  C.Event("OnDragEnd", &V::OnDragEnd);
-  C.Event("OnKeyDown", &V::OnKeyDown);
-  C.Event("OnKeyUp", &V::OnKeyUp);
-  C.Event("OnApplyResource", &V::OnApplyResource);
+  C.Event("OnMouseDown", &TuiVisualEvents::OnMouseDown, &V::Events);
+  C.Event("OnMouseUp", &TuiVisualEvents::OnMouseUp, &V::Events);
+  C.Event("OnMouseMove", &TuiVisualEvents::OnMouseMove, &V::Events);
+  C.Event("OnMouseWheel", &TuiVisualEvents::OnMouseWheel, &V::Events);
+  C.Event("OnClick", &TuiVisualEvents::OnClick, &V::Events);
+  C.Event("OnDblClick", &TuiVisualEvents::OnDblClick, &V::Events);
+  C.Event("OnCanFocused", &TuiVisualEvents::OnCanFocused, &V::Events);
+  C.Event("OnEnterFocus", &TuiVisualEvents::OnEnterFocus, &V::Events);
+  C.Event("OnKillFocus", &TuiVisualEvents::OnKillFocus, &V::Events);
+  C.Event("OnMouseEnter", &TuiVisualEvents::OnMouseEnter, &V::Events);
+  C.Event("OnMouseLeave", &TuiVisualEvents::OnMouseLeave, &V::Events);
+  C.Event("OnBeforePaint", &TuiVisualEvents::OnBeforePaint, &V::Events);
+  C.Event("OnPaint", &TuiVisualEvents::OnPaint, &V::Events);
+  C.Event("OnDragEnter", &TuiVisualEvents::OnDragEnter, &V::Events);
+  C.Event("OnDragDrop", &TuiVisualEvents::OnDragDrop, &V::Events);
+  C.Event("OnDragLeave", &TuiVisualEvents::OnDragLeave, &V::Events);
+  C.Event("OnDragOver", &TuiVisualEvents::OnDragOver, &V::Events);
+  C.Event("OnDragEnd", &TuiVisualEvents::OnDragEnd, &V::Events);
+  C.Event("OnKeyDown", &TuiVisualEvents::OnKeyDown, &V::Events);
+  C.Event("OnKeyUp", &TuiVisualEvents::OnKeyUp, &V::Events);
+  C.Event("OnApplyResource", &TuiVisualEvents::OnApplyResource, &V::Events);
+}
+
+const TuiVisualEvents TuiVisualObject::NoEvents;
+
+TuiVisualEvents& TuiVisualObject::Events() {
+  if (!FEvents) FEvents = std::make_unique<TuiVisualEvents>();
+  return *FEvents;
 }
 
 TuiVisualObject::TuiVisualObject(TuiComponent* Owner)
-    : TuiObject(Owner),
-      FMargins(std::make_unique<TuiBounds>()),
-      FPadding(std::make_unique<TuiBounds>()),
-      FPosition(std::make_unique<TuiPosition>(TuiPoint{0, 0})),
-      FScale(std::make_unique<TuiPosition>(TuiPoint{1, 1})),
-      FRotateCenter(std::make_unique<TuiPosition>(TuiPoint{0.5f, 0.5f})) {
+    : TuiObject(Owner), FPosition(std::make_unique<TuiPosition>(TuiPoint{0, 0})) {
   SetVisualSelf(this);
-  FMargins->OnChanged = [this](TuiBounds*) { Realign(); };
-  FPadding->OnChanged = [this](TuiBounds*) {
-    if (TuiVisualObject* p = VisualParent(); p && !IsLoading()) p->Realign();
+  FPosition->OnChanged = [this](TuiPosition*) { GeometryHolderChanged(); };
+}
+
+// The holders are made on request, from a const getter as published
+// sub-objects are: making one changes no value.
+TuiPosition* TuiVisualObject::MakeScale() const {
+  auto* self = const_cast<TuiVisualObject*>(this);
+  FScale = std::make_unique<TuiPosition>(TuiPoint{1, 1});
+  FScale->OnChanged = [self](TuiPosition*) { self->GeometryHolderChanged(); };
+  return FScale.get();
+}
+
+TuiPosition* TuiVisualObject::MakeRotateCenter() const {
+  auto* self = const_cast<TuiVisualObject*>(this);
+  FRotateCenter = std::make_unique<TuiPosition>(TuiPoint{0.5f, 0.5f});
+  FRotateCenter->OnChanged = [self](TuiPosition*) { self->GeometryHolderChanged(); };
+  return FRotateCenter.get();
+}
+
+TuiBounds* TuiVisualObject::MakeMargins() const {
+  auto* self = const_cast<TuiVisualObject*>(this);
+  FMargins = std::make_unique<TuiBounds>();
+  FMargins->OnChanged = [self](TuiBounds*) { self->Realign(); };
+  return FMargins.get();
+}
+
+TuiBounds* TuiVisualObject::MakePadding() const {
+  auto* self = const_cast<TuiVisualObject*>(this);
+  FPadding = std::make_unique<TuiBounds>();
+  FPadding->OnChanged = [self](TuiBounds*) {
+    if (TuiVisualObject* p = self->VisualParent(); p && !self->IsLoading()) p->Realign();
   };
-  auto geometry = [this](TuiPosition*) { GeometryHolderChanged(); };
-  FPosition->OnChanged = geometry;
-  FScale->OnChanged = geometry;
-  FRotateCenter->OnChanged = geometry;
+  return FPadding.get();
 }
 
 TuiVisualObject::~TuiVisualObject() {
@@ -129,7 +156,7 @@ void TuiVisualObject::GeometryHolderChanged() {
 void TuiVisualObject::StoreWidth(float Value) {
   if (IsDesigning() && Value < 0) {
     FWidth = -Value;
-    FScale->SetX(-FScale->X());
+    Scale()->SetX(-Scale()->X());
   } else {
     FWidth = Value;
   }
@@ -138,7 +165,7 @@ void TuiVisualObject::StoreWidth(float Value) {
 void TuiVisualObject::StoreHeight(float Value) {
   if (IsDesigning() && Value < 0) {
     FHeight = -Value;
-    FScale->SetY(-FScale->Y());
+    Scale()->SetY(-Scale()->Y());
   } else {
     FHeight = Value;
   }
@@ -198,8 +225,9 @@ void TuiVisualObject::SetBounds(float X, float Y, float AWidth, float AHeight) {
 
 void TuiVisualObject::SetBoundsRect(const TuiRect& R) {
   // The size is in unscaled units; a zero scale leaves it as given.
-  const float sx = FScale->X() != 0 ? std::fabs(FScale->X()) : 1;
-  const float sy = FScale->Y() != 0 ? std::fabs(FScale->Y()) : 1;
+  const TuiPoint scale = ScaleValue();
+  const float sx = scale.X != 0 ? std::fabs(scale.X) : 1;
+  const float sy = scale.Y != 0 ? std::fabs(scale.Y) : 1;
   SetBounds(R.Left, R.Top, R.Width() / sx, R.Height() / sy);
 }
 
@@ -246,11 +274,13 @@ void TuiVisualObject::UpdateLocalMatrix() {
   TuiMatrix m;
   m.M[2][0] = FPosition->X();
   m.M[2][1] = FPosition->Y();
-  m.M[0][0] = FScale->X();
-  m.M[1][1] = FScale->Y();
+  const TuiPoint scale = ScaleValue();
+  m.M[0][0] = scale.X;
+  m.M[1][1] = scale.Y;
   if (FRotateAngle != 0) {
-    const float cx = FRotateCenter->X() * FWidth;
-    const float cy = FRotateCenter->Y() * FHeight;
+    const TuiPoint pivot = RotateCenterValue();
+    const float cx = pivot.X * FWidth;
+    const float cy = pivot.Y * FHeight;
     const TuiMatrix turn = MatrixMultiply(
         MatrixMultiply(Translation(-cx, -cy), RotationMatrix(DegToRad(FRotateAngle))), Translation(cx, cy));
     m = MatrixMultiply(turn, m);
@@ -284,11 +314,12 @@ TuiRect TuiVisualObject::GetAbsoluteRect() {
 }
 
 TuiPoint TuiVisualObject::GetAbsoluteScale() const {
-  TuiPoint s = FScale->Point();
+  TuiPoint s = ScaleValue();
   for (TuiObject* o = Parent(); o; o = o->Parent())
     if (TuiVisualObject* v = o->Visual()) {
-      s.X *= v->FScale->X();
-      s.Y *= v->FScale->Y();
+      const TuiPoint vs = v->ScaleValue();
+      s.X *= vs.X;
+      s.Y *= vs.Y;
     }
   return s;
 }

@@ -84,6 +84,31 @@ using TuiDragOverEvent =
     std::function<void(TuiObject* Sender, const TuiDragObject& Data, const TuiPoint& Point, bool& Accept)>;
 using TuiCanFocusEvent = std::function<void(TuiObject* Sender, bool& ACanFocused)>;
 
+// The handlers of a visual object's events (TuiVisualObject::Events).
+struct TuiVisualEvents {
+  TuiMouseEvent OnMouseDown;
+  TuiMouseEvent OnMouseUp;
+  TuiMouseMoveEvent OnMouseMove;
+  TuiMouseWheelEvent OnMouseWheel;
+  TuiNotifyEvent OnClick;
+  TuiNotifyEvent OnDblClick;
+  TuiCanFocusEvent OnCanFocused;
+  TuiNotifyEvent OnEnterFocus;
+  TuiNotifyEvent OnKillFocus;
+  TuiNotifyEvent OnMouseEnter;
+  TuiNotifyEvent OnMouseLeave;
+  TuiPaintEvent OnBeforePaint;
+  TuiPaintEvent OnPaint;
+  TuiDragEvent OnDragEnter;
+  TuiDragEvent OnDragDrop;
+  TuiNotifyEvent OnDragLeave;
+  TuiDragOverEvent OnDragOver;
+  TuiNotifyEvent OnDragEnd;
+  TuiKeyEvent OnKeyDown;
+  TuiKeyEvent OnKeyUp;
+  TuiNotifyEvent OnApplyResource;
+};
+
 // The context-menu key.
 constexpr uint16_t uxKeyApps = 93;
 
@@ -138,14 +163,16 @@ class TuiVisualObject : public TuiObject {
   ~TuiVisualObject() override;
 
   // ---- place and size ----
+  // Scale, RotateCenter, Margins and Padding are made on first request: most
+  // objects keep them at their defaults, which the object reads without them.
   TuiPosition* Position() const { return FPosition.get(); }
-  TuiPosition* Scale() const { return FScale.get(); }
+  TuiPosition* Scale() const { return FScale ? FScale.get() : MakeScale(); }
   // The rotation pivot as a fraction of Width and Height.
-  TuiPosition* RotateCenter() const { return FRotateCenter.get(); }
+  TuiPosition* RotateCenter() const { return FRotateCenter ? FRotateCenter.get() : MakeRotateCenter(); }
   // Inner distances inside which this object places its aligned children.
-  TuiBounds* Margins() const { return FMargins.get(); }
+  TuiBounds* Margins() const { return FMargins ? FMargins.get() : MakeMargins(); }
   // Outer distances this object keeps from the slot its parent gives it.
-  TuiBounds* Padding() const { return FPadding.get(); }
+  TuiBounds* Padding() const { return FPadding ? FPadding.get() : MakePadding(); }
 
   float Width() const { return FWidth; }
   virtual void SetWidth(float Value);
@@ -395,27 +422,11 @@ class TuiVisualObject : public TuiObject {
 
   // ---- events ----
   // Exceptions raised by handlers pass to the caller (the host's message loop).
-  TuiMouseEvent OnMouseDown;
-  TuiMouseEvent OnMouseUp;
-  TuiMouseMoveEvent OnMouseMove;
-  TuiMouseWheelEvent OnMouseWheel;
-  TuiNotifyEvent OnClick;
-  TuiNotifyEvent OnDblClick;
-  TuiCanFocusEvent OnCanFocused;
-  TuiNotifyEvent OnEnterFocus;
-  TuiNotifyEvent OnKillFocus;
-  TuiNotifyEvent OnMouseEnter;
-  TuiNotifyEvent OnMouseLeave;
-  TuiPaintEvent OnBeforePaint;
-  TuiPaintEvent OnPaint;
-  TuiDragEvent OnDragEnter;
-  TuiDragEvent OnDragDrop;
-  TuiNotifyEvent OnDragLeave;
-  TuiDragOverEvent OnDragOver;
-  TuiNotifyEvent OnDragEnd;
-  TuiKeyEvent OnKeyDown;
-  TuiKeyEvent OnKeyUp;
-  TuiNotifyEvent OnApplyResource;
+  // Most objects never get a handler, so the handlers live in one block made
+  // on the first call of Events(); assign through it. Handlers() reads them
+  // and makes nothing: an object without the block answers an empty one.
+  TuiVisualEvents& Events();
+  const TuiVisualEvents& Handlers() const { return FEvents ? *FEvents : NoEvents; }
 
   static void DefineProperties(TuiClassBuilder<TuiVisualObject>& C);
 
@@ -472,13 +483,18 @@ class TuiVisualObject : public TuiObject {
   // update rectangles more than the absolute rectangle.
   bool CanExtendUpdateRect() const;
   void RunTriggers(std::string_view Trigger);
+  // The front-most hit among the children, found through the child index;
+  // false when the index cannot answer and the children must be walked.
+  bool ChildByIndex(float X, float Y, TuiVisualObject*& Hit);
 
   TuiRect FUpdateRect;
-  bool FUpdateRectStale = true;
   // This object's entry in its parent's child index, -1 for none.
   int32_t FIndexEntry = -1;
+  bool FUpdateRectStale = true;
   // Where the children paint, made by the paint pass for parents of many.
   std::unique_ptr<TuiChildIndex> FChildIndex;
+  std::unique_ptr<TuiVisualEvents> FEvents;
+  static const TuiVisualEvents NoEvents;
   // Click detection: a left press sets pressed, the next release consumes it;
   // a double click suppresses the click of the release that follows.
   bool FPressed = false;
@@ -518,29 +534,50 @@ class TuiVisualObject : public TuiObject {
   template <class F>
   void ForVisualSubtree(F&& Action);
 
-  std::unique_ptr<TuiBounds> FMargins;
-  std::unique_ptr<TuiBounds> FPadding;
-  TuiAlign FAlign = vaNone;
-  float FRotateAngle = 0;
+  TuiPosition* MakeScale() const;
+  TuiPosition* MakeRotateCenter() const;
+  TuiBounds* MakeMargins() const;
+  TuiBounds* MakePadding() const;
+  // The holders' values, their defaults while they are not made.
+  TuiPoint ScaleValue() const { return FScale ? FScale->Point() : TuiPoint{1, 1}; }
+  TuiPoint RotateCenterValue() const { return FRotateCenter ? FRotateCenter->Point() : TuiPoint{0.5f, 0.5f}; }
+  TuiRect MarginsValue() const { return FMargins ? FMargins->Rect() : TuiRect{0, 0, 0, 0}; }
+  TuiRect PaddingValue() const { return FPadding ? FPadding->Rect() : TuiRect{0, 0, 0, 0}; }
+
+  // Wider members first and the flags together at the end: this object is
+  // made once per shape, so padding costs in every tree.
+  mutable std::unique_ptr<TuiBounds> FMargins;
+  mutable std::unique_ptr<TuiBounds> FPadding;
   std::unique_ptr<TuiPosition> FPosition;
-  std::unique_ptr<TuiPosition> FScale;
-  std::unique_ptr<TuiPosition> FRotateCenter;
+  mutable std::unique_ptr<TuiPosition> FScale;
+  mutable std::unique_ptr<TuiPosition> FRotateCenter;
+  TuiObject* FRepaintedEffect = nullptr;  // only during EffectChildChanged
+  TuiComponent* FPopupMenu = nullptr;
+  // Owned, so its owner hears of its end (Notification) whoever frees it.
+  TuiVisualObject* FCaret = nullptr;
+  std::vector<TuiVisualObject*> FTabList;
+  std::string FHint;
+  TuiMatrix FLocalMatrix;
+  TuiMatrix FAbsoluteMatrix;
+  float FRotateAngle = 0;
   float FWidth = 50;
   float FHeight = 50;
   // The alignment size at the end of the last realignment or load; anchored
   // and scaled children move by the difference to it.
   TuiPoint FLastAligned{50, 50};
-  bool FVisible = true;
-  TuiMatrix FLocalMatrix;
-  TuiMatrix FAbsoluteMatrix;
-  bool FAbsoluteMatrixStale = true;
   float FOpacity = 1;
   float FAbsoluteOpacity = 1;
+  int FUpdateCount = 0;
+  int32_t FCursor = 0;
+  int16_t FStoredTabOrder = -1;
+  TuiAlign FAlign = vaNone;
+  TuiDragMode FDragMode = uxDragManual;
+  bool FVisible = true;
+  bool FAbsoluteMatrixStale = true;
   bool FAbsoluteOpacityStale = true;
   bool FEnabled = true;
   bool FAbsoluteEnabled = true;
   bool FAbsoluteEnabledStale = true;
-  int FUpdateCount = 0;
   bool FRealigning = false;
   mutable bool FHasAlignedChildren = false;
   mutable bool FHasEffects = false;
@@ -549,26 +586,16 @@ class TuiVisualObject : public TuiObject {
   mutable bool FHasClipParentChild = false;
   mutable bool FChildFlagsStale = false;
   bool FEffectCacheStale = true;
-  TuiObject* FRepaintedEffect = nullptr;  // only during EffectChildChanged
   bool FLocked = false;
   bool FDesignHide = false;
   // Set while alignment writes Position, whose change must not rebuild the
   // matrix before the new size is in.
   bool FPlacing = false;
-
   bool FHitTest = true;
   bool FClipChildren = false;
   bool FClipParent = false;
   bool FCanClipped = true;
   bool FCanFocused = false;
-  int32_t FCursor = 0;
-  TuiDragMode FDragMode = uxDragManual;
   bool FDragDisableHighlight = false;
-  std::string FHint;
   bool FShowHint = false;
-  TuiComponent* FPopupMenu = nullptr;
-  // Owned, so its owner hears of its end (Notification) whoever frees it.
-  TuiVisualObject* FCaret = nullptr;
-  std::vector<TuiVisualObject*> FTabList;
-  int16_t FStoredTabOrder = -1;
 };

@@ -209,16 +209,16 @@ void TuiPainter::PaintObject(TuiVisualObject* Parent, TuiVisualObject& C, TuiCan
         TSavedState ownClip(Canvas);
         ownClip.Save();
         Canvas.IntersectClipRect(local);
-        if (C.OnBeforePaint) C.OnBeforePaint(&C, &Canvas, local);
+        if (C.Handlers().OnBeforePaint) C.Handlers().OnBeforePaint(&C, &Canvas, local);
         C.Paint();
       } else {
-        if (C.OnBeforePaint) C.OnBeforePaint(&C, &Canvas, local);
+        if (C.Handlers().OnBeforePaint) C.Handlers().OnBeforePaint(&C, &Canvas, local);
         C.Paint();
       }
       clipParent.Restore();
       C.PaintChildren();
       Canvas.SetMatrix(matrix);
-      if (C.OnPaint) C.OnPaint(&C, &Canvas, local);
+      if (C.Handlers().OnPaint) C.Handlers().OnPaint(&C, &Canvas, local);
     }
     C.AfterPaint();
     if (C.FIsDragOver && !C.FDragDisableHighlight) DrawDragHighlight(C, Canvas);
@@ -246,7 +246,7 @@ bool TuiPainter::PaintsAloneOnTop(TuiSceneHost& Host, TuiVisualObject& Object, c
   while (TuiObject* up = node->Parent()) {
     TuiVisualObject* p = up->Visual();
     // Effects are painted from pictures of whole subtrees, under or over them.
-    if (!p || !p->FVisible || p->HasEffects() || p->OnPaint || p->FIsDragOver) return false;
+    if (!p || !p->FVisible || p->HasEffects() || p->Handlers().OnPaint || p->FIsDragOver) return false;
     if (p->FClipChildren && !RectsIntersect(node->UpdateRect(), p->UpdateRect())) return false;
     if (laterCovers(p->ChildList(), size_t(node->Index()) + 1)) return false;
     node = p;

@@ -23,8 +23,8 @@ class ButtonTest : public HudControlTest {
   TuiHudButton* MakeButton() {
     auto* b = Add(new TuiHudButton(Root()));
     b->SetBounds(10, 10, 80, 22);
-    b->OnClick = [this](TuiObject*) { Log.push_back("click"); };
-    b->OnDblClick = [this](TuiObject*) { Log.push_back("dbl"); };
+    b->Events().OnClick = [this](TuiObject*) { Log.push_back("click"); };
+    b->Events().OnDblClick = [this](TuiObject*) { Log.push_back("dbl"); };
     Host.PaintTree();
     return b;
   }
@@ -129,7 +129,7 @@ TEST_F(ButtonTest, ModalResultReachesTheFormBeforeOnClick) {
   auto* b = new TuiButton(root.get());
   b->SetParent(root.get());
   b->SetModalResult(2);
-  b->OnClick = [this](TuiObject*) { Log.push_back("click"); };
+  b->Events().OnClick = [this](TuiObject*) { Log.push_back("click"); };
   b->Click();
   EXPECT_EQ(Log, (std::vector<std::string>{"modal 2", "click"}));
 
@@ -148,7 +148,7 @@ TEST_F(ButtonTest, RepeatClickWaits500MsThenClicksEvery100MsWhileHeld) {
   b->SetRepeatClick(true);
   std::vector<uint64_t> at;
   uint64_t pressedAt = 0;
-  b->OnClick = [&](TuiObject*) { at.push_back(clock.Now() - pressedAt); };
+  b->Events().OnClick = [&](TuiObject*) { at.push_back(clock.Now() - pressedAt); };
   for (int hold = 0; hold < 2; ++hold) {
     at.clear();
     pressedAt = clock.Now();
@@ -172,7 +172,7 @@ class CheckTest : public HudControlTest {
     c->SetParent(Parent);
     c->SetName(Name);
     c->SetBounds(X, Y, 60, 19);
-    c->OnClick = [this](TuiObject* S) { Log.push_back(Entry("click", S)); };
+    c->Events().OnClick = [this](TuiObject* S) { Log.push_back(Entry("click", S)); };
     c->OnChange = [this](TuiObject* S) { Log.push_back(Entry("change", S)); };
     return c;
   }

@@ -29,7 +29,7 @@ TEST_F(StyleTest, FirstPaintClonesTheClassStyleAsFirstChild) {
   auto* own = new TuiRectangle(c);
   own->SetParent(c);
   int applied = 0;
-  c->OnApplyResource = [&](TuiObject*) { ++applied; };
+  c->Events().OnApplyResource = [&](TuiObject*) { ++applied; };
   EXPECT_EQ(c->StyleObject(), nullptr);
   EXPECT_TRUE(c->StylePending());
 

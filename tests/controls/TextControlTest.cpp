@@ -196,7 +196,7 @@ TEST_F(TextControlTest, FocusShowsInTheStyleUnlessDisabled) {
 
   // A refusing OnCanFocused keeps the focus where it is.
   auto* refusing = Add(new TuiTestControl(Root()));
-  refusing->OnCanFocused = [](TuiObject*, bool& Can) { Can = false; };
+  refusing->Events().OnCanFocused = [](TuiObject*, bool& Can) { Can = false; };
   refusing->SetFocus();
   EXPECT_EQ(Host.GetFocused(), quiet);
 }

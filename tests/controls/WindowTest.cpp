@@ -144,7 +144,9 @@ TEST_F(WindowTest, APressOnTheGripResizesTheWindowAndTheFrameFollows) {
   Host.PaintTree();
   TuiVisualObject* grip = Part(w, "sizegrip");
   int gripPresses = 0;
-  grip->OnMouseDown = [&](TuiObject*, TuiMouseButton, TuiShiftState, float, float) { ++gripPresses; };
+  grip->Events().OnMouseDown = [&](TuiObject*, TuiMouseButton, TuiShiftState, float, float) {
+    ++gripPresses;
+  };
   const TuiRect before = grip->GetAbsoluteRect();
   const TuiPoint g = Centre(grip);
   Press(g.X, g.Y);

@@ -175,9 +175,7 @@ TEST_F(ShapePaintTest, PaintBoxHandsItsCanvasToItsOwnHandlerOnly) {
     C->Fill()->SetColorValue(kRed);
     C->FillRect({0, 0, 5, 5}, 0, 0, AllCorners, 1);
   };
-  static_cast<TuiVisualObject&>(box).OnPaint = [&](TuiObject*, TuiCanvas*, const TuiRect&) {
-    inheritedFired = true;
-  };
+  box.Events().OnPaint = [&](TuiObject*, TuiCanvas*, const TuiRect&) { inheritedFired = true; };
   box.PaintInto(*canvas);
   EXPECT_EQ(seen, canvas.get());
   EXPECT_FALSE(inheritedFired) << "the paint pass fires that one, after the children";

@@ -198,9 +198,9 @@ TEST(ComponentStreaming, AMixedLayoutRoundTripsThroughBothForms) {
   EXPECT_EQ(timer->Owner(), form.get());
 
   // The handlers are the form's own methods.
-  ASSERT_TRUE(panel->OnClick);
+  ASSERT_TRUE(panel->Handlers().OnClick);
   ASSERT_TRUE(timer->OnTimer);
-  panel->OnClick(panel);
+  panel->Handlers().OnClick(panel);
   timer->OnTimer(timer);
   EXPECT_EQ(form->Log, "click Panel1;tick Timer1;");
 

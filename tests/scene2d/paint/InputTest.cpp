@@ -77,7 +77,7 @@ TEST_F(Input, ObjectByPointSearchesFromTheLastChildAndSkipsWhatTakesNoHits) {
 TEST_F(Input, FindDropTargetTakesOnlyAnAcceptingObject) {
   TBox* a = Add(Root.get(), "a", 10, 10, 40, 40);
   Add(a, "b", 10, 10, 10, 10);
-  a->OnDragOver = [](TuiObject*, const TuiDragObject& D, const TuiPoint&, bool& Accept) {
+  a->Events().OnDragOver = [](TuiObject*, const TuiDragObject& D, const TuiPoint&, bool& Accept) {
     Accept = D.Data == "text";
   };
   EXPECT_EQ(Root->FindDropTarget({25, 25}, {nullptr, "text"}), a);  // b does not accept
@@ -140,8 +140,10 @@ TEST_F(Input, ObjectsGetTheirLocalCoordinates) {
   TBox* a = Add(Root.get(), "a", 10, 10, 20, 20);
   a->Scale()->SetPoint({2, 2});
   TuiPoint down, move;
-  a->OnMouseDown = [&](TuiObject*, TuiMouseButton, TuiShiftState, float X, float Y) { down = {X, Y}; };
-  a->OnMouseMove = [&](TuiObject*, TuiShiftState, float X, float Y, float, float) { move = {X, Y}; };
+  a->Events().OnMouseDown = [&](TuiObject*, TuiMouseButton, TuiShiftState, float X, float Y) {
+    down = {X, Y};
+  };
+  a->Events().OnMouseMove = [&](TuiObject*, TuiShiftState, float X, float Y, float, float) { move = {X, Y}; };
   Host->MouseMove(0, 20, 30);
   Host->MouseDown(uxMouseLeft, uxLeftButton, 30, 14);
   EXPECT_EQ(move, (TuiPoint{5, 10}));
@@ -173,7 +175,7 @@ TEST_F(Input, CaptureRoutesMovesToTheCapturedObjectWithoutEnterOrLeave) {
   Add(Root.get(), "b", 50, 10, 20, 20);
   a->SetAutoCapture(true);
   TuiPoint last;
-  a->OnMouseMove = [&](TuiObject*, TuiShiftState, float X, float Y, float, float) { last = {X, Y}; };
+  a->Events().OnMouseMove = [&](TuiObject*, TuiShiftState, float X, float Y, float, float) { last = {X, Y}; };
   Host->MouseMove(0, 15, 15);
   Host->MouseDown(uxMouseLeft, uxLeftButton, 15, 15);
   ASSERT_EQ(Host->GetCaptured(), a);
@@ -194,14 +196,16 @@ TEST_F(Input, TheWheelBubblesUpUntilHandled) {
   TBox* a = Add(Root.get(), "a", 10, 10, 40, 40);
   TBox* b = Add(a, "b", 5, 5, 10, 10);
   std::vector<std::string> got;
-  b->OnMouseWheel = [&](TuiObject*, TuiShiftState, int D, const TuiPoint& P, bool&) {
+  b->Events().OnMouseWheel = [&](TuiObject*, TuiShiftState, int D, const TuiPoint& P, bool&) {
     got.push_back("b " + std::to_string(D) + " " + std::to_string(int(P.X)));
   };
-  a->OnMouseWheel = [&](TuiObject*, TuiShiftState, int, const TuiPoint&, bool& Handled) {
+  a->Events().OnMouseWheel = [&](TuiObject*, TuiShiftState, int, const TuiPoint&, bool& Handled) {
     got.push_back("a");
     Handled = true;
   };
-  Root->OnMouseWheel = [&](TuiObject*, TuiShiftState, int, const TuiPoint&, bool&) { got.push_back("root"); };
+  Root->Events().OnMouseWheel = [&](TuiObject*, TuiShiftState, int, const TuiPoint&, bool&) {
+    got.push_back("root");
+  };
   Host->MouseMove(0, 17, 17);
   Host->MouseWheel(0, 120);
   EXPECT_THAT(got, ElementsAre("b 120 17", "a"));
@@ -240,7 +244,7 @@ TEST_F(Input, OnCanFocusedCanRefuseTheFocus) {
   TBox* a = Add(Root.get(), "a", 10, 10, 20, 20);
   a->SetCanFocused(true);
   bool allow = false;
-  a->OnCanFocused = [&](TuiObject*, bool& Can) { Can = allow; };
+  a->Events().OnCanFocused = [&](TuiObject*, bool& Can) { Can = allow; };
   a->SetFocus();
   EXPECT_EQ(Host->GetFocused(), nullptr);
   allow = true;
@@ -268,7 +272,7 @@ TEST_F(Input, KeysGoToTheFocusedObjectAndDialogKeysToChildrenUntilConsumed) {
   a->SetCanFocused(true);
   a->SetFocus();
   std::vector<std::string> got;
-  a->OnKeyDown = [&](TuiObject*, uint16_t& Key, char32_t&, TuiShiftState) {
+  a->Events().OnKeyDown = [&](TuiObject*, uint16_t& Key, char32_t&, TuiShiftState) {
     got.push_back("a " + std::to_string(Key));
   };
   uint16_t key = 65;

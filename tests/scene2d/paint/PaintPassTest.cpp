@@ -19,10 +19,10 @@ TEST_F(PaintPass, StepsRunInOrderWithOnPaintAfterTheChildren) {
   TBox* a = Add(Root.get(), "a", 10, 10, 40, 40);
   Add(a, "a1", 5, 5, 10, 10);
   Add(Root.get(), "b", 50, 50, 20, 20);
-  a->OnBeforePaint = [&](TuiObject*, TuiCanvas*, const TuiRect& R) {
+  a->Events().OnBeforePaint = [&](TuiObject*, TuiCanvas*, const TuiRect& R) {
     Log.push_back("a.OnBeforePaint " + std::to_string(int(R.Right)));
   };
-  a->OnPaint = [&](TuiObject*, TuiCanvas*, const TuiRect&) { Log.push_back("a.OnPaint"); };
+  a->Events().OnPaint = [&](TuiObject*, TuiCanvas*, const TuiRect&) { Log.push_back("a.OnPaint"); };
   PaintAll();
   Host->InvalidateAll();
   Host->PaintTree();

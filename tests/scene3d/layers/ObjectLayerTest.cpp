@@ -203,7 +203,9 @@ TEST_F(ObjectLayerTest, AContentsLayerFillsTheWindowAndAPressReachesTheObjectInI
   EXPECT_EQ(layer->BufferHeight(), 295);
   EXPECT_EQ(root->Width(), 299);
   TuiPoint got{-1, -1};
-  button->OnMouseDown = [&](TuiObject*, TuiMouseButton, TuiShiftState, float X, float Y) { got = {X, Y}; };
+  button->Events().OnMouseDown = [&](TuiObject*, TuiMouseButton, TuiShiftState, float X, float Y) {
+    got = {X, Y};
+  };
   console.Press(120, 40);
   EXPECT_NEAR(got.X, 20, 1e-3);
   EXPECT_NEAR(got.Y, 10, 1e-3);
@@ -273,7 +275,7 @@ TEST_F(ObjectLayerTest, ASizeGripDragGrowsTheWindowAndOtherObjectsGetThePress) {
   grip->SetBounds(64, 44, 16, 16);
   int presses = 0;
   auto* box = AddBox(root, 5, 5, 10, 10, 0xFF000000);
-  box->OnMouseDown = [&](TuiObject*, TuiMouseButton, TuiShiftState, float, float) { ++presses; };
+  box->Events().OnMouseDown = [&](TuiObject*, TuiMouseButton, TuiShiftState, float, float) { ++presses; };
   W.Render();
   const platform::TRect before = W.Scene->Window()->Bounds();
   W.Press(70, 50);
@@ -413,10 +415,10 @@ TEST_F(ObjectLayerTest, TabWalksTheLayersControlsAndWrapsAndKeysReachTheFocusedO
   EXPECT_EQ(stop(), (TscTabEntry{layer, c[3]}));
 
   std::u32string typed;
-  c[3]->OnKeyDown = [&](TuiObject*, uint16_t&, char32_t& Char, TuiShiftState) {
+  c[3]->Events().OnKeyDown = [&](TuiObject*, uint16_t&, char32_t& Char, TuiShiftState) {
     if (Char) typed += Char;
   };
-  c[0]->OnKeyDown = [&](TuiObject*, uint16_t&, char32_t&, TuiShiftState) { typed += U"?"; };
+  c[0]->Events().OnKeyDown = [&](TuiObject*, uint16_t&, char32_t&, TuiShiftState) { typed += U"?"; };
   W.System.KeyDown('A', 0, 'a');
   W.System.KeyDown('B', 0, 'b');
   EXPECT_EQ(typed, U"ab");
