@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 #include "BitmapFixtures.h"
 #include "draw2d/ImageFilter.h"
 
@@ -123,6 +127,34 @@ TEST(ImageHeader, RefusesWhatWouldCostMoreThanItHolds) {
     TuiImageHeader header;
     EXPECT_EQ(uxReadImageHeader(c.Data, header), c.HeaderRead) << c.Name;
     EXPECT_FALSE(uxImageWorthDecoding(c.Data, header, 500, int64_t(1) << 30)) << c.Name;
+  }
+}
+
+// The committed pictures (the console picture, the decoder's seed files):
+// the header reader lets each through with the size the system's filter
+// decodes. The console picture must decode everywhere; a seed file a system's
+// codec does not read (arithmetic coding, say) is named and passed over.
+TEST(ImageHeader, AgreesWithTheDecoderOnTheCommittedPictures) {
+  const std::filesystem::path root = UX_SOURCE_ROOT;
+  const std::filesystem::path console = root / "app" / "resources" / "console.jpg";
+  std::vector<std::filesystem::path> files = {console};
+  for (const auto& entry :
+       std::filesystem::directory_iterator(root / "fuzz" / "corpus" / "image_decode_fuzzer"))
+    files.push_back(entry.path());
+  for (const std::filesystem::path& file : files) {
+    std::ifstream in(file, std::ios::binary);
+    const Bytes data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    TuiBitmap b;
+    if (!b.LoadFromBytes(data)) {
+      EXPECT_NE(file, console);
+      std::printf("%s: not read by the system's filter\n", file.filename().string().c_str());
+      continue;
+    }
+    TuiImageHeader header;
+    ASSERT_TRUE(uxReadImageHeader(data, header)) << file;
+    EXPECT_TRUE(uxImageWorthDecoding(data, header, 500, int64_t(1) << 30)) << file;
+    EXPECT_EQ(std::pair(header.Width, header.Height), std::pair(int64_t(b.Width()), int64_t(b.Height())))
+        << file;
   }
 }
 
