@@ -19,9 +19,7 @@ uint32_t Alpha(uint32_t Pixel) {
 }
 
 std::unique_ptr<TuiFilter> DefaultFilter() {
-  std::unique_ptr<TuiFilter> filter = TuiFilterRegistry::Instance().CreateDefault();
-  if (!filter) throw EuxError("No image filter is registered");
-  return filter;
+  return TuiFilterRegistry::Instance().CreateDefault();
 }
 
 // Pixel memory for a size; none for an empty one. Sizes are clamped at 0.

@@ -6,7 +6,8 @@
 #include <ostream>
 
 #include "draw2d/Bitmap.h"
-#include "draw2d/ImageFilterPngJpeg.h"
+#include "draw2d/SystemFilter.h"
+#include "scene2d/Errors.h"
 #include "scene2d/Persistent.h"
 
 bool TuiFilter::GetImageSize(const std::string&, int32_t&, int32_t&) {
@@ -85,10 +86,10 @@ std::optional<std::vector<uint8_t>> ReadStreamBytes(std::istream& Stream, size_t
 
 // ---- the registry ----
 
-TuiFilterRegistry::TuiFilterRegistry() : FDefault("TuiFilterPngJpeg") {
+TuiFilterRegistry::TuiFilterRegistry() {
   // Registered here rather than by a static initialiser, which a static
   // library would drop unless something else pulled its object file in.
-  Register(FDefault, [] { return std::make_unique<TuiFilterPngJpeg>(); });
+  FDefault = uxRegisterSystemFilter(*this);
 }
 
 TuiFilterRegistry& TuiFilterRegistry::Instance() {
@@ -115,6 +116,12 @@ std::unique_ptr<TuiFilter> TuiFilterRegistry::Create(std::string_view ClassName)
   for (const TEntry& e : FEntries)
     if (SameText(e.Name, ClassName) && e.Factory) return e.Factory();
   return nullptr;
+}
+
+std::unique_ptr<TuiFilter> TuiFilterRegistry::CreateDefault() const {
+  std::unique_ptr<TuiFilter> filter = Create(FDefault);
+  if (!filter) throw EuxError("No image filter is registered");
+  return filter;
 }
 
 bool TuiFilterRegistry::SetDefaultClass(std::string_view ClassName) {

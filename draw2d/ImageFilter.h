@@ -29,6 +29,10 @@ class TuiFilter {
   // Streams and files holding more encoded data than this are refused unread;
   // no picture within the decoders' limits needs that much.
   static constexpr size_t MaxInputBytes = size_t(512) << 20;
+  // The largest picture any filter decodes: 16384 pixels a side, 256 MiB of
+  // pixels in all. Filters check the size a file declares before they decode.
+  static constexpr int32_t MaxSide = 16384;
+  static constexpr int64_t MaxPixels = int64_t(8192) * 8192;
 
   virtual ~TuiFilter() = default;
 
@@ -84,8 +88,9 @@ std::optional<int> QualityParam(std::string_view Params);
 // Reads the rest of a stream, or none when it holds more than MaxBytes.
 std::optional<std::vector<uint8_t>> ReadStreamBytes(std::istream& Stream, size_t MaxBytes);
 
-// The filters the program knows by class name. "TuiFilterPngJpeg" is always
-// there and is the default until another default is chosen.
+// The filters the program knows by class name. The system's own filter is
+// always there and is the default until another default is chosen: which one
+// that is the build decides (draw2d/SystemFilter.h).
 class TuiFilterRegistry {
  public:
   using TFactory = std::function<std::unique_ptr<TuiFilter>()>;
@@ -99,7 +104,10 @@ class TuiFilterRegistry {
   // False, default unchanged, for a name that is not registered.
   bool SetDefaultClass(std::string_view ClassName);
   const std::string& DefaultClass() const { return FDefault; }
-  std::unique_ptr<TuiFilter> CreateDefault() const { return Create(FDefault); }
+  // A new filter of the default class; raises EuxError ("No image filter is
+  // registered") when that class has no factory, as on a system built
+  // without one.
+  std::unique_ptr<TuiFilter> CreateDefault() const;
 
  private:
   TuiFilterRegistry();

@@ -18,6 +18,7 @@
 #include <new>
 
 #include "draw2d/Bitmap.h"
+#include "draw2d/ImagePixels.h"
 #include "scene2d/Errors.h"
 #include "scene2d/Geometry.h"
 #include "scene2d/stream/ReadBudget.h"
@@ -26,44 +27,7 @@ namespace {
 
 constexpr bool LittleEndian = std::endian::native == std::endian::little;
 
-// A decoded picture on its way into a bitmap: premultiplied words, rows top down.
-struct TImage {
-  int32_t Width = 0;
-  int32_t Height = 0;
-  std::unique_ptr<uint32_t[]> Pixels;
-};
-
-bool WithinLimits(int64_t Width, int64_t Height) {
-  return Width > 0 && Height > 0 && Width <= TuiFilterPngJpeg::MaxSide &&
-         Height <= TuiFilterPngJpeg::MaxSide && Width * Height <= TuiFilterPngJpeg::MaxPixels;
-}
-
-// Uninitialised on purpose: the decoder fills every word, and a refused
-// picture should cost no more than the allocation.
-std::unique_ptr<uint32_t[]> AllocatePixels(int64_t Width, int64_t Height) {
-  return std::unique_ptr<uint32_t[]>(new (std::nothrow) uint32_t[size_t(Width) * size_t(Height)]);
-}
-
-uint32_t PremultiplyPixel(uint32_t P) {
-  uint32_t a = P >> 24;
-  if (a == 255) return P;
-  if (a == 0) return 0;
-  uint32_t r = (P >> 16 & 0xFF) * a / 255;
-  uint32_t g = (P >> 8 & 0xFF) * a / 255;
-  uint32_t b = (P & 0xFF) * a / 255;
-  return a << 24 | r << 16 | g << 8 | b;
-}
-
-// Rounds up, unlike the general un-premultiply: for any channel c <= a the
-// straight value s = ceil(c * 255 / a) premultiplies back to exactly c, so a
-// saved PNG reloads into the very same words.
-uint32_t UnpremultiplyForSaving(uint32_t P) {
-  uint32_t a = P >> 24;
-  if (a == 255) return P;
-  if (a == 0) return 0;
-  auto up = [a](uint32_t c) { return std::min<uint32_t>(255, (c * 255 + a - 1) / a); };
-  return a << 24 | up(P >> 16 & 0xFF) << 16 | up(P >> 8 & 0xFF) << 8 | up(P & 0xFF);
-}
+using TImage = TuiDecodedImage;
 
 bool IsPng(std::span<const uint8_t> Data) {
   static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -193,20 +157,20 @@ bool DecodePng(std::span<const uint8_t> Data, TImage& Out) {
   if (!PngHeader(d, Data.data(), Data.size())) return false;
   int64_t width = d.Width;
   int64_t height = d.Height;
-  if (!WithinLimits(width, height)) return false;
+  if (!uxImageWithinLimits(width, height)) return false;
   // Deflate expands at most about 1032 : 1, and every row holds at least a
   // filter byte and one bit per pixel; a header promising more than the data
   // can hold is a truncated or forged file, refused before its pixels are taken.
   int64_t leastRaw = height * (1 + (width + 7) / 8);
   if (leastRaw > int64_t(Data.size()) * 1032 + 4096) return false;
   TuiReadBudget::ChargePixels(width * height);
-  std::unique_ptr<uint32_t[]> pixels = AllocatePixels(width, height);
+  std::unique_ptr<uint32_t[]> pixels = uxAllocatePixels(width, height);
   if (!pixels) return false;
   std::vector<png_bytep> rows(static_cast<size_t>(height));
   for (int64_t y = 0; y < height; ++y)
     rows[size_t(y)] = reinterpret_cast<png_bytep>(pixels.get() + y * width);
   if (!PngPixels(d, rows.data())) return false;
-  for (size_t i = 0, n = size_t(width * height); i < n; ++i) pixels[i] = PremultiplyPixel(pixels[i]);
+  for (size_t i = 0, n = size_t(width * height); i < n; ++i) pixels[i] = uxPremultiplyPixel(pixels[i]);
   Out = {int32_t(width), int32_t(height), std::move(pixels)};
   return true;
 }
@@ -216,7 +180,7 @@ bool EncodePng(const TuiBitmap& Bitmap, std::vector<uint8_t>& Out) {
   std::unique_ptr<uint32_t[]> straight(new (std::nothrow) uint32_t[count]);
   if (!straight) return false;
   const uint32_t* src = Bitmap.Bits();
-  for (size_t i = 0; i < count; ++i) straight[i] = UnpremultiplyForSaving(src[i]);
+  for (size_t i = 0; i < count; ++i) straight[i] = uxUnpremultiplyForSaving(src[i]);
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   image.width = uint32_t(Bitmap.Width());
@@ -357,9 +321,9 @@ bool DecodeJpeg(std::span<const uint8_t> Data, TImage& Out, unsigned ScaleDenom 
   if (!JpegHeader(d, Data.data(), Data.size(), ScaleDenom)) return false;
   int64_t width = d.Info.output_width;
   int64_t height = d.Info.output_height;
-  if (!WithinLimits(width, height)) return false;
+  if (!uxImageWithinLimits(width, height)) return false;
   if (Charge) TuiReadBudget::ChargePixels(width * height);
-  std::unique_ptr<uint32_t[]> pixels = AllocatePixels(width, height);
+  std::unique_ptr<uint32_t[]> pixels = uxAllocatePixels(width, height);
   if (!pixels || !JpegPixels(d, pixels.get())) return false;
   if (d.Info.out_color_space == JCS_CMYK)
     CmykToRgb(pixels.get(), size_t(width * height), d.Info.saw_Adobe_marker);
@@ -434,100 +398,6 @@ bool Decode(std::span<const uint8_t> Data, TImage& Out, unsigned JpegScaleDenom 
   return false;
 }
 
-// A file's bytes; none when it cannot be read whole. A file that exists but
-// does not open is the caller's error, as with any file stream.
-std::optional<std::vector<uint8_t>> ReadFile(const std::string& FileName) {
-  std::ifstream file(FileName, std::ios::binary);
-  if (!file) throw EuxError("Cannot open file \"" + FileName + "\". " + std::strerror(errno));
-  return ReadStreamBytes(file, TuiFilterPngJpeg::MaxInputBytes);
-}
-
-// Turns by a multiple of 90 degrees, clockwise on the y-down screen.
-TImage RotateQuarter(const TImage& Src, int Quarters) {
-  int64_t w = Src.Width, h = Src.Height;
-  bool swap = Quarters % 2 == 1;
-  TImage out{int32_t(swap ? h : w), int32_t(swap ? w : h), AllocatePixels(w, h)};
-  if (!out.Pixels) return out;
-  for (int64_t y = 0; y < h; ++y)
-    for (int64_t x = 0; x < w; ++x) {
-      int64_t dx = x, dy = y;
-      if (Quarters == 1) dx = h - 1 - y, dy = x;
-      if (Quarters == 2) dx = w - 1 - x, dy = h - 1 - y;
-      if (Quarters == 3) dx = y, dy = w - 1 - x;
-      out.Pixels[size_t(dy * out.Width + dx)] = Src.Pixels[size_t(y * w + x)];
-    }
-  return out;
-}
-
-// Bilinear sample at a pixel-centre coordinate; outside the picture is
-// transparent, so the edges fade out as they do under any smooth rasteriser.
-uint32_t Sample(const TImage& Src, double X, double Y) {
-  X -= 0.5, Y -= 0.5;
-  double fx = std::floor(X), fy = std::floor(Y);
-  int64_t x0 = int64_t(fx), y0 = int64_t(fy);
-  double tx = X - fx, ty = Y - fy;
-  double acc[4] = {0, 0, 0, 0};
-  for (int j = 0; j < 2; ++j)
-    for (int i = 0; i < 2; ++i) {
-      int64_t x = x0 + i, y = y0 + j;
-      if (x < 0 || y < 0 || x >= Src.Width || y >= Src.Height) continue;
-      double weight = (i ? tx : 1 - tx) * (j ? ty : 1 - ty);
-      uint32_t p = Src.Pixels[size_t(y * Src.Width + x)];
-      for (int c = 0; c < 4; ++c) acc[c] += weight * double(p >> (c * 8) & 0xFF);
-    }
-  uint32_t result = 0;
-  for (int c = 0; c < 4; ++c) result |= uint32_t(std::min(255.0, std::floor(acc[c] + 0.5))) << (c * 8);
-  return result;
-}
-
-// The picture turned clockwise by Degrees about its centre, in the rounded
-// bounding box of its turned corners.
-bool RotateFree(const TImage& Src, double Degrees, TImage& Out) {
-  double rad = Degrees * 3.14159265358979323846 / 180;
-  double c = std::cos(rad), s = std::sin(rad);
-  double w = RoundHalfEven(std::abs(Src.Width * c) + std::abs(Src.Height * s));
-  double h = RoundHalfEven(std::abs(Src.Width * s) + std::abs(Src.Height * c));
-  if (!WithinLimits(int64_t(w), int64_t(h))) return false;
-  TImage out{int32_t(w), int32_t(h), AllocatePixels(int64_t(w), int64_t(h))};
-  if (!out.Pixels) return false;
-  for (int32_t y = 0; y < out.Height; ++y)
-    for (int32_t x = 0; x < out.Width; ++x) {
-      double dx = x + 0.5 - w / 2, dy = y + 0.5 - h / 2;
-      out.Pixels[size_t(y) * size_t(out.Width) + size_t(x)] =
-          Sample(Src, dx * c + dy * s + Src.Width / 2.0, -dx * s + dy * c + Src.Height / 2.0);
-    }
-  Out = std::move(out);
-  return true;
-}
-
-// Averages whole source pixels into each target pixel; Width and Height are at
-// most the source's.
-TImage Reduce(const TImage& Src, int32_t Width, int32_t Height) {
-  TImage out{Width, Height, AllocatePixels(Width, Height)};
-  if (!out.Pixels) return out;
-  for (int64_t y = 0; y < Height; ++y) {
-    int64_t y0 = y * Src.Height / Height, y1 = std::max(y0 + 1, (y + 1) * Src.Height / Height);
-    for (int64_t x = 0; x < Width; ++x) {
-      int64_t x0 = x * Src.Width / Width, x1 = std::max(x0 + 1, (x + 1) * Src.Width / Width);
-      uint64_t acc[4] = {0, 0, 0, 0};
-      for (int64_t sy = y0; sy < y1; ++sy)
-        for (int64_t sx = x0; sx < x1; ++sx) {
-          uint32_t p = Src.Pixels[size_t(sy * Src.Width + sx)];
-          for (int c = 0; c < 4; ++c) acc[c] += p >> (c * 8) & 0xFF;
-        }
-      uint64_t n = uint64_t((y1 - y0) * (x1 - x0));
-      uint32_t result = 0;
-      for (int c = 0; c < 4; ++c) result |= uint32_t((acc[c] + n / 2) / n) << (c * 8);
-      out.Pixels[size_t(y * Width + x)] = result;
-    }
-  }
-  return out;
-}
-
-void Install(TImage& Image, TuiBitmap& Bitmap) {
-  Bitmap.AdoptPixels(Image.Width, Image.Height, std::move(Image.Pixels));
-}
-
 }  // namespace
 
 std::string TuiFilterPngJpeg::GetFileTypes() const {
@@ -535,7 +405,7 @@ std::string TuiFilterPngJpeg::GetFileTypes() const {
 }
 
 bool TuiFilterPngJpeg::GetImageSize(const std::string& FileName, int32_t& Width, int32_t& Height) {
-  std::optional<std::vector<uint8_t>> data = ReadFile(FileName);
+  std::optional<std::vector<uint8_t>> data = uxReadImageFile(FileName);
   if (!data) return false;
   if (IsJpeg(*data)) return JpegSize(*data, Width, Height);
   return IsPng(*data) && PngSize(*data, Width, Height);
@@ -544,7 +414,7 @@ bool TuiFilterPngJpeg::GetImageSize(const std::string& FileName, int32_t& Width,
 bool TuiFilterPngJpeg::LoadFromBytes(std::span<const uint8_t> Data, TuiBitmap& Bitmap) {
   TImage image;
   if (!Decode(Data, image)) return false;
-  Install(image, Bitmap);
+  uxInstallImage(image, Bitmap);
   return true;
 }
 
@@ -552,7 +422,7 @@ TuiFilter::TShrinkCheck TuiFilterPngJpeg::CheckShrinkable(std::span<const uint8_
                                                           int32_t& Width, int32_t& Height) {
   int32_t width = 0, height = 0;
   if (!IsJpeg(Data) || !JpegSize(Data, width, height)) return TShrinkCheck::NotShrinkable;
-  if (!WithinLimits(width, height)) return TShrinkCheck::Damaged;
+  if (!uxImageWithinLimits(width, height)) return TShrinkCheck::Damaged;
   if (int64_t(width) * height < MinPixels) return TShrinkCheck::NotShrinkable;
   // Charged first, as a full decode would be, so that a stream of pictures
   // that fail late still runs out of budget.
@@ -578,33 +448,21 @@ bool TuiFilterPngJpeg::LoadFromBytesAtLeast(std::span<const uint8_t> Data, TuiBi
   while (denom < 8 && covers(denom * 2)) denom *= 2;
   TImage image;
   if (!DecodeJpeg(Data, image, denom)) return false;
-  Install(image, Bitmap);
+  uxInstallImage(image, Bitmap);
   return true;
 }
 
 bool TuiFilterPngJpeg::LoadFromFile(const std::string& FileName, TuiBitmap& Bitmap, float Angle) {
-  std::optional<std::vector<uint8_t>> data = ReadFile(FileName);
+  std::optional<std::vector<uint8_t>> data = uxReadImageFile(FileName);
   TImage image;
-  if (!data || !Decode(*data, image)) return false;
-  double angle = std::isfinite(Angle) ? std::fmod(double(Angle), 360.0) : 0;
-  if (angle < 0) angle += 360;
-  if (angle != 0) {
-    if (std::fmod(angle, 90) == 0) {
-      image = RotateQuarter(image, int(angle / 90));
-      if (!image.Pixels) return false;
-    } else {
-      TImage turned;
-      if (!RotateFree(image, angle, turned)) return false;
-      image = std::move(turned);
-    }
-  }
-  Install(image, Bitmap);
+  if (!data || !Decode(*data, image) || !uxTurnImage(image, Angle)) return false;
+  uxInstallImage(image, Bitmap);
   return true;
 }
 
 bool TuiFilterPngJpeg::LoadThumbnailFromFile(const std::string& FileName, bool UseEmbedded, TuiBitmap& Bitmap,
                                              float MaxWidth, float MaxHeight) {
-  std::optional<std::vector<uint8_t>> data = ReadFile(FileName);
+  std::optional<std::vector<uint8_t>> data = uxReadImageFile(FileName);
   if (!data) return false;
   int32_t width = 0, height = 0;
   if (IsJpeg(*data)) {
@@ -612,32 +470,14 @@ bool TuiFilterPngJpeg::LoadThumbnailFromFile(const std::string& FileName, bool U
   } else if (!IsPng(*data) || !PngSize(*data, width, height)) {
     return false;
   }
-  TuiRect fitted{0, 0, float(width), float(height)};
-  double scale = FitRect(fitted, TuiRect{0, 0, MaxWidth, MaxHeight});
-  if (scale == 0) scale = 0.001;
-  scale = std::max(scale, 1.0);
-  // A very thin picture must not round a side away to nothing.
-  int32_t targetWidth, targetHeight;
-  if (UseEmbedded) {
-    targetWidth = int32_t(RoundHalfEven(width / scale));
-    targetHeight = int32_t(RoundHalfEven(height / scale));
-  } else {
-    targetWidth = int32_t(fitted.Width());
-    targetHeight = int32_t(fitted.Height());
-  }
-  targetWidth = std::max(targetWidth, 1);
-  targetHeight = std::max(targetHeight, 1);
+  const TuiThumbnailSize target = uxThumbnailSize(width, height, UseEmbedded, MaxWidth, MaxHeight);
   // libjpeg can decode at 1/2, 1/4 or 1/8 size for the cost of that size; the
   // rest of the reduction is averaging.
   unsigned denom = 1;
-  while (denom < 8 && denom * 2 <= scale) denom *= 2;
+  while (denom < 8 && denom * 2 <= target.Scale) denom *= 2;
   TImage image;
-  if (!Decode(*data, image, denom)) return false;
-  if (targetWidth < image.Width || targetHeight < image.Height) {
-    image = Reduce(image, std::min(targetWidth, image.Width), std::min(targetHeight, image.Height));
-    if (!image.Pixels) return false;
-  }
-  Install(image, Bitmap);
+  if (!Decode(*data, image, denom) || !uxReduceImage(image, target.Width, target.Height)) return false;
+  uxInstallImage(image, Bitmap);
   return true;
 }
 
@@ -660,8 +500,5 @@ bool TuiFilterPngJpeg::SaveToFile(const std::string& FileName, const TuiBitmap& 
   if (format != ifPng && format != ifJpeg) return false;
   std::vector<uint8_t> data;
   if (!SaveToBytes(data, Bitmap, format == ifJpeg ? "jpeg" : "png", Params)) return false;
-  std::ofstream file(FileName, std::ios::binary | std::ios::trunc);
-  if (!file) throw EuxError("Cannot create file \"" + FileName + "\". " + std::strerror(errno));
-  file.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
-  return bool(file);
+  return uxWriteImageFile(FileName, data);
 }

@@ -10,8 +10,8 @@
 // BMP, TIFF and GIF have no encoder here, so saving in them writes nothing.
 //
 // Image files come from anyone, so decoding is bounded before any pixel memory
-// is taken: at most MaxSide pixels per side and MaxPixels in all (256 MiB of
-// pixels), at most MaxInputBytes of encoded data (TuiFilter), MaxJpegMemory of
+// is taken: at most MaxSide pixels per side and MaxPixels in all, at most
+// MaxInputBytes of encoded data (TuiFilter's limits), MaxJpegMemory of
 // libjpeg's working memory, and for a progressive JPEG at most MaxJpegScans
 // scans and MaxJpegScanPixels of pixels times scans. Inside an open read
 // budget (scene2d/stream/ReadBudget.h) every decoded picture is charged to it
@@ -22,8 +22,6 @@
 // half-grey.
 class TuiFilterPngJpeg : public TuiFilter {
  public:
-  static constexpr int32_t MaxSide = 16384;
-  static constexpr int64_t MaxPixels = int64_t(8192) * 8192;
   static constexpr int MaxJpegScans = 500;
   // 16 passes over the largest picture: about a second of decoding.
   static constexpr int64_t MaxJpegScanPixels = int64_t(1) << 30;

@@ -144,8 +144,9 @@ class TscFilter {
   static std::unique_ptr<TscFilter> Create();
 };
 
-// The 3D filter over the 2D PNG/JPEG filter: pictures go through a temporary
-// TuiBitmap, with the 2D filter's limits on size and input.
+// The 3D filter over the system's default 2D filter (libpng and libjpeg, or
+// GDI+): pictures go through a temporary TuiBitmap, with the 2D filter's limits
+// on size and input, and its EuxError when the system has no filter.
 class TscFilterPngJpeg : public TscFilter {
  public:
   std::string GetFileTypes() const override;

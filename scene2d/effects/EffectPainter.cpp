@@ -5,7 +5,7 @@
 
 #include "draw2d/Canvas.h"
 #include "draw2d/Draw2dRegistration.h"
-#include "draw2d/ImageFilterPngJpeg.h"
+#include "draw2d/ImageFilter.h"
 #include "scene2d/ClassInfo.h"
 #include "scene2d/VisualObject.h"
 #include "scene2d/effects/Effect.h"
@@ -77,7 +77,7 @@ void MakePicture(TuiVisualObject& Object, TuiEffect& Effect, const TuiPoint& Sca
   // Charged like a decoded picture, to the budget of the read or tool run
   // this paint belongs to, if any.
   TuiReadBudget::ChargePixels(pixels);
-  const bool fits = pixels > 0 && pixels <= TuiFilterPngJpeg::MaxPixels;
+  const bool fits = pixels > 0 && pixels <= TuiFilter::MaxPixels;
   picture.SetSize(fits ? Part.Right - Part.Left : 0, fits ? Part.Bottom - Part.Top : 0);
   picture.Clear(0);
   Effect.SetPictureArea(fits ? Part : TuiPixelRect{}, Size);

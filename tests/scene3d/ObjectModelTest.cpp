@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "draw2d/ImageFilter.h"
+#include "scene2d/Errors.h"
 #include "scene2d/ObjectStreaming.h"
 #include "scene3d/SceneObjects.h"
 #include "scene3d/TextForms.h"
@@ -160,6 +162,21 @@ TEST(Values, BitmapsChooseTheirEncodingAndMeshesRefuseDamagedData) {
   ASSERT_TRUE(back.LoadFromBytes(png));
   EXPECT_EQ(back.Width(), 3);
   EXPECT_FALSE(back.LoadFromBytes(std::vector<uint8_t>{1, 2, 3}));
+
+  // A 2D default filter without a factory is the 2D error, not a crash.
+  TuiFilterRegistry& registry = TuiFilterRegistry::Instance();
+  const std::string systemFilter = registry.DefaultClass();
+  registry.Register("NoFactory3d", nullptr);
+  ASSERT_TRUE(registry.SetDefaultClass("NoFactory3d"));
+  std::string error = "nothing raised";
+  try {
+    back.LoadFromBytes(png);
+  } catch (const EuxError& e) {
+    error = e.what();
+  }
+  registry.SetDefaultClass(systemFilter);
+  EXPECT_EQ(error, "No image filter is registered");
+  EXPECT_EQ(back.Width(), 3);
 
   TscMeshData mesh;
   mesh.Vertices.resize(2);

@@ -12,12 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "controls/ControlsRegistration.h"
 #include "draw2d/Bitmap.h"
 #include "draw2d/Canvas.h"
 #include "draw2d/Draw2dRegistration.h"
 #include "draw2d/ImageFilter.h"
-#include "draw2d/ImageFilterPngJpeg.h"
-#include "controls/ControlsRegistration.h"
 #include "draw2d/cairo/CairoRegistration.h"
 #include "scene2d/Errors.h"
 #include "scene2d/VisualObject.h"
@@ -140,8 +139,8 @@ std::vector<uint8_t> Render(const TOptions& O, TuiVisualObject& Root) {
     throw EuxToolError(in + ": the root " + Root.Name() + " has no area to paint");
   const TuiPoint area = O.Size.value_or(TuiPoint{Root.Width(), Root.Height()});
   const double w = RoundHalfEven(double(area.X) * O.Scale), h = RoundHalfEven(double(area.Y) * O.Scale);
-  if (w < 1 || h < 1 || w > TuiFilterPngJpeg::MaxSide || h > TuiFilterPngJpeg::MaxSide ||
-      w * h > double(TuiFilterPngJpeg::MaxPixels))
+  if (w < 1 || h < 1 || w > TuiFilter::MaxSide || h > TuiFilter::MaxSide ||
+      w * h > double(TuiFilter::MaxPixels))
     throw EuxToolError(in + ": a picture of " + std::to_string(int64_t(w)) + " x " +
                        std::to_string(int64_t(h)) + " pixels is beyond the limits");
 

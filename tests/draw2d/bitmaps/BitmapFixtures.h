@@ -1,7 +1,5 @@
 #pragma once
 
-#include <zlib.h>
-
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -13,6 +11,10 @@
 namespace fixtures {
 
 using Bytes = std::vector<uint8_t>;
+
+// Wine's GDI+ hands its encoders no parameters, so a JPEG there has the
+// encoder's own quality whatever is asked for.
+bool RunningUnderWine();
 
 // A bitmap whose pixel (x, y) is Pixel(x, y), already premultiplied.
 inline std::unique_ptr<TuiBitmap> MakeBitmap(int32_t W, int32_t H,
@@ -46,6 +48,16 @@ inline bool IsJpegFile(const Bytes& Data) {
   return StartsWith(Data, {0xFF, 0xD8, 0xFF});
 }
 
+// The CRC-32 of PNG chunks, bit by bit: fixtures are small.
+inline uint32_t Crc32(const uint8_t* Data, size_t Size) {
+  uint32_t crc = 0xFFFFFFFFu;
+  for (size_t i = 0; i < Size; ++i) {
+    crc ^= Data[i];
+    for (int bit = 0; bit < 8; ++bit) crc = crc >> 1 ^ (0xEDB88320u & (0u - (crc & 1)));
+  }
+  return ~crc;
+}
+
 inline void PutBigEndian32(Bytes& Data, size_t At, uint32_t Value) {
   for (int i = 0; i < 4; ++i) Data[At + i] = uint8_t(Value >> (24 - 8 * i));
 }
@@ -56,7 +68,7 @@ inline Bytes PngWithSize(Bytes Png, uint32_t W, uint32_t H) {
   // Signature (8), length (4), "IHDR" (4), then width and height.
   PutBigEndian32(Png, 16, W);
   PutBigEndian32(Png, 20, H);
-  uint32_t crc = uint32_t(crc32(0, Png.data() + 12, 17));
+  uint32_t crc = Crc32(Png.data() + 12, 17);
   PutBigEndian32(Png, 29, crc);
   return Png;
 }

@@ -1,4 +1,5 @@
 #include "draw2d/Bitmap.h"
+#include "draw2d/ImageFilter.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -70,8 +71,11 @@ TEST(Bitmap, PictureThatDoesNotDecodeIsReportedAsALoss) {
 TEST(Bitmap, StreamedPictureWritesBackItsOwnBytesUntilThePixelsChange) {
   const auto file = std::filesystem::temp_directory_path() / "bitmap_streamed_bytes.png";
   ASSERT_TRUE(fixtures::OpaqueGradient(8, 6)->SaveToFile(file.string()));
-  std::ifstream in(file, std::ios::binary);
-  const TuiBinary png{{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()}};
+  TuiBinary png;
+  {
+    std::ifstream in(file, std::ios::binary);
+    png.Bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }  // closed first: an open file cannot be removed on Windows
   std::filesystem::remove(file);
   ASSERT_TRUE(fixtures::StartsWith(png.Bytes, {0x89, 'P', 'N', 'G'}));
 
@@ -128,6 +132,10 @@ TEST(Bitmap, StreamedPictureWritesBackItsOwnBytesUntilThePixelsChange) {
 // pixels, yet anyone asking for them gets exactly what an eager decode gives.
 TEST(Bitmap, ALargeStreamedJpegDecodesWhenItsPixelsAreFirstAskedFor) {
   const TuiBinary jpeg{fixtures::OpaqueGradient(320, 240)->SaveToBytes()};
+  int32_t w = 0, h = 0;
+  if (TuiFilterRegistry::Instance().CreateDefault()->CheckShrinkable(jpeg.Bytes, 1, w, h) ==
+      TuiFilter::TShrinkCheck::NotShrinkable)
+    GTEST_SKIP() << "the system's image filter (GDI+) decodes no JPEG at a reduced size";
   TuiBitmap eager;
   ASSERT_TRUE(eager.LoadFromBytes(jpeg.Bytes));
   EXPECT_FALSE(eager.IsDeferred());
