@@ -12,6 +12,12 @@ function(ux_library name)
   if(sources)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    # One section per function and object, so that a program linked with
+    # --gc-sections keeps only the code it reaches; the sanitizer build links
+    # nothing that way.
+    if(NOT WIN32 AND NOT UX_SANITIZE)
+      target_compile_options(${name} PRIVATE -ffunction-sections -fdata-sections)
+    endif()
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
   else()
     add_library(${name} INTERFACE)

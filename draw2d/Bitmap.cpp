@@ -82,6 +82,7 @@ void TuiBitmap::ReplacePixels(int32_t Width, int32_t Height, std::unique_ptr<uin
   // The canvas first: its surface may be one of the images.
   FCanvas.reset();
   ReleaseImages();
+  FQuarter.reset();
   FPixels = std::move(Pixels);
   FWidth = Width;
   FHeight = Height;
@@ -241,9 +242,14 @@ TuiBinary TuiBitmap::PngData() const {
 
 void TuiBitmap::SetPngData(const TuiBinary& Value) {
   int32_t width = 0, height = 0;
-  const auto check = DefaultFilter()->CheckShrinkable(Value.Bytes, DeferFromPixels, width, height);
+  // The check decodes every coefficient anyway; its quarter-size result is
+  // what a picture shown at about a quarter of its size is drawn from.
+  auto quarter = std::make_unique<TuiBitmap>();
+  const auto check =
+      DefaultFilter()->CheckShrinkable(Value.Bytes, DeferFromPixels, width, height, quarter.get());
   if (check == TuiFilter::TShrinkCheck::Ok) {
     ReplacePixels(width, height, nullptr, &Value.Bytes);
+    if (!quarter->IsEmpty()) FQuarter = std::move(quarter);
     Fire(OnChange);
     FireLoaded();
     return;
@@ -263,6 +269,12 @@ void TuiBitmap::SetPngData(const TuiBinary& Value) {
 
 std::unique_ptr<TuiBitmap> TuiBitmap::DecodedAtLeast(int32_t Width, int32_t Height) const {
   if (!FDeferred) return nullptr;
+  // The copy kept from the check serves once, when the decoder would shrink
+  // by a quarter for this size (an eighth falls short of it); the caller
+  // keeps its own reduction of it.
+  if (FQuarter && FQuarter->Width() >= Width && FQuarter->Height() >= Height &&
+      ((int64_t(FWidth) + 7) / 8 < Width || (int64_t(FHeight) + 7) / 8 < Height))
+    return std::move(FQuarter);
   auto decoded = std::make_unique<TuiBitmap>();
   try {
     if (DefaultFilter()->LoadFromBytesAtLeast(FEncoded, *decoded, Width, Height)) return decoded;
@@ -274,6 +286,7 @@ std::unique_ptr<TuiBitmap> TuiBitmap::DecodedAtLeast(int32_t Width, int32_t Heig
 
 void TuiBitmap::RealizeDeferred() const {
   FDeferred = false;
+  FQuarter.reset();
   TuiBitmap decoded;
   try {
     DefaultFilter()->LoadFromBytes(FEncoded, decoded);

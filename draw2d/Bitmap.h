@@ -253,6 +253,9 @@ class TuiBitmap : public TuiPersistent {
   int32_t FWidth = 0;
   // FPixels is none and FEncoded holds the picture.
   mutable bool FDeferred = false;
+  // A deferred picture's quarter-size decode, made when it was checked and
+  // handed out by the first DecodedAtLeast it suits.
+  mutable std::unique_ptr<TuiBitmap> FQuarter;
   uint64_t FChangeCount = 1;
   std::vector<std::pair<const TuiClassInfo*, std::unique_ptr<TuiBitmapImage>>> FImages;
   TuiResourceLink<TuiBitmapObject> FLink;

@@ -19,7 +19,8 @@ bool TuiFilter::LoadFromStream(std::istream& Stream, TuiBitmap& Bitmap) {
   return data && LoadFromBytes(*data, Bitmap);
 }
 
-TuiFilter::TShrinkCheck TuiFilter::CheckShrinkable(std::span<const uint8_t>, int64_t, int32_t&, int32_t&) {
+TuiFilter::TShrinkCheck TuiFilter::CheckShrinkable(std::span<const uint8_t>, int64_t, int32_t&, int32_t&,
+                                                   TuiBitmap*) {
   return TShrinkCheck::NotShrinkable;
 }
 

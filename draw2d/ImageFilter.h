@@ -60,12 +60,14 @@ class TuiFilter {
 
   // For data the decoder can shrink while decoding (a JPEG by 1/2, 1/4 or
   // 1/8) and of at least MinPixels: whether it decodes, and its full size,
-  // with no pixels kept, so that the full decode can wait until someone needs
-  // those pixels. Ok is charged to an open read budget as the full picture;
-  // Damaged data need not be decoded again to know it fails.
+  // with no full-size pixels kept, so that the full decode can wait until
+  // someone needs those pixels. Ok is charged to an open read budget as the
+  // full picture; Damaged data need not be decoded again to know it fails.
+  // Quarter, when given and the check is Ok, receives the picture as
+  // LoadFromBytesAtLeast decodes it at a quarter of its size.
   enum class TShrinkCheck : uint8_t { NotShrinkable, Damaged, Ok };
   virtual TShrinkCheck CheckShrinkable(std::span<const uint8_t> Data, int64_t MinPixels, int32_t& Width,
-                                       int32_t& Height);
+                                       int32_t& Height, TuiBitmap* Quarter = nullptr);
   // Decoded at the smallest size the decoder reaches cheaply that still covers
   // MinWidth x MinHeight; at full size when it cannot shrink the data.
   virtual bool LoadFromBytesAtLeast(std::span<const uint8_t> Data, TuiBitmap& Bitmap, int32_t MinWidth,

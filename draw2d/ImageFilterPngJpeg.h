@@ -37,7 +37,7 @@ class TuiFilterPngJpeg : public TuiFilter {
   bool SaveToFile(const std::string& FileName, const TuiBitmap& Bitmap, std::string_view Params) override;
   bool LoadFromBytes(std::span<const uint8_t> Data, TuiBitmap& Bitmap) override;
   TShrinkCheck CheckShrinkable(std::span<const uint8_t> Data, int64_t MinPixels, int32_t& Width,
-                               int32_t& Height) override;
+                               int32_t& Height, TuiBitmap* Quarter = nullptr) override;
   bool LoadFromBytesAtLeast(std::span<const uint8_t> Data, TuiBitmap& Bitmap, int32_t MinWidth,
                             int32_t MinHeight) override;
   bool SaveToBytes(std::vector<uint8_t>& Data, const TuiBitmap& Bitmap, std::string_view Format,
