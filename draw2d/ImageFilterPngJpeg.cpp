@@ -434,7 +434,7 @@ TuiFilter::TShrinkCheck TuiFilterPngJpeg::CheckShrinkable(std::span<const uint8_
   // pixels as well, a sixteenth of the full size, rather than decode again.
   TImage probe;
   if (!DecodeJpeg(Data, probe, Quarter ? 4 : 8, false)) return TShrinkCheck::Damaged;
-  if (Quarter) Install(probe, *Quarter);
+  if (Quarter) uxInstallImage(probe, *Quarter);
   Width = width, Height = height;
   return TShrinkCheck::Ok;
 }
