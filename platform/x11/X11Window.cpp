@@ -225,7 +225,13 @@ void TX11Window::SetCapture() {
   // A refused grab (another client holds one) still leaves this window the
   // capture holder as far as the program is concerned: it gets the pointer
   // events that reach it, as without the grab.
-  XGrabPointer(FDisplay, FWindow, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
+  //
+  // Events over our other windows are reported on those windows: the grab
+  // is often released only after the server has already routed a press on
+  // another of our windows (a click on the console right after one in the
+  // settings' text box), and that press must still reach the window it was
+  // made on once the release has been handled.
+  XGrabPointer(FDisplay, FWindow, True, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
                GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
   XFlush(FDisplay);
   FX.SetCaptureHolder(this);

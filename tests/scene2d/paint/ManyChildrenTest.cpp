@@ -162,11 +162,11 @@ class ManyChildrenHit : public ManyChildren, public ::testing::WithParamInterfac
     ManyChildren::SetUp();
     Other->SetHitTest(false);
   }
-  // Every quarter unit over the scene and a little beyond, edges included.
+  // Every half unit over the scene and a little beyond, edges included.
   void ExpectSameHits(const char* When) {
     int differ = 0;
-    for (float y = -2; y <= 102; y += 0.25f)
-      for (float x = -2; x <= 102; x += 0.25f) {
+    for (float y = -2; y <= 102; y += 0.5f)
+      for (float x = -2; x <= 102; x += 0.5f) {
         TuiVisualObject* indexed = Host->ObjectAt(x, y);
         TuiVisualObject* walked = Walked(*Root, x, y);
         if (indexed != walked && ++differ <= 5)
