@@ -47,7 +47,8 @@ TscCanvas::TscCanvas(uintptr_t Window, int Width, int Height, bool Transparency,
       FMaterial(std::make_unique<TscMaterial>()),
       FFont(std::make_unique<TscFont>()) {
   FMaterial->OnChanged = [this] { MaterialChanged(); };
-  if (FTransparency) MakeMemoryBitmap();
+  if (FTransparency && (std::max(FWidth, 1) > MaxSide || std::max(FHeight, 1) > MaxSide))
+    throw EuxError("Can't allocate the DIB handle");
 }
 
 TscCanvas::TscCanvas(TscBitmap& Bitmap)
@@ -67,8 +68,8 @@ TscCanvas::~TscCanvas() {
   for (TscBitmap* bitmap : FTextureBitmaps) bitmap->RemoveCanvas(this);
 }
 
-void TscCanvas::MakeMemoryBitmap() {
-  FMemoryBits.reset();
+uint32_t* TscCanvas::MemoryBuffer() const {
+  if (FMemoryBits || !HasMemoryFrame()) return FMemoryBits.get();
   const int w = std::max(FWidth, 1), h = std::max(FHeight, 1);
   if (w > MaxSide || h > MaxSide) throw EuxError("Can't allocate the DIB handle");
   try {
@@ -80,6 +81,7 @@ void TscCanvas::MakeMemoryBitmap() {
   } catch (const std::bad_alloc&) {
     throw EuxError("Can't allocate the DIB handle");
   }
+  return FMemoryBits.get();
 }
 
 void TscCanvas::BeforeDestruction() {
@@ -112,7 +114,7 @@ void TscCanvas::ResizeBuffer(int Width, int Height) {
     if (Width > MaxSide || Height > MaxSide) throw EuxError("Can't allocate the DIB handle");
     FWidth = Width;
     FHeight = Height;
-    if (FTransparency && !FBoundBitmap) MakeMemoryBitmap();
+    FMemoryBits.reset();
   }
   if (HasDevice()) DeviceResize();
 }

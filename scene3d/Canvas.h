@@ -25,7 +25,8 @@
 //                      INV_SRC_ALPHA). Returns false when no frame can be
 //                      drawn now. The base then sets state 1.
 //   DeviceEndScene     finish the frame: a window canvas shows it; a
-//                      transparent canvas leaves it in MemoryBits(); a bitmap
+//                      transparent canvas leaves it in MemoryBuffer() (or says
+//                      through FrameWords where else it lies); a bitmap
 //                      canvas in BoundBitmap()->Bits() (modified flag untouched).
 //   DeviceClear        every pixel to the colour word, every depth to farthest.
 //   DeviceCopyToBits   the frame as Width() x Height() words, rows top down.
@@ -226,10 +227,11 @@ class TscCanvas : public TuiComponent {
   // Width() x Height() words of the current frame, rows top down.
   void CopyToBits(uint32_t* Pixels);
   void CopyFromBits(const uint32_t* Pixels);
-  // The frame a transparent window canvas read back last; none otherwise.
-  // Only the device writes it: a device may count on it still holding its
-  // last frame (the software canvas then repaints only what changed).
-  uint32_t* MemoryBits() const { return FMemoryBits.get(); }
+  // The frame a transparent window canvas finished last (all 0 before the
+  // first); none otherwise. Valid until the next frame, resize or texture
+  // change: a device may show a texture's own words as the frame rather than
+  // a copy of them.
+  const uint32_t* MemoryBits() const { return FrameWords(); }
   // The part of the last finished frame that differs from the frame before,
   // when the device keeps track of it; false means "assume all of it". The
   // scene then pushes only that part to the window.
@@ -304,8 +306,22 @@ class TscCanvas : public TuiComponent {
   // The diffuse colour with its alpha scaled by Opacity.
   uint32_t VertexColor(float Opacity) const;
 
+  // Whether this is a transparent window canvas, whose frame the device
+  // leaves in memory for the scene to push.
+  bool HasMemoryFrame() const { return FTransparency && !FBoundBitmap; }
+  // The memory a transparent window canvas's frame is read back or drawn
+  // into: made (all 0) on first use, so that a device which shows a texture
+  // as the frame never pays for it. Only the device writes it; it keeps
+  // what was written until ReleaseMemoryBuffer or a resize. None for other
+  // canvases. Raises EuxError with "Can't allocate the DIB handle" when the
+  // memory cannot be had.
+  uint32_t* MemoryBuffer() const;
+  void ReleaseMemoryBuffer() { FMemoryBits.reset(); }
+  // What MemoryBits() returns: the memory buffer unless the device says
+  // otherwise.
+  virtual const uint32_t* FrameWords() const { return MemoryBuffer(); }
+
  private:
-  void MakeMemoryBitmap();
   void ResetMatrices();
 
   int FWidth = 0;
@@ -318,7 +334,7 @@ class TscCanvas : public TuiComponent {
   uint32_t FAmbient = 0;
   std::unique_ptr<TscMaterial> FMaterial;
   std::unique_ptr<TscFont> FFont;
-  std::unique_ptr<uint32_t[]> FMemoryBits;
+  mutable std::unique_ptr<uint32_t[]> FMemoryBits;
   uint32_t FStates = 0;
   TscCamera* FCamera = nullptr;
   TscMatrix FView, FInverseView, FWorld;

@@ -182,8 +182,8 @@ void TscOpenGLCanvas::DeviceEndScene() {
   if (TscBitmap* Bitmap = BoundBitmap()) {
     if (Bitmap->Bits() && Bitmap->Width() == Width() && Bitmap->Height() == Height())
       FDevice->ReadPixels(Bitmap->Bits());
-  } else if (MemoryBits()) {
-    FDevice->ReadPixels(MemoryBits());
+  } else if (HasMemoryFrame()) {
+    FDevice->ReadPixels(MemoryBuffer());
   }
 }
 

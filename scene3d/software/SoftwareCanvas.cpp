@@ -168,8 +168,9 @@ void TscSoftwareCanvas::Register() {
 
 void TscSoftwareCanvas::Allocate() {
   const size_t n = size_t(std::max(Width(), 1)) * size_t(std::max(Height(), 1));
-  FDirect = MemoryBits() != nullptr;
+  FDirect = HasMemoryFrame();
   FColor.assign(FDirect ? 0 : n, 0);
+  FShownBitmap = nullptr;
   std::vector<float>().swap(FDepth);
   FDepthDeferred = scDepthFar;
   FClearPending = false;
@@ -182,6 +183,7 @@ void TscSoftwareCanvas::FreeDevice() {
   std::vector<float>().swap(FDepth);
   FAllocated = false;
   FDirect = false;
+  FShownBitmap = nullptr;
   FClearPending = false;
   FQuadHeld = false;
   FDepthDeferred = scDepthFar;
@@ -271,8 +273,27 @@ bool TscSoftwareCanvas::DeviceBeginScene() {
   return true;
 }
 
+const uint32_t* TscSoftwareCanvas::Shown() const {
+  if (!FShownBitmap) return nullptr;
+  const auto* texture = static_cast<const TSoftwareTexture*>(FindTexture(FShownBitmap));
+  return texture && texture->Serial == FShownSerial ? FShownBitmap->Bits() : nullptr;
+}
+
+const uint32_t* TscSoftwareCanvas::FrameWords() const {
+  const uint32_t* shown = Shown();
+  return shown ? shown : MemoryBuffer();
+}
+
+void TscSoftwareCanvas::StopShowing() {
+  const uint32_t* shown = Shown();
+  FShownBitmap = nullptr;
+  // A pending clear replaces the frame anyway.
+  if (shown && !FClearPending) std::memcpy(Target(), shown, size_t(Width()) * size_t(Height()) * 4);
+}
+
 void TscSoftwareCanvas::SettleFrame() {
   if (!FClearPending || !FAllocated) return;
+  FShownBitmap = nullptr;
   FClearPending = false;
   FQuadHeld = false;
   // The depths the clear set are already deferred as far.
@@ -288,7 +309,7 @@ void TscSoftwareCanvas::EnsureDepth() {
   if (FDepthDeferred == scDepthFar) {
     std::fill_n(FDepth.data(), n, 1.0f);
   } else if (FDepthDeferred == scDepthFromAlpha) {
-    const uint32_t* frame = Target();
+    const uint32_t* frame = Frame();
     for (size_t i = 0; i < n; ++i) FDepth[i] = frame[i] >> 24 ? FDeferredZ : 1.0f;
   }
   FDepthDeferred = scDepthNone;
@@ -298,6 +319,7 @@ void TscSoftwareCanvas::Settle(bool NeedDepth) {
   if (!FAllocated) return;
   // The draw that follows writes into the frame.
   FQuadHeld = false;
+  StopShowing();
   // Depths read off the frame's alpha must be taken before the draw changes
   // it, even by a draw that does not use them.
   if (NeedDepth || FDepthDeferred == scDepthFromAlpha) EnsureDepth();
@@ -309,8 +331,6 @@ void TscSoftwareCanvas::DeviceEndScene() {
   if (FDirect) return;
   if (TscBitmap* bitmap = BoundBitmap(); bitmap && bitmap->Bits())
     std::memcpy(bitmap->Bits(), FColor.data(), size_t(Width()) * size_t(Height()) * 4);
-  else if (MemoryBits())
-    std::memcpy(MemoryBits(), FColor.data(), size_t(Width()) * size_t(Height()) * 4);
 }
 
 void TscSoftwareCanvas::DeviceClear(uint32_t Color) {
@@ -323,13 +343,14 @@ void TscSoftwareCanvas::DeviceClear(uint32_t Color) {
 
 void TscSoftwareCanvas::DeviceCopyToBits(uint32_t* Pixels) {
   SettleFrame();
-  std::memcpy(Pixels, Target(), size_t(Width()) * size_t(Height()) * 4);
+  std::memcpy(Pixels, Frame(), size_t(Width()) * size_t(Height()) * 4);
 }
 
 void TscSoftwareCanvas::DeviceCopyFromBits(const uint32_t* Pixels) {
   if (!FAllocated) return;
   FClearPending = false;
   FQuadHeld = false;
+  FShownBitmap = nullptr;
   FDepthDeferred = scDepthFar;
   std::memcpy(Target(), Pixels, size_t(Width()) * size_t(Height()) * 4);
 }
@@ -749,8 +770,28 @@ void TscSoftwareCanvas::QuadOverClear(TscBitmap& Bitmap, int OX, int OY, float Z
   const uint32_t clear = FClearColor;
   const int w = Width(), h = Height(), tw = Bitmap.Width(), th = Bitmap.Height();
   const uint32_t* texels = Bitmap.Bits();
-  uint32_t* target = Target();
   auto& tex = static_cast<TSoftwareTexture&>(*FindTexture(&Bitmap));
+  if (FDirect && clear == 0 && Vertex == 0xFFFFFFFF && Premultiplied && OX == 0 && OY == 0 && tw == w &&
+      th == h) {
+    // Premultiplied texels over nothing are themselves: the texture is the
+    // frame.
+    FShownBitmap = &Bitmap;
+    FShownSerial = tex.Serial;
+    FQuadHeld = false;
+    tex.DropBlended();
+    tex.Drawn = false;
+    tex.DirtyCount = 0;
+    ReleaseMemoryBuffer();
+    if (!FDepthWrite) {
+      FDepthDeferred = scDepthFar;
+    } else {
+      FDepthDeferred = scDepthFromAlpha;
+      FDeferredZ = Z;
+    }
+    return;
+  }
+  FShownBitmap = nullptr;
+  uint32_t* target = Target();
   const TQuadKey key{tex.Serial, OX, OY, Vertex, clear, Premultiplied};
   const bool keyed =
       tex.Drawn && tex.Vertex == Vertex && tex.Clear == clear && tex.Premultiplied == Premultiplied;

@@ -64,7 +64,21 @@ class TscSoftwareCanvas : public TscCanvas {
   // over a clear) never reads it.
   void EnsureDepth();
   void Allocate();
-  uint32_t* Target() { return FDirect ? MemoryBits() : FColor.data(); }
+  // The frame, for writing: a frame that was a texture shown as it is must
+  // have been copied in first (Settle does).
+  uint32_t* Target() { return FDirect ? MemoryBuffer() : FColor.data(); }
+  // The frame, for reading.
+  const uint32_t* Frame() {
+    const uint32_t* shown = Shown();
+    return shown ? shown : Target();
+  }
+  const uint32_t* FrameWords() const override;
+  // The words of the texture shown as the frame; none when no texture is,
+  // or when it has gone since.
+  const uint32_t* Shown() const;
+  // Makes the frame shown from a texture a frame of its own, before a draw
+  // writes into it.
+  void StopShowing();
   void ShadeVertex(const TscVertex& In, const TscMatrix& Transform, TScreenVertex& Out) const;
   uint32_t LightVertex(const TscVertex& In) const;
   void DrawTriangle(const TScreenVertex& A, const TScreenVertex& B, const TScreenVertex& C,
@@ -90,8 +104,15 @@ class TscSoftwareCanvas : public TscCanvas {
   };
 
   std::vector<uint32_t> FColor;  // the frame when it does not live in the memory bitmap
-  std::vector<float> FDepth;     // empty until a draw needs depths; see FDepthDeferred
-  bool FAllocated = false;       // the frame exists (from Allocate until FreeDevice)
+  // A transparent window canvas whose frame is one premultiplied texture
+  // laid one to one over a clear of 0 shows the texture's own words: they
+  // are the frame exactly, and neither a copy nor the memory buffer is
+  // needed. The bitmap is only compared until its texture, known by its
+  // serial, is found still in the cache: a texture goes before its bitmap.
+  const TscBitmap* FShownBitmap = nullptr;
+  uint64_t FShownSerial = 0;
+  std::vector<float> FDepth;  // empty until a draw needs depths; see FDepthDeferred
+  bool FAllocated = false;    // the frame exists (from Allocate until FreeDevice)
   bool FDirect = false;
   // While true the frame holds exactly what QuadOverClear with FQuadKey left,
   // so the next one need only blend the rows its texture marked. Anything

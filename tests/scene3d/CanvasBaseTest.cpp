@@ -1,6 +1,7 @@
 // The rules of the canvas contract that need no device.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "scene3d/SceneObjects.h"
@@ -318,6 +319,18 @@ void FillNoise(TscBitmap& B, uint32_t Seed) {
   }
   B.SetModified(true);
 }
+
+// Noise as a premultiplied picture holds it: no channel above its alpha.
+void FillPremultipliedNoise(TscBitmap& B, uint32_t Seed) {
+  FillNoise(B, Seed);
+  for (int i = 0; i < B.Width() * B.Height(); ++i) {
+    const uint32_t w = B.Bits()[i], a = w >> 24;
+    uint32_t out = a << 24;
+    for (int shift = 0; shift < 24; shift += 8) out |= std::min((w >> shift) & 0xFF, a) << shift;
+    B.Bits()[i] = out;
+  }
+  B.SetPremultiplied(true);
+}
 }  // namespace
 
 // One canvas draws a layer frame after frame while things happen between and
@@ -353,6 +366,15 @@ TEST(SoftwareCanvas, LayerFrameEqualsAFrameDrawnFromScratchWhateverHappenedBefor
   struct TStep {
     const char* What;
     std::function<void()> Change;
+    // The frame is the picture's own words, not a copy.
+    bool Shown = false;
+  };
+  // A premultiplied picture laid one to one over a clear of 0 is the frame.
+  const auto layOneToOne = [&] {
+    f.Picture = 1, f.Clear = 0, f.Vertex = 0xFFFFFFFF, f.Left = 0, f.Top = 0;
+    f.W = TW, f.H = TH;
+    FillPremultipliedNoise(pictures[1], 13);
+    canvas.ResizeBuffer(f.W, f.H);
   };
   const TStep steps[] = {
       {"first frame", [] {}},
@@ -407,6 +429,24 @@ TEST(SoftwareCanvas, LayerFrameEqualsAFrameDrawnFromScratchWhateverHappenedBefor
          FillNoise(pictures[0], 31);
        }},
       {"unchanged at last", [] {}},
+      {"laid one to one over nothing", layOneToOne, true},
+      {"one to one, rows marked", [&] { markRows(7, 2); }, true},
+      {"a plate after the layer shown as it is", [&] { f.Plate = true; }},
+      {"the plate gone again", [&] { f.Plate = false; }, true},
+      {"the shown picture made again at the same address",
+       [&] {
+         pictures[1].SetSize(1, 1);
+         pictures[1].SetSize(TW, TH);
+         FillPremultipliedNoise(pictures[1], 41);
+       },
+       true},
+      {"frame loaded from words over the shown picture",
+       [&] {
+         std::vector<uint32_t> words(size_t(f.W) * size_t(f.H), 0xFF00FF00);
+         canvas.CopyFromBits(words.data());
+       },
+       true},
+      {"a clear colour under the shown picture", [&] { f.Clear = 0x30405060; }},
   };
   for (const TStep& step : steps) {
     step.Change();
@@ -418,8 +458,12 @@ TEST(SoftwareCanvas, LayerFrameEqualsAFrameDrawnFromScratchWhateverHappenedBefor
     ASSERT_EQ(got.size(), want.size()) << step.What;
     for (size_t i = 0; i < got.size(); ++i)
       ASSERT_EQ(got[i], want[i]) << step.What << ", pixel " << i % size_t(f.W) << ", " << i / size_t(f.W);
+    EXPECT_EQ(canvas.MemoryBits() == pictures[f.Picture].Bits(), step.Shown) << step.What;
   }
   EXPECT_EQ(canvas.FastDraws(), int(std::size(steps)));
+  // The shown picture's end leaves a frame of the canvas's own, not its words.
+  pictures[1].SetSize(2, 2);
+  EXPECT_NE(canvas.MemoryBits(), pictures[1].Bits());
 }
 
 // The layer quad leaves its depths to be filled in only if something reads
