@@ -1,5 +1,5 @@
-// Pushing frames to an X server: the settings window's whole frame through
-// shared memory and through XPutImage, and a small changed rectangle.
+// Pushing frames to an X server: the settings window's whole frame and a
+// small changed rectangle, straight from the caller's words.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -31,19 +31,16 @@ TBench& Bench() {
   return b;
 }
 
-// Arg 0: 1 for shared memory, 0 for XPutImage. Arg 1: the changed square's
-// side, 0 for the whole frame.
+// Arg: the changed square's side, 0 for the whole frame.
 void BM_PushFrame(benchmark::State& state) {
   TBench& b = Bench();
   if (!b.System) return state.SkipWithError("no Xvfb");
-  b.System->SetSharedMemory(state.range(0) != 0);
-  if (state.range(0) && !b.System->SharedMemory()) return state.SkipWithError("no shared memory");
   auto w = b.System->CreateWindow(b.Events, {.Bounds = {0, 0, 421, 338}});
   w->Show();
   std::vector<uint32_t> frame(419 * 336, 0x80402010);
   const platform::TFrame f{frame.data(), 419, 336};
   w->UpdateLayered(f, {0, 0});
-  const int side = int(state.range(1));
+  const int side = int(state.range(0));
   const platform::TRect changed{100, 100, side, side};
   uint32_t colour = 0;
   for (auto _ : state) {
@@ -55,23 +52,14 @@ void BM_PushFrame(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_PushFrame)
-    ->ArgNames({"shm", "side"})
-    ->Args({1, 0})
-    ->Args({0, 0})
-    ->Args({1, 40})
-    ->Args({0, 40})
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PushFrame)->ArgName("side")->Arg(0)->Arg(40)->Unit(benchmark::kMicrosecond);
 
 // One tick of an LED effect as the program pays for it: a small square
 // pushed, the flush, and whatever the server sends back taken in by the loop.
 // Process CPU, not wall time: the server's share runs in another process.
-// Arg: 1 for shared memory, 0 for XPutImage.
 void BM_PushTickCpu(benchmark::State& state) {
   TBench& b = Bench();
   if (!b.System) return state.SkipWithError("no Xvfb");
-  b.System->SetSharedMemory(state.range(0) != 0);
-  if (state.range(0) && !b.System->SharedMemory()) return state.SkipWithError("no shared memory");
   auto w = b.System->CreateWindow(b.Events, {.Bounds = {0, 0, 421, 338}});
   w->Show();
   std::vector<uint32_t> frame(419 * 336, 0xFF402010);
@@ -91,12 +79,7 @@ void BM_PushTickCpu(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_PushTickCpu)
-    ->ArgName("shm")
-    ->Arg(1)
-    ->Arg(0)
-    ->MeasureProcessCPUTime()
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PushTickCpu)->MeasureProcessCPUTime()->Unit(benchmark::kMicrosecond);
 
 // A 40 x 40 square whose outline changes on every frame (a shape that
 // appears and goes, not an LED that changes colour): the window's input
@@ -104,7 +87,6 @@ BENCHMARK(BM_PushTickCpu)
 void BM_PushFrameOutlineChanges(benchmark::State& state) {
   TBench& b = Bench();
   if (!b.System) return state.SkipWithError("no Xvfb");
-  b.System->SetSharedMemory(true);
   auto w = b.System->CreateWindow(b.Events, {.Bounds = {0, 0, 421, 338}});
   w->Show();
   std::vector<uint32_t> frame(419 * 336, 0xF0402010);

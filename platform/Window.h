@@ -147,6 +147,11 @@ class IWindowEvents {
   virtual void Message(uint32_t /*Msg*/, uint64_t /*WParam*/, int64_t /*LParam*/) {}
   // The pointer capture this window held went elsewhere or was released.
   virtual void CaptureLost() {}
+  // Area (client pixels) of a window that has had a frame lost its pixels:
+  // the window keeps no copy of its frames, so the owner pushes that part
+  // again. Only a window system that loses pixels (X without a compositing
+  // manager, when a window is uncovered) asks.
+  virtual void Exposed(const TRect& /*Area*/) {}
 };
 
 // A frame of premultiplied ARGB words, rows top to bottom, Stride pixels apart.
@@ -219,6 +224,7 @@ class IWindow {
   // corner at Position and its client size to the frame's size. With Changed
   // (frame pixels), only that part of the frame is new: when position and size
   // stay, only it is sent. A frame without pixels or of no size is ignored.
+  // The frame is read during the call only.
   virtual void UpdateLayered(const TFrame& Frame, TPoint Position, const TRect* Changed = nullptr) = 0;
 
   // The native window (an X window id), 0 when there is none.

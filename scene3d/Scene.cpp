@@ -467,7 +467,18 @@ void TscScene::LayeredUpdate(const TDamage& Damage) {
     const int bottom = std::min(part.Top + part.Height, device.Top + device.Height);
     part = {left, top, right - left, bottom - top};
   }
-  if (part.Width <= 0 || part.Height <= 0) return;
+  Push(part);
+}
+
+void TscScene::Exposed(const platform::TRect& Area) {
+  if (!FWindow || !FCanvas || IsDesigning()) return;
+  Push(platform::Intersect(Area, {0, 0, FCanvas->Width(), FCanvas->Height()}));
+}
+
+void TscScene::Push(const platform::TRect& Part) {
+  if (Part.Width <= 0 || Part.Height <= 0) return;
+  TscCanvas& c = *FCanvas;
+  const int w = c.Width(), h = c.Height();
   platform::TFrame frame;
   frame.Width = w;
   frame.Height = h;
@@ -475,20 +486,20 @@ void TscScene::LayeredUpdate(const TDamage& Damage) {
     frame.Pixels = c.MemoryBits();
   } else {
     // An opaque canvas keeps its frame on the device; the window still shows
-    // only what it is given, so the frame is read back and the part that
+    // only what it is given, so the frame is read back and the Part that
     // goes out made opaque.
     FOpaqueFrame.resize(size_t(w) * size_t(h));
     c.CopyToBits(FOpaqueFrame.data());
-    for (int y = part.Top; y < part.Top + part.Height; ++y) {
+    for (int y = Part.Top; y < Part.Top + Part.Height; ++y) {
       uint32_t* row = FOpaqueFrame.data() + size_t(y) * size_t(w);
-      for (int x = part.Left; x < part.Left + part.Width; ++x) row[x] |= 0xFF000000u;
+      for (int x = Part.Left; x < Part.Left + Part.Width; ++x) row[x] |= 0xFF000000u;
     }
     frame.Pixels = FOpaqueFrame.data();
   }
   if (!frame.Pixels) return;
   const platform::TRect outer = FWindow->Bounds();
-  const bool whole = part.Left == 0 && part.Top == 0 && part.Width == w && part.Height == h;
-  FWindow->UpdateLayered(frame, {outer.Left, outer.Top}, whole ? nullptr : &part);
+  const bool whole = Part.Left == 0 && Part.Top == 0 && Part.Width == w && Part.Height == h;
+  FWindow->UpdateLayered(frame, {outer.Left, outer.Top}, whole ? nullptr : &Part);
 }
 
 // ---- picking ----

@@ -202,6 +202,8 @@ class TscScene : public TuiComponent, private platform::IWindowEvents {
   void BoundsChanged(const platform::TRect& Outer) override;
   void Message(uint32_t Msg, uint64_t WParam, int64_t LParam) override;
   void CaptureLost() override;
+  // The window lost Area's pixels: the last frame's are pushed again.
+  void Exposed(const platform::TRect& Area) override;
 
   void BuildDesignRig();
   void CreateCanvas();
@@ -213,6 +215,8 @@ class TscScene : public TuiComponent, private platform::IWindowEvents {
     TuiRect Rect{};
   };
   void LayeredUpdate(const TDamage& Damage);
+  // Pushes Part of the frame to the window.
+  void Push(const platform::TRect& Part);
   void SetHovered(TscVisualObject* Value);
   // Calls Proc(ray position, ray direction) in Object's frame for (X, Y).
   void LocalRay(TscVisualObject& Object, float X, float Y, TscVector& RayPos, TscVector& RayDir) const;

@@ -2,15 +2,12 @@
 
 #include <X11/Xatom.h>
 #include <X11/extensions/shape.h>
-#include <sys/ipc.h>
-#include <sys/shm.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/Prefault.h"
 #include "platform/x11/X11Atoms.h"
 
 namespace platform {
@@ -71,7 +68,6 @@ TX11Window::TX11Window(TX11WindowSystem& System, IWindowEvents& Events, const TW
 TX11Window::~TX11Window() {
   std::erase(FX.FWindows, this);
   if (HasCapture()) XUngrabPointer(FDisplay, CurrentTime);
-  FreeImage();
   XFreeGC(FDisplay, FGC);
   XDestroyWindow(FDisplay, FWindow);
   XFlush(FDisplay);
@@ -244,125 +240,52 @@ void TX11Window::ReleaseCapture() {
   FX.SetCaptureHolder(nullptr);
 }
 
-void TX11Window::ShmCompleted(unsigned long Serial) {
-  if (Serial >= FPutSerial) FShmBusy = false;
-}
-
-void TX11Window::WaitForServer() {
-  if (!FShmBusy) return;
-  // Usually the completion came long ago and only waits in the queue; a
-  // round trip settles it either way.
-  XSync(FDisplay, False);
-  FShmBusy = false;
-}
-
-void TX11Window::FreeImage() {
-  if (!FImage) return;
-  if (FShmImage) {
-    XShmDetach(FDisplay, &FShmInfo);
-    XSync(FDisplay, False);
-    shmdt(FShmInfo.shmaddr);
-  } else {
-    std::free(FImage->data);
-  }
-  FImage->data = nullptr;
-  XDestroyImage(FImage);
-  FImage = nullptr;
-  FShmImage = false;
-}
-
-void TX11Window::MakeImage(TSize Size) {
-  FreeImage();
-  Visual* visual = static_cast<Visual*>(FX.FVisual);
-  const unsigned w = unsigned(Size.Width), h = unsigned(Size.Height);
-  if (FX.FShm) {
-    FImage = XShmCreateImage(FDisplay, visual, unsigned(FX.FDepth), ZPixmap, nullptr, &FShmInfo, w, h);
-    if (FImage) {
-      FShmInfo.shmid = shmget(IPC_PRIVATE, size_t(FImage->bytes_per_line) * h, IPC_CREAT | 0600);
-      void* addr = FShmInfo.shmid >= 0 ? shmat(FShmInfo.shmid, nullptr, 0) : reinterpret_cast<void*>(-1);
-      if (addr != reinterpret_cast<void*>(-1)) {
-        FShmInfo.shmaddr = FImage->data = static_cast<char*>(addr);
-        platform::PrefaultForWriting(addr, size_t(FImage->bytes_per_line) * h);
-        FShmInfo.readOnly = False;
-        const uint64_t errors = X11ErrorCount();
-        XShmAttach(FDisplay, &FShmInfo);
-        XSync(FDisplay, False);
-        // Marked for removal now: the segment goes when both sides detach,
-        // even if the process dies.
-        shmctl(FShmInfo.shmid, IPC_RMID, nullptr);
-        if (X11ErrorCount() == errors) {
-          FShmImage = true;
-          return;
-        }
-        shmdt(addr);
-      } else if (FShmInfo.shmid >= 0) {
-        shmctl(FShmInfo.shmid, IPC_RMID, nullptr);
-      }
-      FImage->data = nullptr;
-      XDestroyImage(FImage);
-      FImage = nullptr;
-    }
-    // The server cannot reach our memory (another host): stay with XPutImage.
-    FX.FShm = false;
-  }
-  char* data = static_cast<char*>(std::calloc(size_t(w) * h, 4));
-  if (!data) return;
-  FImage = XCreateImage(FDisplay, visual, unsigned(FX.FDepth), ZPixmap, 0, data, w, h, 32, 0);
-  if (!FImage) {
-    std::free(data);
-    return;
-  }
+void TX11Window::Put(const TFrame& Frame, const TRect& Part) {
+  if (Part.Empty()) return;
+  // An image header over the caller's words: Xlib writes the part's rows
+  // into the request straight from them, so the window keeps no copy. A
+  // shared-memory segment would need one, and on a local server it saves
+  // nothing measurable (bench_x11).
+  XImage image{};
+  image.width = Frame.Width;
+  image.height = Frame.Height;
+  image.format = ZPixmap;
+  image.data = reinterpret_cast<char*>(const_cast<uint32_t*>(Frame.Pixels));
   // Our words are in the host's order; Xlib swaps them for a server of the
   // other order.
   const uint32_t probe = 1;
-  FImage->byte_order = *reinterpret_cast<const char*>(&probe) ? LSBFirst : MSBFirst;
-}
-
-void TX11Window::Put(const TRect& Part) {
-  if (!FImage || Part.Empty()) return;
-  // A shared-memory put answers with a completion event, which wakes the
-  // program once more per frame; for a small part (an LED changing) that
-  // wake-up costs more than sending the pixels through the socket.
-  if (FShmImage && size_t(Part.Width) * size_t(Part.Height) * 4 >= SmallPutBytes) {
-    // The server reads the segment after this returns; it says when it is
-    // done, and the next frame waits for that before writing (WaitForServer).
-    // The loop sends it with whatever else the round asked for.
-    FPutSerial = NextRequest(FDisplay);
-    XShmPutImage(FDisplay, FWindow, FGC, FImage, Part.Left, Part.Top, Part.Left, Part.Top,
-                 unsigned(Part.Width), unsigned(Part.Height), True);
-    FShmBusy = true;
-    ++FX.FSharedPuts;
-  } else {
-    XPutImage(FDisplay, FWindow, FGC, FImage, Part.Left, Part.Top, Part.Left, Part.Top, unsigned(Part.Width),
-              unsigned(Part.Height));
-  }
+  image.byte_order = *reinterpret_cast<const char*>(&probe) ? LSBFirst : MSBFirst;
+  image.bitmap_unit = 32;
+  image.bitmap_bit_order = image.byte_order;
+  image.bitmap_pad = 32;
+  image.depth = FX.FDepth;
+  image.bits_per_pixel = 32;
+  image.bytes_per_line = (Frame.Stride > 0 ? Frame.Stride : Frame.Width) * 4;
+  const Visual* visual = static_cast<const Visual*>(FX.FVisual);
+  image.red_mask = visual->red_mask;
+  image.green_mask = visual->green_mask;
+  image.blue_mask = visual->blue_mask;
+  if (!XInitImage(&image)) return;
+  XPutImage(FDisplay, FWindow, FGC, &image, Part.Left, Part.Top, Part.Left, Part.Top, unsigned(Part.Width),
+            unsigned(Part.Height));
 }
 
 void TX11Window::UpdateLayered(const TFrame& Frame, TPoint Position, const TRect* Changed) {
   if (!Frame.Pixels || Frame.Width <= 0 || Frame.Height <= 0) return;
-  const int stride = Frame.Stride > 0 ? Frame.Stride : Frame.Width;
   const TSize size{Frame.Width, Frame.Height};
   TRect part{0, 0, Frame.Width, Frame.Height};
   if (Changed && FHasFrame && Position == FPos && size == FClient) part = Intersect(*Changed, part);
   if (part.Empty()) return;
   Place(Position, size);
-  if (!FImage || FImage->width != size.Width || FImage->height != size.Height) {
-    MakeImage(size);
-    part = {0, 0, size.Width, size.Height};
-  }
-  if (!FImage) return;
-  WaitForServer();
-  const int words = FImage->bytes_per_line / 4;
-  auto* dst = reinterpret_cast<uint32_t*>(FImage->data);
-  for (int y = part.Top; y < part.Top + part.Height; ++y)
-    std::memcpy(dst + size_t(y) * words + part.Left, Frame.Pixels + size_t(y) * stride + part.Left,
-                size_t(part.Width) * 4);
   FHasFrame = true;
   // The outline first: the server draws only inside the window's shape.
   const bool whole = FOutline.Size() != size;
-  if (whole) FOutline.Reset(size);
+  if (whole) {
+    FOutline.Reset(size);
+    part = {0, 0, size.Width, size.Height};
+  }
   if (FOutline.Update(Frame, part) || whole) ApplyOutline(part, whole);
-  Put(part);
+  Put(Frame, part);
 }
 
 namespace {
@@ -404,7 +327,9 @@ void TX11Window::ApplyBounding() {
 }
 
 void TX11Window::Exposed(const TRect& Area) {
-  if (FHasFrame && FImage) Put(Intersect(Area, {0, 0, FImage->width, FImage->height}));
+  if (!FHasFrame) return;
+  const TRect part = Intersect(Area, {0, 0, FClient.Width, FClient.Height});
+  if (!part.Empty()) FEvents.Exposed(part);
 }
 
 }  // namespace platform

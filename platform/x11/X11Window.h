@@ -2,7 +2,6 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/XShm.h>
 
 #include <deque>
 
@@ -10,8 +9,8 @@
 #include "platform/x11/X11WindowSystem.h"
 
 // One top-level X window of TX11WindowSystem (internal to the layer). It keeps
-// the last frame in a client-side image (in shared memory when it can), from
-// which it also repaints what the server lost.
+// no copy of its frames: what the server loses is asked of the owner again
+// (IWindowEvents::Exposed).
 namespace platform {
 
 class TX11Window : public TWindowBase {
@@ -39,12 +38,6 @@ class TX11Window : public TWindowBase {
   // the report.
   void Configured(TPoint Pos, TSize Client, unsigned long Serial);
   void Exposed(const TRect& Area);
-  bool UsesSharedMemory() const { return FShmImage; }
-  // Parts smaller than this many bytes go through the socket even when the
-  // image is shared.
-  static constexpr size_t SmallPutBytes = 64 * 1024;
-  // The server finished the shared-memory puts up to request Serial.
-  void ShmCompleted(unsigned long Serial);
   // Whether a window manager put the window into a frame of its own, which
   // makes the server's geometry reports relative to that frame.
   bool Reparented() const { return FReparented; }
@@ -56,10 +49,7 @@ class TX11Window : public TWindowBase {
  private:
   void Place(TPoint Pos, TSize Client);
   void WriteSizeHints();
-  void MakeImage(TSize Size);
-  void FreeImage();
-  void Put(const TRect& Part);
-  void WaitForServer();
+  void Put(const TFrame& Frame, const TRect& Part);
   // Tells the server the outline of Part (the whole frame when Whole).
   void ApplyOutline(const TRect& Part, bool Whole);
 
@@ -67,11 +57,6 @@ class TX11Window : public TWindowBase {
   Display* FDisplay;
   ::Window FWindow = 0;
   GC FGC = nullptr;
-  XImage* FImage = nullptr;
-  XShmSegmentInfo FShmInfo{};
-  bool FShmImage = false;
-  bool FShmBusy = false;  // the server may still read the segment
-  unsigned long FPutSerial = 0;
   bool FHasFrame = false;
   bool FVisible = false;
   bool FReparented = false;

@@ -152,12 +152,6 @@ TX11WindowSystem::TX11WindowSystem(Display* D)
   XSelectInput(D, FHelper, PropertyChangeMask);
   XSelectInput(D, root, PropertyChangeMask);
 
-  const uint32_t probe = 1;
-  const int hostOrder = *reinterpret_cast<const char*>(&probe) ? LSBFirst : MSBFirst;
-  FShmAvailable = XShmQueryExtension(D) && ImageByteOrder(D) == hostOrder;
-  FShm = FShmAvailable;
-  if (FShmAvailable) FShmEventBase = XShmGetEventBase(D);
-
   // A manager names a window of its own that names itself; a property left
   // behind by one that has gone names nothing, and nobody would answer.
   const std::vector<long> check = ReadCardinals(root, FAtoms->NetSupportingWmCheck);
@@ -317,11 +311,6 @@ void TX11WindowSystem::Dispatch(XEvent& E) {
       FOwnsClipboard = false;
       FClipboard.clear();
     }
-    return;
-  }
-  if (FShmAvailable && E.type == FShmEventBase + ShmCompletion) {
-    const auto& done = reinterpret_cast<const XShmCompletionEvent&>(E);
-    if (TX11Window* w = Find(done.drawable)) w->ShmCompleted(done.serial);
     return;
   }
   if (FFixesEventBase >= 0 && E.type == FFixesEventBase + XFixesSelectionNotify) {

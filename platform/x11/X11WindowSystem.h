@@ -40,12 +40,6 @@ class TX11WindowSystem : public TWindowSystemBase {
   bool ProcessMessages() override;
 
   _XDisplay* NativeDisplay() const { return FDisplay; }
-  // Whether frames go through shared memory; a test or benchmark may turn it
-  // off to measure the other path (windows made afterwards use the setting).
-  bool SharedMemory() const { return FShm; }
-  void SetSharedMemory(bool Value) { FShm = Value && FShmAvailable; }
-  // How many pushes went out through shared memory.
-  uint64_t SharedPuts() const { return FSharedPuts; }
   // The depth of the windows' visual: 32 when the server has an ARGB visual.
   int Depth() const;
   // Whether a window manager runs (activation then goes through it).
@@ -101,10 +95,6 @@ class TX11WindowSystem : public TWindowSystemBase {
   int FDepth = 24;
   unsigned long FColormap = 0;
   unsigned long FHelper = 0;  // unmapped window owning the selection
-  bool FShmAvailable = false;
-  bool FShm = false;
-  uint64_t FSharedPuts = 0;
-  int FShmEventBase = 0;
   bool FHasWm = false;
   bool FShape = false;                     // SHAPE: windows cut to their outline
   bool FShapeInput = false;                // SHAPE 1.1: input regions of their own

@@ -46,6 +46,10 @@ class TEventRecorder : public platform::IWindowEvents {
     if (OnMessage) OnMessage(Msg);
   }
   void CaptureLost() override { Log.push_back("capture lost"); }
+  void Exposed(const platform::TRect& A) override {
+    Log.push_back("exposed " + std::to_string(A.Left) + "," + std::to_string(A.Top) + " " +
+                  std::to_string(A.Width) + "x" + std::to_string(A.Height));
+  }
 
   // The entries that start with Prefix, in order.
   std::vector<std::string> Only(const std::string& Prefix) const {

@@ -40,6 +40,7 @@ class TDemo : public platform::IWindowEvents {
     if (Key == platform::plKeyEscape) System->PostQuit(0);
   }
   void CloseRequest() override { System->PostQuit(0); }
+  void Exposed(const platform::TRect&) override { Paint(); }
   void MouseDown(const platform::TMouseEvent& E) override {
     if (E.Shift & platform::plDouble) System->PostQuit(0);
   }

@@ -214,11 +214,7 @@ TEST_F(X11Test, TheWorkAreaFollowsTheRootWindowsProperty) {
   EXPECT_EQ(System->WorkArea(), (TRect{0, 0, 1280, 1024}));
 }
 
-class X11Frames : public X11Test, public ::testing::WithParamInterface<bool> {};
-
-TEST_P(X11Frames, APushedFrameIsWhatTheServerHolds) {
-  System->SetSharedMemory(GetParam());
-  if (GetParam() && !System->SharedMemory()) GTEST_SKIP() << "the server offers no shared memory";
+TEST_F(X11Test, APushedFrameIsWhatTheServerHolds) {
   // Without a compositing manager the faint pixels would be cut away.
   auto compositor = TCompositorStandIn::Start(Server->DisplayName());
   ASSERT_TRUE(compositor);
@@ -248,40 +244,50 @@ TEST_P(X11Frames, APushedFrameIsWhatTheServerHolds) {
     }
 }
 
-// Small parts go through the socket even with shared memory (its completion
-// event would cost a wake-up per frame), large ones through the segment; the
-// window must show the same pixels either way, also after a small put
-// followed by a large one over the same image.
-TEST_P(X11Frames, SmallAndLargePartsArriveIntact) {
-  System->SetSharedMemory(GetParam());
-  if (GetParam() && !System->SharedMemory()) GTEST_SKIP() << "the server offers no shared memory";
+// Parts of any size, from a frame whose rows lie further apart than its
+// width, arrive as they are, also one after the other over the same window.
+TEST_F(X11Test, PartsOfAnySizeArriveIntact) {
   auto w = System->CreateWindow(Events, {.Bounds = {0, 0, 302, 202}});
   w->Show();
-  std::vector<uint32_t> frame(300 * 200);
-  for (size_t i = 0; i < frame.size(); ++i) frame[i] = 0xFF000000u | uint32_t(i * 2654435761u >> 8);
-  w->UpdateLayered({frame.data(), 300, 200}, {0, 0});
-  const struct {
-    TRect Part;
-    bool Shared;  // whether it goes through the segment when it can
-  } cases[] = {
-      {{0, 0, 8, 8}, false}, {{40, 30, 200, 150}, true}, {{299, 199, 1, 1}, false}, {{0, 0, 300, 60}, true}};
+  constexpr int Stride = 310;
+  std::vector<uint32_t> frame(size_t(Stride) * 200, 0xFFFF00FFu);
+  auto at = [&](int X, int Y) -> uint32_t& { return frame[size_t(Y) * Stride + size_t(X)]; };
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 300; ++x) at(x, y) = 0xFF000000u | uint32_t((y * 300 + x) * 2654435761u >> 8);
+  const TFrame pushed{frame.data(), 300, 200, Stride};
+  w->UpdateLayered(pushed, {0, 0});
+  const TRect parts[] = {{0, 0, 8, 8}, {40, 30, 200, 150}, {299, 199, 1, 1}, {0, 0, 300, 60}};
   uint32_t salt = 1;
-  for (const auto& c : cases) {
-    for (int y = c.Part.Top; y < c.Part.Top + c.Part.Height; ++y)
-      for (int x = c.Part.Left; x < c.Part.Left + c.Part.Width; ++x)
-        frame[size_t(y) * 300 + x] = 0xFF000000u | (uint32_t(x * 7 + y * 13) * salt & 0xFFFFFF);
+  for (const TRect& p : parts) {
+    for (int y = p.Top; y < p.Top + p.Height; ++y)
+      for (int x = p.Left; x < p.Left + p.Width; ++x)
+        at(x, y) = 0xFF000000u | (uint32_t(x * 7 + y * 13) * salt & 0xFFFFFF);
     ++salt;
     Settle();
-    const uint64_t before = System->SharedPuts();
-    w->UpdateLayered({frame.data(), 300, 200}, {0, 0}, &c.Part);
-    EXPECT_EQ(System->SharedPuts() - before, GetParam() && c.Shared ? 1u : 0u)
-        << c.Part.Width << "x" << c.Part.Height;
-    EXPECT_EQ(ReadBack(*w), frame) << c.Part.Width << "x" << c.Part.Height;
+    w->UpdateLayered(pushed, {0, 0}, &p);
+    std::vector<uint32_t> want;
+    for (int y = 0; y < 200; ++y) want.insert(want.end(), &at(0, y), &at(0, y) + 300);
+    EXPECT_EQ(ReadBack(*w), want) << p.Width << "x" << p.Height;
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(SharedMemoryOrNot, X11Frames, ::testing::Values(false, true),
-                         [](const auto& Info) { return Info.param ? "Shm" : "PutImage"; });
+// The window keeps no copy of its frames: what the server lost (a window
+// shown again after it was hidden) is asked of the owner, and nothing before
+// a frame was ever pushed.
+TEST_F(X11Test, LostPixelsAreAskedOfTheOwner) {
+  auto w = System->CreateWindow(Events, {.Bounds = {100, 100, 82, 62}});
+  w->Show();
+  Settle();
+  EXPECT_TRUE(Events.Only("exposed").empty());
+  std::vector<uint32_t> frame(80 * 60, 0xFF204060u);
+  w->UpdateLayered({frame.data(), 80, 60}, {100, 100});
+  w->Hide();
+  Settle();
+  Events.Log.clear();
+  w->Show();
+  Settle();
+  EXPECT_EQ(Events.Only("exposed"), std::vector<std::string>{"exposed 0,0 80x60"});
+}
 
 TEST_F(X11Test, ALayeredUpdateMovesTheWindowAndKeepsTheOuterSizeRule) {
   auto w = System->CreateWindow(Events, {.Bounds = {0, 0, 301, 297}});

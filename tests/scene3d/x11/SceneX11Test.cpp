@@ -37,13 +37,17 @@ TEST(SceneOnX11, APushedFrameIsWhatTheServerHolds) {
     ASSERT_GT(scene->FrameCount(), 0u);
 
     Display* d = system->NativeDisplay();
-    XSync(d, False);
-    XImage* image = XGetImage(d, Window(scene->Window()->NativeHandle()), 0, 0, 64, 40, AllPlanes, ZPixmap);
-    ASSERT_TRUE(image);
-    std::vector<uint32_t> shown;
-    for (int y = 0; y < 40; ++y)
-      for (int x = 0; x < 64; ++x) shown.push_back(uint32_t(XGetPixel(image, x, y)));
-    XDestroyImage(image);
+    const auto readBack = [&] {
+      XSync(d, False);
+      std::vector<uint32_t> pixels;
+      XImage* image = XGetImage(d, Window(scene->Window()->NativeHandle()), 0, 0, 64, 40, AllPlanes, ZPixmap);
+      if (!image) return pixels;
+      for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 64; ++x) pixels.push_back(uint32_t(XGetPixel(image, x, y)));
+      XDestroyImage(image);
+      return pixels;
+    };
+    const std::vector<uint32_t> shown = readBack();
 
     std::vector<uint32_t> frame(64 * 40);
     scene->Canvas()->CopyToBits(frame.data());
@@ -51,7 +55,19 @@ TEST(SceneOnX11, APushedFrameIsWhatTheServerHolds) {
     if (!transparent)
       for (uint32_t& p : frame) p |= 0xFF000000u;
     EXPECT_EQ(shown, frame) << (transparent ? "transparent" : "opaque");
+    ASSERT_EQ(shown.size(), frame.size());
     EXPECT_EQ(shown[0] >> 24, transparent ? 0x80u : 0xFFu);
+
+    // Hidden and shown again, the window has lost its pixels; the scene pushes
+    // its last frame once more without drawing a new one.
+    const uint64_t frames = scene->FrameCount();
+    scene->Window()->Hide();
+    system->ProcessMessages();
+    scene->Window()->Show();
+    XSync(d, False);
+    system->ProcessMessages();
+    EXPECT_EQ(readBack(), frame) << (transparent ? "transparent" : "opaque") << ", shown again";
+    EXPECT_EQ(scene->FrameCount(), frames);
   }
 }
 
