@@ -60,14 +60,14 @@ LRESULT CALLBACK Win32WindowProc(HWND Window, UINT Msg, WPARAM W, LPARAM L) {
 
 TWin32Window::TWin32Window(TWin32WindowSystem& System, IWindowEvents& Events, const TWindowParams& Params)
     : TWindowBase(System, Events, Params), FW(System), FTopMost(Params.TopMost) {
-  const wchar_t* windowClass = System.ClassFor(Params.ClassName);
+  const std::wstring windowClass = System.ClassFor(Params.ClassName);
   // A tool window stays out of the task bar and the Alt+Tab list; the window
   // is as large as the client area, since a popup has no frame.
   const DWORD exStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW | (Params.TopMost ? WS_EX_TOPMOST : 0);
-  if (windowClass)
-    FHandle =
-        CreateWindowExW(exStyle, windowClass, ToWindowsText(Params.Title).c_str(), WS_POPUP, FPos.X, FPos.Y,
-                        FClient.Width, FClient.Height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!windowClass.empty())
+    FHandle = CreateWindowExW(exStyle, windowClass.c_str(), ToWindowsText(Params.Title).c_str(), WS_POPUP,
+                              FPos.X, FPos.Y, FClient.Width, FClient.Height, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
   if (!FHandle) throw std::runtime_error("Cannot create a window");
   // From here on the window's messages reach this object; those of its
   // creation went to the default procedure.

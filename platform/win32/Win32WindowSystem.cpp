@@ -61,23 +61,18 @@ TWin32WindowSystem::TWin32WindowSystem()
   FDouble = TDoubleClickDetector(DoubleClickTime(), DoubleClickDistance());
 }
 
-TWin32WindowSystem::~TWin32WindowSystem() {
-  // Fails for a class whose windows someone still holds, which then stays.
-  for (const std::wstring& name : FClasses) UnregisterClassW(name.c_str(), GetModuleHandleW(nullptr));
-}
+TWin32WindowSystem::~TWin32WindowSystem() = default;
 
 std::unique_ptr<IWindow> TWin32WindowSystem::CreateWindow(IWindowEvents& Events,
                                                           const TWindowParams& Params) {
   return std::make_unique<TWin32Window>(*this, Events, Params);
 }
 
-const wchar_t* TWin32WindowSystem::ClassFor(const std::string& Name) {
+std::wstring TWin32WindowSystem::ClassFor(const std::string& Name) {
   // The class is the capitalised name, as the X11 layer's WM_CLASS class.
   std::string capitalised = Name.empty() ? "Kardo" : Name;
   capitalised[0] = char(std::toupper(static_cast<unsigned char>(capitalised[0])));
-  const std::wstring wide = ToWindowsText(capitalised);
-  for (const std::wstring& c : FClasses)
-    if (c == wide) return c.c_str();
+  std::wstring wide = ToWindowsText(capitalised);
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
   // No CS_DBLCLKS: double clicks are told apart by the layer, the same way
@@ -85,9 +80,11 @@ const wchar_t* TWin32WindowSystem::ClassFor(const std::string& Name) {
   wc.lpfnWndProc = Win32WindowProc;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = wide.c_str();
-  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
-  FClasses.push_back(wide);
-  return FClasses.back().c_str();
+  // Registered for the process, once: every later registration fails with
+  // ERROR_CLASS_ALREADY_EXISTS, which is fine, and the class stays until
+  // the process ends, whichever window system made it.
+  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) wide.clear();
+  return wide;
 }
 
 TSize TWin32WindowSystem::ScreenSize() const {

@@ -65,8 +65,9 @@ class TWin32WindowSystem : public TWindowSystemBase {
   std::optional<unsigned> FindCode(uint32_t Msg) const;
   // The layer's message a native code carries, if it carries one.
   std::optional<uint32_t> MessageOf(unsigned Code) const;
-  // The window class for a class name, registered on first use.
-  const wchar_t* ClassFor(const std::string& Name);
+  // The window class for a class name, registered on first use; empty when
+  // it cannot be.
+  std::wstring ClassFor(const std::string& Name);
   void* CursorFor(int32_t Cursor) const;
   // The time of the message being handled, in milliseconds that do not wrap.
   uint64_t MessageTime();
@@ -76,7 +77,6 @@ class TWin32WindowSystem : public TWindowSystemBase {
   void* FUpdateIndirect = nullptr;  // UpdateLayeredWindowIndirect, when user32 has it
   uint64_t FPartialPushes = 0;
   std::vector<std::pair<uint32_t, unsigned>> FCodes;  // messages outside the private range
-  std::vector<std::wstring> FClasses;
   uint64_t FMessageClock = 0;
   uint32_t FLastMessageTime = 0;
   bool FMessageTimeSeen = false;
