@@ -9,10 +9,10 @@
 #include "platform/VirtualClock.h"
 #include "platform/Window.h"
 
-// What the X11 and the headless window systems share: the bookkeeping of
+// What the X11, Win32 and headless window systems share: the bookkeeping of
 // windows, activation, capture, posted messages, double clicks, quitting and
-// the timers, which run on a TVirtualClock in both (moved by the tests in one,
-// following the monotonic clock in the other).
+// the timers, which run on a TVirtualClock in all (moved by the tests in the
+// headless one, following the monotonic clock in the others).
 namespace platform {
 
 class TWindowSystemBase;

@@ -16,6 +16,7 @@
 #include "app/program/Scenario.h"
 #include "app/program/Session.h"
 #include "platform/headless/HeadlessWindowSystem.h"
+#include "platform/native/NativeWindowSystem.h"
 #include "scene2d/Errors.h"
 #include "scene3d/opengl/DeviceChoice.h"
 #include "scene3d/opengl/OpenGLCanvas.h"
@@ -99,21 +100,22 @@ std::unique_ptr<platform::TWindowSystemBase> OpenWindowSystem(const TOptions& O)
   if (O.Headless) return std::make_unique<platform::THeadlessWindowSystem>();
   std::string error;
   const char* name = O.Display.empty() ? nullptr : O.Display.c_str();
-  auto system = platform::TX11WindowSystem::Open(name, error);
+  auto system = platform::OpenNativeWindowSystem(name, error);
   if (!system) {
     const char* shown = name ? name : std::getenv("DISPLAY");
     std::fprintf(stderr, "kardo: cannot open display %s; set DISPLAY or use --headless\n",
                  shown && *shown ? shown : "(none)");
     return system;
   }
-  if (O.Verbose) {
+  auto* x11 = dynamic_cast<platform::TX11WindowSystem*>(system.get());
+  if (O.Verbose && x11) {
     auto say = [](bool Running) {
       std::fputs(Running ? "kardo: a compositing manager runs: the windows are translucent\n"
                          : "kardo: no compositing manager: the windows are cut to their outlines\n",
                  stderr);
     };
-    say(system->CompositingManagerRunning());
-    system->OnCompositingChanged = say;
+    say(x11->CompositingManagerRunning());
+    x11->OnCompositingChanged = say;
   }
   return system;
 }

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/headless/HeadlessWindowSystem.h"
-#include "platform/x11/X11WindowSystem.h"
+#include "platform/native/NativeWindowSystem.h"
 
 namespace {
 
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     system = std::make_unique<platform::THeadlessWindowSystem>();
   } else {
     std::string error;
-    system = platform::TX11WindowSystem::Open(display, error);
+    system = platform::OpenNativeWindowSystem(display, error);
     if (!system) {
       std::fprintf(stderr, "%s\n", error.c_str());
       return 2;
