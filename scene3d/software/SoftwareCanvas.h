@@ -14,7 +14,9 @@
 //
 // A screen-aligned textured quad whose texels fall one to one on pixels (the
 // GUI layer's frame) is blended row by row without per-pixel interpolation;
-// it gives the same pixels as the general path.
+// it gives the same pixels as the general path. When that quad is a
+// premultiplied texture over a clear of 0 and covers the frame exactly, the
+// texture's words are the frame and are shown as they are.
 class TscSoftwareCanvas : public TscCanvas {
   UX_CLASS(TscSoftwareCanvas, TscCanvas)
  public:
