@@ -471,7 +471,9 @@ void TscScene::LayeredUpdate(const TDamage& Damage) {
 }
 
 void TscScene::Exposed(const platform::TRect& Area) {
-  if (!FWindow || !FCanvas || IsDesigning()) return;
+  // A whole frame is on its way (after a resize the last one is gone): it
+  // brings the lost part too.
+  if (!FWindow || !FCanvas || IsDesigning() || FDamage.Whole) return;
   Push(platform::Intersect(Area, {0, 0, FCanvas->Width(), FCanvas->Height()}));
 }
 
